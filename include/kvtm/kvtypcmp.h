@@ -1,0 +1,68 @@
+// kvtypcmp.h — the compare function contract and the number compare functions.
+#ifndef KVTM_KVTYPCMP_H
+#define KVTM_KVTYPCMP_H
+
+#include "kvtm/export.h"
+
+// Status codes of a compare function (its last argument).
+enum : int {
+  // The bytes given end before the comparison was decided; the result holds
+  // what was decided so far and the caller must compare the full values.
+  KvCMP_INCOMPLETE = 2101,
+  // A cut-down stored string is longer than an index key may be; result -1.
+  KvCMP_KEY_TOO_LONG = -2999,
+};
+
+// Compare operator bits shared by every compare function.
+enum : unsigned short {
+  KvCMP_EXACT = 0x0010,  // wildcards in operand 2 compare as plain values
+};
+
+// Compares two runs of `count` values of one type.
+//   format   exactly 8: live values in memory; any other value: a stored
+//            format (2 most significant byte first, else least first).
+//   length1, length2  bytes available at values1, values2; 0 means count
+//            times the element size.
+//   op       compare operator; the number types ignore it.
+//   status   set to 0, or to KvCMP_INCOMPLETE when a further element lies
+//            beyond a buffer (the result then holds what was decided).
+// Returns <0, 0 or >0; only the sign counts. count 0 returns 0 and reads
+// nothing. An element is read only when it lies wholly within its buffer.
+typedef long (*KvTypeCmpFunc)(unsigned char format, unsigned long length1, void* values1,
+                              unsigned long length2, void* values2, unsigned short op,
+                              unsigned long count, int& status);
+
+// The number compare functions return exactly -1, 0 or 1. Floating point
+// values order -1 whenever either is a NaN.
+KVTM_EXPORT long CharCompare(unsigned char format, unsigned long length1, void* values1,
+                             unsigned long length2, void* values2, unsigned short op,
+                             unsigned long count, int& status);  // signed bytes
+KVTM_EXPORT long ByteCompare(unsigned char format, unsigned long length1, void* values1,
+                             unsigned long length2, void* values2, unsigned short op,
+                             unsigned long count, int& status);  // unsigned bytes
+KVTM_EXPORT long ShortCompare(unsigned char format, unsigned long length1, void* values1,
+                              unsigned long length2, void* values2, unsigned short op,
+                              unsigned long count, int& status);
+KVTM_EXPORT long WordCompare(unsigned char format, unsigned long length1, void* values1,
+                             unsigned long length2, void* values2, unsigned short op,
+                             unsigned long count, int& status);  // unsigned 16-bit
+KVTM_EXPORT long IntCompare(unsigned char format, unsigned long length1, void* values1,
+                            unsigned long length2, void* values2, unsigned short op,
+                            unsigned long count, int& status);  // int and enum
+KVTM_EXPORT long UnsignedCompare(unsigned char format, unsigned long length1, void* values1,
+                                 unsigned long length2, void* values2, unsigned short op,
+                                 unsigned long count, int& status);
+KVTM_EXPORT long LongCompare(unsigned char format, unsigned long length1, void* values1,
+                             unsigned long length2, void* values2, unsigned short op,
+                             unsigned long count, int& status);  // signed 32-bit
+KVTM_EXPORT long DwordCompare(unsigned char format, unsigned long length1, void* values1,
+                              unsigned long length2, void* values2, unsigned short op,
+                              unsigned long count, int& status);  // KvDWord, BlockId
+KVTM_EXPORT long FloatCompare(unsigned char format, unsigned long length1, void* values1,
+                              unsigned long length2, void* values2, unsigned short op,
+                              unsigned long count, int& status);  // float, d_Interval
+KVTM_EXPORT long DoubleCompare(unsigned char format, unsigned long length1, void* values1,
+                               unsigned long length2, void* values2, unsigned short op,
+                               unsigned long count, int& status);
+
+#endif  // KVTM_KVTYPCMP_H

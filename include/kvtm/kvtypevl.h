@@ -1,0 +1,40 @@
+// kvtypevl.h — index bounds and the evaluation contract.
+#ifndef KVTM_KVTYPEVL_H
+#define KVTM_KVTYPEVL_H
+
+#include <cstdint>
+
+// Scan bounds of an index condition, keys in the stored format of the
+// condition. An evaluator fills a bound only while it is null, allocating
+// the key with KvMemAlloc; the caller owns the record and frees both keys
+// with KvMemFree.
+struct KvIdxBounds {
+  uint8_t* low;         // lower bound key, or null for unbounded below
+  uint8_t* high;        // upper bound key, or null for unbounded above
+  uint8_t lowLength;    // bytes at low (low 8 bits of the key length)
+  uint8_t highLength;   // bytes at high
+};
+
+// Bits of the relation word of a condition.
+enum : unsigned short {
+  KvREL_EQUAL = 0x0001,
+  KvREL_LESS = 0x0002,
+  KvREL_GREATER = 0x0004,
+  KvREL_WIDENED = 0x0008,  // set by an evaluator: wildcards widened to a range
+  KvREL_KEEP = 0x8000,     // never changed by an evaluator
+};
+
+// The longest index key, in bytes.
+enum : unsigned { KvINDEX_MAX_KEYLEN = 254 };
+
+// Turns a condition "key relation value" into scan bounds and returns the
+// estimated share of the key range it selects (normally 0 to 1).
+//   range   smallest (low) and largest (high) key held in the index, or
+//           null when unknown; only their first element is read.
+//   value   count elements in the stored form of `format`; the first one is
+//           evaluated, all count are copied into the bounds.
+//   bounds  receives the bounds, or null when only the estimate is wanted.
+typedef float (*KvEvalFunc)(KvIdxBounds* range, unsigned short& relation, void* value,
+                            uint8_t format, uint32_t count, KvIdxBounds* bounds);
+
+#endif  // KVTM_KVTYPEVL_H

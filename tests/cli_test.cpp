@@ -1,0 +1,76 @@
+// Facts about the kvtm command line tool: outputs and exit statuses.
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out;  // standard output and standard error together
+};
+
+CliRun Kvtm(const std::string& args) {
+  const std::string command = std::string(KVTM_CLI_PATH) + " " + args + " 2>&1";
+  CliRun run{-1, ""};
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  const int raw = pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return run;
+}
+
+TEST(Cli, CommandsAndTheirOutput) {
+  struct Row {
+    const char* args;
+    int status;
+    const char* expected;  // a line the output holds
+  };
+  const Row rows[] = {
+      {"store int 12345", 0, "  format 1 (least significant byte first): 39 30 00 00\n"},
+      {"store int 12345", 0, "  format 2 (most significant byte first): 00 00 30 39\n"},
+      {"store short -2,258 --format 2", 0, "  format 2 (most significant byte first): ff fe 01 02\n"},
+      {"store KvByte A", 0, "  format 1 (least significant byte first): 41\n"},
+      {"store double 1", 0, "  format 2 (most significant byte first): 3f f0 00 00 00 00 00 00\n"},
+      {"load int '00 00 30 39' --format 2", 0, "  format 2 (most significant byte first, 4 bytes): 12345\n"},
+      {"load KvWord 0x0102", 0, "  format 1 (least significant byte first, 2 bytes): 513\n"},
+      {"load KvWord 0x0102", 0, "  format 2 (most significant byte first, 2 bytes): 258\n"},
+      {"load char 41", 0, ": 65 'A'\n"},
+      {"compare short 1,2,3 1,2,4", 0, "-1 (A < B)\n"},
+      {"compare short 1,2,3 1,2", 0, "0 (A = B), incomplete"},
+      {"compare KvByte 128 1 --format 2", 0, "1 (A > B)\n"},
+      {"compare double nan 1", 0, "-1 (A < B)\n"},
+      {"types", 0, "  25  d_Interval          4  yes    \"%e days, %I hours, %M minutes, %S seconds\"\n"},
+      {"types", 0, "legacy type table (factory 3)\n"},
+      {"info", 0, "description   KIVO Typemanager library 6.0.3.50 \n"},
+      {"demo", 0, "int 12345,-2 in format 2: 00 00 30 39 ff ff ff fe\n"},
+      // Errors: one line, non-zero status.
+      {"store nosuchtype 1", 1, "kvtm: unknown type 'nosuchtype' (see 'kvtm types')\n"},
+      {"store short 40000", 1, "kvtm: bad value '40000' for type short (expected an integer from -32768 to 32767)\n"},
+      {"store int 12x", 1, "kvtm: bad value '12x' for type int"},
+      {"load int 0x123", 1, "kvtm: bad hex '0x123' (odd number of hex digits)\n"},
+      {"load int zz", 1, "kvtm: bad hex 'zz' (unexpected character 'z')\n"},
+      {"load int 0102", 1, "kvtm: bad hex for type int: 2 bytes are not a whole number of 4-byte values\n"},
+      {"store int 1 --format 300", 2, "kvtm: bad format '300' (expected a number from 0 to 255)\n"},
+      {"store KvDate 1", 1, "kvtm: store does not handle type KvDate yet\n"},
+      {"frobnicate", 2, "kvtm: unknown command 'frobnicate' (see 'kvtm help')\n"},
+      {"store int", 2, "kvtm: usage: kvtm store TYPE VALUE[,VALUE...] [--format N]\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.args);
+    const CliRun run = Kvtm(r.args);
+    EXPECT_EQ(run.status, r.status);
+    EXPECT_NE(run.out.find(r.expected), std::string::npos) << run.out;
+    if (r.status != 0) {
+      EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << "one line";
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,221 @@
+// cli.cpp — shared helpers of the kvtm command line tool.
+#include "cli.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+std::string Args::Take(const char* option, const std::string& fallback) {
+  for (size_t i = 0; i < words.size(); ++i) {
+    if (words[i] != option) continue;
+    if (i + 1 >= words.size()) throw CliError{std::string("option ") + option + " needs a value", 2};
+    std::string value = words[i + 1];
+    words.erase(words.begin() + static_cast<long>(i), words.begin() + static_cast<long>(i) + 2);
+    return value;
+  }
+  return fallback;
+}
+
+bool Args::Has(const char* option) {
+  for (size_t i = 0; i < words.size(); ++i) {
+    if (words[i] != option) continue;
+    words.erase(words.begin() + static_cast<long>(i));
+    return true;
+  }
+  return false;
+}
+
+KvTypeMgr& Manager() {
+  if (DefaultTypeMgr(nullptr) == nullptr) ___KvTypemgrContext(1);
+  return *DefaultTypeMgr(nullptr);
+}
+
+char TypeIdOf(const std::string& name) {
+  KvTypeMgr& mgr = Manager();
+  char id = 0;
+  if (mgr.Name2KvTypeId(name.c_str(), id) == 0) return id;
+  char* end = nullptr;
+  const long n = std::strtol(name.c_str(), &end, 10);
+  if (!name.empty() && *end == '\0' && n >= -128 && n <= 127 && mgr.IsValidType(static_cast<char>(n)))
+    return static_cast<char>(n);
+  throw CliError{"unknown type '" + name + "' (see 'kvtm types')"};
+}
+
+uint8_t FormatOf(const std::string& text) {
+  char* end = nullptr;
+  errno = 0;
+  const long n = std::strtol(text.c_str(), &end, 0);
+  if (text.empty() || *end != '\0' || errno != 0 || n < 0 || n > 255)
+    throw CliError{"bad format '" + text + "' (expected a number from 0 to 255)", 2};
+  return static_cast<uint8_t>(n);
+}
+
+std::string HexOf(const void* bytes, size_t length) {
+  std::string out;
+  const uint8_t* b = static_cast<const uint8_t*>(bytes);
+  for (size_t i = 0; i < length; ++i) {
+    char piece[4];
+    std::snprintf(piece, sizeof piece, "%02x", b[i]);
+    if (i != 0) out += ' ';
+    out += piece;
+  }
+  return out;
+}
+
+std::vector<uint8_t> BytesOfHex(const std::string& text) {
+  std::string digits;
+  size_t start = 0;
+  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) start = 2;
+  for (size_t i = start; i < text.size(); ++i) {
+    const char c = text[i];
+    if (std::isxdigit(static_cast<unsigned char>(c))) {
+      digits += c;
+    } else if (c != ' ' && c != ':' && c != '\t') {
+      throw CliError{"bad hex '" + text + "' (unexpected character '" + std::string(1, c) + "')"};
+    }
+  }
+  if (digits.size() % 2 != 0)
+    throw CliError{"bad hex '" + text + "' (odd number of hex digits)"};
+  std::vector<uint8_t> bytes;
+  for (size_t i = 0; i < digits.size(); i += 2)
+    bytes.push_back(static_cast<uint8_t>(std::strtoul(digits.substr(i, 2).c_str(), nullptr, 16)));
+  return bytes;
+}
+
+// ---- Values of the number types ----
+
+namespace {
+
+enum class Kind { kSigned, kUnsigned, kFloat };
+
+struct NumberType {
+  char id;
+  Kind kind;
+  uint32_t width;
+};
+
+const NumberType kNumberTypes[] = {
+    {KvTYPE_CHAR, Kind::kSigned, 1},      {KvTYPE_SHORT, Kind::kSigned, 2},
+    {KvTYPE_LONG, Kind::kSigned, 4},      {KvTYPE_DOUBLE, Kind::kFloat, 8},
+    {KvTYPE_FLOAT, Kind::kFloat, 4},      {KvTYPE_WORD, Kind::kUnsigned, 2},
+    {KvTYPE_DWORD, Kind::kUnsigned, 4},   {KvTYPE_INT, Kind::kSigned, 4},
+    {KvTYPE_UNSIGNED, Kind::kUnsigned, 4}, {KvTYPE_ENUM, Kind::kSigned, 4},
+    {KvTYPE_BYTE, Kind::kUnsigned, 1},    {KvTYPE_BLOCKID, Kind::kUnsigned, 4},
+};
+
+const NumberType* FindNumberType(char id) {
+  for (const NumberType& t : kNumberTypes)
+    if (t.id == id) return &t;
+  return nullptr;
+}
+
+std::string TypeName(char id) { return Manager().NameGet(id, nullptr); }
+
+[[noreturn]] void BadValue(char id, const std::string& text, const std::string& expected) {
+  throw CliError{"bad value '" + text + "' for type " + TypeName(id) + " (expected " + expected + ")"};
+}
+
+void ParseOne(const NumberType& t, const std::string& text, uint8_t* out) {
+  if (t.kind == Kind::kFloat) {
+    char* end = nullptr;
+    const double d = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0') BadValue(t.id, text, "a number");
+    if (t.width == 4) {
+      const float f = static_cast<float>(d);
+      std::memcpy(out, &f, 4);
+    } else {
+      std::memcpy(out, &d, 8);
+    }
+    return;
+  }
+  const int bits = static_cast<int>(t.width * 8);
+  const long long low = t.kind == Kind::kSigned ? -(1LL << (bits - 1)) : 0;
+  const long long high = t.kind == Kind::kSigned ? (1LL << (bits - 1)) - 1 : (1LL << bits) - 1;
+  long long v = 0;
+  // A single non-digit character stands for its byte in the one-byte types.
+  if (t.width == 1 && text.size() == 1 && !std::isdigit(static_cast<unsigned char>(text[0]))) {
+    v = static_cast<unsigned char>(text[0]);
+    if (t.kind == Kind::kSigned && v > 127) v -= 256;
+  } else {
+    char* end = nullptr;
+    errno = 0;
+    v = std::strtoll(text.c_str(), &end, 0);
+    if (text.empty() || *end != '\0' || errno != 0 || v < low || v > high)
+      BadValue(t.id, text, "an integer from " + std::to_string(low) + " to " + std::to_string(high) +
+                               (t.width == 1 ? " or one character" : ""));
+  }
+  const uint8_t v8 = static_cast<uint8_t>(v);
+  const uint16_t v16 = static_cast<uint16_t>(v);
+  const uint32_t v32 = static_cast<uint32_t>(v);
+  std::memcpy(out, t.width == 1 ? static_cast<const void*>(&v8)
+                   : t.width == 2 ? static_cast<const void*>(&v16)
+                                  : static_cast<const void*>(&v32),
+              t.width);
+}
+
+}  // namespace
+
+bool IsNumberType(char id) { return FindNumberType(id) != nullptr; }
+
+std::vector<uint8_t> ParseNumbers(char id, const std::string& text, uint32_t* count) {
+  const NumberType* t = FindNumberType(id);
+  if (t == nullptr) throw CliError{"type " + TypeName(id) + " is not a number type"};
+  std::vector<uint8_t> values;
+  size_t start = 0;
+  *count = 0;
+  for (;;) {
+    const size_t comma = text.find(',', start);
+    const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    values.resize(values.size() + t->width);
+    ParseOne(*t, item, values.data() + values.size() - t->width);
+    ++*count;
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return values;
+}
+
+std::string FormatNumber(char id, const void* value) {
+  const NumberType* t = FindNumberType(id);
+  char text[64];
+  if (t->kind == Kind::kFloat) {
+    double d;
+    if (t->width == 4) {
+      float f;
+      std::memcpy(&f, value, 4);
+      d = f;
+      std::snprintf(text, sizeof text, "%.9g", d);
+    } else {
+      std::memcpy(&d, value, 8);
+      std::snprintf(text, sizeof text, "%.17g", d);
+    }
+    return text;
+  }
+  uint8_t v8;
+  uint16_t v16;
+  uint32_t v32;
+  uint64_t bits;
+  if (t->width == 1) {
+    std::memcpy(&v8, value, 1);
+    bits = v8;
+  } else if (t->width == 2) {
+    std::memcpy(&v16, value, 2);
+    bits = v16;
+  } else {
+    std::memcpy(&v32, value, 4);
+    bits = v32;
+  }
+  if (t->kind == Kind::kSigned) {
+    const int shift = 64 - static_cast<int>(t->width * 8);
+    const long long v = static_cast<long long>(bits << shift) >> shift;
+    std::snprintf(text, sizeof text, "%lld", v);
+  } else {
+    std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(bits));
+  }
+  std::string out = text;
+  if (t->width == 1 && std::isprint(static_cast<int>(bits))) out += " '" + std::string(1, static_cast<char>(bits)) + "'";
+  return out;
+}

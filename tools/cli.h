@@ -1,0 +1,56 @@
+// cli.h — shared helpers of the kvtm command line tool.
+#ifndef KVTM_TOOLS_CLI_H
+#define KVTM_TOOLS_CLI_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "kvtm/kvtypemgr.h"
+
+// A failed command: the message is printed as one line, "kvtm: <message>",
+// and the tool exits with status 1 (2 for a usage error).
+struct CliError {
+  std::string message;
+  int status = 1;
+};
+
+// The command line after the command word, with options taken out.
+struct Args {
+  std::vector<std::string> words;
+  // Returns the option's value and removes both words, or `fallback` when
+  // the option is absent. A missing value is a usage error.
+  std::string Take(const char* option, const std::string& fallback);
+  bool Has(const char* option);
+};
+
+// The default type manager, set up on first use.
+KvTypeMgr& Manager();
+
+// The id of a type named by its name or its number; unknown names fail.
+char TypeIdOf(const std::string& name);
+
+// A format code given as a number 0 to 255.
+uint8_t FormatOf(const std::string& text);
+
+// Bytes as "39 30 00 00"; hex text (blanks, ':' and a leading 0x allowed)
+// back to bytes.
+std::string HexOf(const void* bytes, size_t length);
+std::vector<uint8_t> BytesOfHex(const std::string& text);
+
+// Memory-form values of the number types.
+bool IsNumberType(char id);
+// A comma-separated list of values of a number type, in memory form.
+std::vector<uint8_t> ParseNumbers(char id, const std::string& text, uint32_t* count);
+// One memory-form value of a number type as text.
+std::string FormatNumber(char id, const void* value);
+
+// Commands.
+int CmdTypes(Args& args);
+int CmdInfo(Args& args);
+int CmdStore(Args& args);
+int CmdLoad(Args& args);
+int CmdCompare(Args& args);
+int CmdDemo(Args& args);
+
+#endif  // KVTM_TOOLS_CLI_H

@@ -1,0 +1,93 @@
+// cmd_demo.cpp — kvtm demo: a short tour of what the library does.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "cli.h"
+#include "kvplatform/kvmemory.h"
+
+namespace {
+
+void Heading(const char* title) { std::printf("\n== %s ==\n", title); }
+
+void DemoModule() {
+  const char* description = nullptr;
+  const char* module = nullptr;
+  GetKvTypeMgrInfo(nullptr, nullptr, &description, nullptr, &module);
+  std::printf("%s(module %s)\n", description, module);
+}
+
+void DemoTypes(KvTypeMgr& mgr) {
+  Heading("Types by id");
+  char id = 0;
+  mgr.Name2KvTypeId("KvDateTime", id);
+  std::printf("\"KvDateTime\" is id %d; id 25 is \"%s\", %u bytes in memory, fixed %u\n", id,
+              mgr.NameGet(25, nullptr), mgr.MemLenGet(25, 1), mgr.IsFixed(25));
+  std::printf("ids 0 to 27 are valid: IsValidType(27) = %d, IsValidType(28) = %d\n",
+              mgr.IsValidType(27), mgr.IsValidType(28));
+}
+
+void DemoStore(KvTypeMgr& mgr) {
+  Heading("Stored forms");
+  int32_t values[2] = {12345, -2};
+  for (uint8_t format : {1, 2}) {
+    uint8_t stored[8];
+    const unsigned long n = mgr.Store(KvTYPE_INT, stored, values, format, 2);
+    std::printf("int 12345,-2 in format %u: %s\n", format, HexOf(stored, n).c_str());
+  }
+  const uint8_t msbFirst[] = {0x40, 0x09, 0x21, 0xFB, 0x54, 0x44, 0x2D, 0x18};
+  double pi = 0;
+  mgr.Load(KvTYPE_DOUBLE, &pi, const_cast<uint8_t*>(msbFirst), 2, 1);
+  std::printf("double from %s (format 2): %.15g\n", HexOf(msbFirst, 8).c_str(), pi);
+}
+
+void DemoCompare(KvTypeMgr& mgr) {
+  Heading("Comparison");
+  int16_t a[3] = {7, 8, 1};
+  int16_t b[3] = {7, 8, 2};
+  int status = 0;
+  long r = mgr.Cmp(KvTYPE_SHORT, 0, a, 0, b, 0, 3, 8, status);
+  std::printf("short {7,8,1} vs {7,8,2}: %ld\n", r);
+  r = mgr.Cmp(KvTYPE_SHORT, 4, a, 0, b, 0, 3, 8, status);
+  std::printf("the same with only 4 bytes of the first: %ld, status %d (%s)\n", r, status,
+              status == KvCMP_INCOMPLETE ? "KvCMP_INCOMPLETE: fetch the whole value" : "final");
+  double nan = std::nan("");
+  double one = 1.0;
+  std::printf("double NaN vs 1: %ld, 1 vs NaN: %ld (a NaN always orders first)\n",
+              mgr.Cmp(KvTYPE_DOUBLE, &nan, &one, 0, 1, 8), mgr.Cmp(KvTYPE_DOUBLE, &one, &nan, 0, 1, 8));
+  uint8_t x = 0x80, y = 0x01;
+  std::printf("byte 0x80 vs 0x01: char %ld, KvByte %ld\n", mgr.Cmp(KvTYPE_CHAR, &x, &y, 0, 1, 8),
+              mgr.Cmp(KvTYPE_BYTE, &x, &y, 0, 1, 8));
+}
+
+void DemoIndex(KvTypeMgr& mgr) {
+  Heading("Index bounds");
+  int16_t lo = 0, hi = 99, value = 50;
+  KvIdxBounds range = {reinterpret_cast<uint8_t*>(&lo), reinterpret_cast<uint8_t*>(&hi), 2, 2};
+  const struct {
+    unsigned short relation;
+    const char* text;
+  } conditions[] = {{KvREL_LESS, "<"}, {KvREL_EQUAL | KvREL_GREATER, ">="}, {KvREL_LESS | KvREL_GREATER, "<>"}};
+  for (const auto& c : conditions) {
+    KvIdxBounds bounds = {};
+    unsigned short relation = c.relation;
+    const float estimate = mgr.EvalAndBound(KvTYPE_SHORT, &range, relation, &value, 8, 1, &bounds);
+    std::printf("short key %-2s 50 over keys 0..99: estimate %.2f, scan from %s to %s\n", c.text,
+                estimate, bounds.low ? "50" : "the start", bounds.high ? "50" : "the end");
+    KvMemFree(bounds.low);
+    KvMemFree(bounds.high);
+  }
+}
+
+}  // namespace
+
+int CmdDemo(Args& args) {
+  if (!args.words.empty()) throw CliError{"demo takes no arguments", 2};
+  KvTypeMgr& mgr = Manager();
+  DemoModule();
+  DemoTypes(mgr);
+  DemoStore(mgr);
+  DemoCompare(mgr);
+  DemoIndex(mgr);
+  return 0;
+}

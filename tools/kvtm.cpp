@@ -1,0 +1,50 @@
+// kvtm — the command line face of the type manager library.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "cli.h"
+
+namespace {
+
+struct Command {
+  const char* name;
+  int (*run)(Args&);
+  const char* usage;
+};
+
+const Command kCommands[] = {
+    {"demo", CmdDemo, "demo                          a short tour of the library"},
+    {"types", CmdTypes, "types                         the type descriptor tables"},
+    {"info", CmdInfo, "info                          module information"},
+    {"store", CmdStore, "store TYPE VALUE[,VALUE...] [--format N]   stored bytes"},
+    {"load", CmdLoad, "load TYPE HEX [--format N]    values from stored bytes"},
+    {"compare", CmdCompare, "compare TYPE A B [--format N] compare two values or lists"},
+};
+
+void PrintUsage(FILE* out) {
+  std::fprintf(out, "usage: kvtm COMMAND [ARGS]\n\ncommands:\n");
+  for (const Command& c : kCommands) std::fprintf(out, "  kvtm %s\n", c.usage);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
+    PrintUsage(argc < 2 ? stderr : stdout);
+    return argc < 2 ? 2 : 0;
+  }
+  Args args;
+  for (int i = 2; i < argc; ++i) args.words.push_back(argv[i]);
+  for (const Command& c : kCommands) {
+    if (std::strcmp(argv[1], c.name) != 0) continue;
+    try {
+      return c.run(args);
+    } catch (const CliError& e) {
+      std::fprintf(stderr, "kvtm: %s\n", e.message.c_str());
+      return e.status;
+    }
+  }
+  std::fprintf(stderr, "kvtm: unknown command '%s' (see 'kvtm help')\n", argv[1]);
+  return 2;
+}
