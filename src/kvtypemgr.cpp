@@ -183,6 +183,25 @@ void* KvTypeMgr::ScanFromKvString(char id, void* values, KvString& text, const c
 
 // ---- Reading a row ----
 
+namespace {
+
+// A slot of a row, or null for the missing row of an invalid id.
+template <typename Slot>
+Slot SlotOf(const KvTypeDescriptor* row, Slot KvTypeDescriptor::*slot) {
+  return row != nullptr ? row->*slot : nullptr;
+}
+
+// Replaces a slot unless `value` is null, and returns its previous content.
+template <typename Slot>
+Slot ReplaceSlot(KvTypeDescriptor* row, Slot KvTypeDescriptor::*slot, Slot value) {
+  if (row == nullptr) return nullptr;
+  const Slot previous = row->*slot;
+  if (value != nullptr) row->*slot = value;
+  return previous;
+}
+
+}  // namespace
+
 char* KvTypeMgr::NameGet(char id, char* buffer) {
   const KvTypeDescriptor* row = Row(id);
   if (row == nullptr) return nullptr;
@@ -202,77 +221,38 @@ unsigned short KvTypeMgr::IsFixed(char id) {
   return row != nullptr ? row->fixed : 0;
 }
 
-KvConstructFunc KvTypeMgr::ConstructorPtrGet(char id) {
-  const KvTypeDescriptor* row = Row(id);
-  return row != nullptr ? row->Constructor : nullptr;
-}
+KvConstructFunc KvTypeMgr::ConstructorPtrGet(char id) { return SlotOf(Row(id), &KvTypeDescriptor::Constructor); }
 
-KvDestructFunc KvTypeMgr::DestructorPtrGet(char id) {
-  const KvTypeDescriptor* row = Row(id);
-  return row != nullptr ? row->Destructor : nullptr;
-}
+KvDestructFunc KvTypeMgr::DestructorPtrGet(char id) { return SlotOf(Row(id), &KvTypeDescriptor::Destructor); }
 
-KvAssignFunc KvTypeMgr::AssignmentPtrGet(char id) {
-  const KvTypeDescriptor* row = Row(id);
-  return row != nullptr ? row->Assignment : nullptr;
-}
+KvAssignFunc KvTypeMgr::AssignmentPtrGet(char id) { return SlotOf(Row(id), &KvTypeDescriptor::Assignment); }
 
-KvAssignFunc KvTypeMgr::CopyPtrGet(char id) {
-  const KvTypeDescriptor* row = Row(id);
-  return row != nullptr ? row->Copy : nullptr;
-}
+KvAssignFunc KvTypeMgr::CopyPtrGet(char id) { return SlotOf(Row(id), &KvTypeDescriptor::Copy); }
 
-KvLoadFunc KvTypeMgr::LoadPtrGet(char id) {
-  const KvTypeDescriptor* row = Row(id);
-  return row != nullptr ? row->Load : nullptr;
-}
+KvLoadFunc KvTypeMgr::LoadPtrGet(char id) { return SlotOf(Row(id), &KvTypeDescriptor::Load); }
 
-KvStoreFunc KvTypeMgr::StorePtrGet(char id) {
-  const KvTypeDescriptor* row = Row(id);
-  return row != nullptr ? row->Store : nullptr;
-}
+KvStoreFunc KvTypeMgr::StorePtrGet(char id) { return SlotOf(Row(id), &KvTypeDescriptor::Store); }
 
-KvTypeCmpFunc KvTypeMgr::CmpFuncPtrGet(char id) {
-  const KvTypeDescriptor* row = Row(id);
-  return row != nullptr ? row->Compare : nullptr;
-}
+KvTypeCmpFunc KvTypeMgr::CmpFuncPtrGet(char id) { return SlotOf(Row(id), &KvTypeDescriptor::Compare); }
 
 int (*KvTypeMgr::ComparePtrGet(char))(void*, void*) { return nullptr; }
 
 // ---- Replacing a slot ----
 
 const char* KvTypeMgr::ExchangeFormat(char id, const char* format) {
-  KvTypeDescriptor* row = Row(id);
-  if (row == nullptr) return nullptr;
-  const char* previous = row->exchangeFormat;
-  if (format != nullptr) row->exchangeFormat = format;
-  return previous;
+  return ReplaceSlot(Row(id), &KvTypeDescriptor::exchangeFormat, format);
 }
 
 KvTypeCmpFunc KvTypeMgr::ExchangeKvTypeCmpFunc(char id, KvTypeCmpFunc func) {
-  KvTypeDescriptor* row = Row(id);
-  if (row == nullptr) return nullptr;
-  const KvTypeCmpFunc previous = row->Compare;
-  if (func != nullptr) row->Compare = func;
-  return previous;
+  return ReplaceSlot(Row(id), &KvTypeDescriptor::Compare, func);
 }
 
-KvPrintToKvStringFunc KvTypeMgr::ExchangePrintToKvStringFunc(char id,
-                                                             KvPrintToKvStringFunc func) {
-  KvTypeDescriptor* row = Row(id);
-  if (row == nullptr) return nullptr;
-  const KvPrintToKvStringFunc previous = row->PrintToString;
-  if (func != nullptr) row->PrintToString = func;
-  return previous;
+KvPrintToKvStringFunc KvTypeMgr::ExchangePrintToKvStringFunc(char id, KvPrintToKvStringFunc func) {
+  return ReplaceSlot(Row(id), &KvTypeDescriptor::PrintToString, func);
 }
 
-KvScanFromKvStringFunc KvTypeMgr::ExchangeScanFromKvStringFunc(char id,
-                                                               KvScanFromKvStringFunc func) {
-  KvTypeDescriptor* row = Row(id);
-  if (row == nullptr) return nullptr;
-  const KvScanFromKvStringFunc previous = row->ScanFromString;
-  if (func != nullptr) row->ScanFromString = func;
-  return previous;
+KvScanFromKvStringFunc KvTypeMgr::ExchangeScanFromKvStringFunc(char id, KvScanFromKvStringFunc func) {
+  return ReplaceSlot(Row(id), &KvTypeDescriptor::ScanFromString, func);
 }
 
 // ---- The default manager and the process context ----

@@ -72,61 +72,42 @@ uint32_t FileSizeDouble(MemFile*, uint8_t format, uint32_t count) {
   return DoubleSizeGet(nullptr, 8, format & 15, count);
 }
 
-// Translate of a width family. Memory to memory copies; memory to stored
-// and back go through the family's base routines; stored to stored copies
-// the bytes as they are (no reordering, whatever the two codes) into a
-// zero-filled target. A nonzero length also bounds the values converted
-// in the memory cases, so that neither buffer is overrun.
+// Translate of a width family whose base routines are Store and Load.
+// Memory to memory copies; memory to stored and back go through the base
+// routines; stored to stored copies the bytes as they are (no reordering,
+// whatever the two codes) into a zero-filled target. A nonzero length also
+// bounds the values converted in the memory cases, so that neither buffer
+// is overrun.
+template <uint32_t W, KvStoreFunc Store, KvLoadFunc Load>
 uint32_t TranslateNumbers(void* target, uint8_t targetFormat, uint32_t targetLength,
                           void* source, uint8_t sourceFormat, uint32_t sourceLength,
-                          uint32_t count, uint32_t width, KvStoreFunc store, KvLoadFunc load) {
+                          uint32_t count) {
   const uint8_t t = targetFormat & 15;
   if ((t & 8) != 0 || (sourceFormat & 8) != 0) {
-    if (targetLength != 0 && targetLength / width < count) count = targetLength / width;
-    if (sourceLength != 0 && sourceLength / width < count) count = sourceLength / width;
+    if (targetLength != 0 && targetLength / W < count) count = targetLength / W;
+    if (sourceLength != 0 && sourceLength / W < count) count = sourceLength / W;
   }
   if ((t & 8) != 0) {
     if ((sourceFormat & 8) != 0) {
-      if (count != 0) std::memmove(target, source, static_cast<size_t>(count) * width);
-      return count * width;
+      if (count != 0) std::memmove(target, source, static_cast<size_t>(count) * W);
+      return count * W;
     }
-    return load(target, source, sourceFormat, count);
+    return Load(target, source, sourceFormat, count);
   }
-  if ((sourceFormat & 8) != 0) return store(target, source, t, count);
+  if ((sourceFormat & 8) != 0) return Store(target, source, t, count);
   const uint32_t n = sourceLength < targetLength ? sourceLength : targetLength;
   if (sourceLength < targetLength) std::memset(target, 0, targetLength);
   if (n != 0) std::memmove(target, source, n);
   return n;
 }
 
-uint32_t TranslateChar(void* t, uint8_t tf, uint32_t tl, void* s, uint8_t sf, uint32_t sl,
-                       uint32_t n) {
-  return TranslateNumbers(t, tf, tl, s, sf, sl, n, 1, CharStore, CharStore);
-}
-uint32_t TranslateShort(void* t, uint8_t tf, uint32_t tl, void* s, uint8_t sf, uint32_t sl,
-                        uint32_t n) {
-  return TranslateNumbers(t, tf, tl, s, sf, sl, n, 2, ShortStore, ShortStore);
-}
-uint32_t TranslateLong(void* t, uint8_t tf, uint32_t tl, void* s, uint8_t sf, uint32_t sl,
-                       uint32_t n) {
-  return TranslateNumbers(t, tf, tl, s, sf, sl, n, 4, LongStore, LongStore);
-}
-uint32_t TranslateInt(void* t, uint8_t tf, uint32_t tl, void* s, uint8_t sf, uint32_t sl,
-                      uint32_t n) {
-  return TranslateNumbers(t, tf, tl, s, sf, sl, n, 4, IntStore, IntLoad);
-}
-uint32_t TranslateUnsigned(void* t, uint8_t tf, uint32_t tl, void* s, uint8_t sf, uint32_t sl,
-                           uint32_t n) {
-  return TranslateNumbers(t, tf, tl, s, sf, sl, n, 4, UnsignedStore, UnsignedLoad);
-}
-uint32_t TranslateFloat(void* t, uint8_t tf, uint32_t tl, void* s, uint8_t sf, uint32_t sl,
-                        uint32_t n) {
-  return TranslateNumbers(t, tf, tl, s, sf, sl, n, 4, FloatStore, FloatStore);
-}
-uint32_t TranslateDouble(void* t, uint8_t tf, uint32_t tl, void* s, uint8_t sf, uint32_t sl,
-                         uint32_t n) {
-  return TranslateNumbers(t, tf, tl, s, sf, sl, n, 8, DoubleStore, DoubleStore);
-}
+constexpr KvTranslateFunc TranslateChar = TranslateNumbers<1, CharStore, CharStore>;
+constexpr KvTranslateFunc TranslateShort = TranslateNumbers<2, ShortStore, ShortStore>;
+constexpr KvTranslateFunc TranslateLong = TranslateNumbers<4, LongStore, LongStore>;
+constexpr KvTranslateFunc TranslateInt = TranslateNumbers<4, IntStore, IntLoad>;
+constexpr KvTranslateFunc TranslateUnsigned = TranslateNumbers<4, UnsignedStore, UnsignedLoad>;
+constexpr KvTranslateFunc TranslateFloat = TranslateNumbers<4, FloatStore, FloatStore>;
+constexpr KvTranslateFunc TranslateDouble = TranslateNumbers<8, DoubleStore, DoubleStore>;
 
 // ---- Memory lengths of value classes built in later stages ----
 //

@@ -9,18 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "kvtm/kvtm.h"
+#include "test_util.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-template <typename T>
-Bytes MemoryOf(std::initializer_list<T> values) {
-  Bytes out(values.size() * sizeof(T));
-  size_t i = 0;
-  for (T v : values) std::memcpy(out.data() + sizeof(T) * i++, &v, sizeof(T));
-  return out;
-}
 
 struct OrderRow {
   const char* what;

@@ -8,10 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "kvtm/kvtm.h"
+#include "test_util.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
 
 // Frees the keys of a bounds record.
 struct Bounds : KvIdxBounds {
