@@ -10,6 +10,7 @@
 #include "kvplatform/kvi18n.h"
 #include "kvplatform/kvmemfile.h"
 #include "kvplatform/kvmemory.h"
+#include "kvtm/kvchar.h"
 #include "kvtm/kvstring.h"
 #include "kvtm/kvtypcmp.h"
 #include "kvtm/kvtypemgr.h"
