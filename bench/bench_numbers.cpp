@@ -141,5 +141,3 @@ BENCHMARK(BM_Translate<double>)->Arg(1)->Arg(2);
 BENCHMARK(BM_Cmp<double>)->Arg(1)->Arg(2);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -85,6 +85,53 @@ std::vector<uint8_t> BytesOfHex(const std::string& text) {
   return bytes;
 }
 
+std::vector<uint16_t> DecodeUtf8(const std::string& text) {
+  std::vector<uint16_t> out;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t n = text.size();
+  size_t i = 0;
+  while (i < n) {
+    const unsigned char b = p[i];
+    unsigned length = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+    uint32_t c = length == 1 ? b : length == 2 ? b & 0x1F : length == 3 ? b & 0x0F : b & 0x07;
+    bool ok = length != 0 && i + length <= n;
+    for (unsigned k = 1; ok && k < length; ++k) {
+      ok = (p[i + k] & 0xC0) == 0x80;
+      c = c << 6 | (p[i + k] & 0x3F);
+    }
+    const uint32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (!ok || c < minimum[length] || c > 0xFFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+      // One replacement character for a bad sequence (or a character
+      // beyond the Basic Multilingual Plane, which the code sets lack).
+      out.push_back(0xFFFD);
+      i += ok ? length : 1;
+      continue;
+    }
+    out.push_back(static_cast<uint16_t>(c));
+    i += length;
+  }
+  return out;
+}
+
+std::string EncodeUtf8(const std::vector<uint16_t>& chars, size_t from, size_t to) {
+  std::string out;
+  for (size_t i = from; i < to && i < chars.size(); ++i) {
+    uint32_t c = chars[i];
+    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | c >> 12);
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
 // ---- Values of the number types ----
 
 namespace {

@@ -38,6 +38,14 @@ uint8_t FormatOf(const std::string& text);
 std::string HexOf(const void* bytes, size_t length);
 std::vector<uint8_t> BytesOfHex(const std::string& text);
 
+// The terminal's UTF-8 as Unicode characters of the Basic Multilingual
+// Plane (invalid bytes and characters beyond it become U+FFFD), and back.
+std::vector<uint16_t> DecodeUtf8(const std::string& text);
+std::string EncodeUtf8(const std::vector<uint16_t>& chars, size_t from, size_t to);
+
+// A code set named by id or name; "utf8" names 253.
+uint8_t CodeSetOf(const std::string& text);
+
 // Memory-form values of the number types.
 bool IsNumberType(char id);
 // A comma-separated list of values of a number type, in memory form.
@@ -52,5 +60,8 @@ int CmdStore(Args& args);
 int CmdLoad(Args& args);
 int CmdCompare(Args& args);
 int CmdDemo(Args& args);
+int CmdCodesets(Args& args);
+int CmdOrders(Args& args);
+int CmdConvert(Args& args);
 
 #endif  // KVTM_TOOLS_CLI_H

@@ -2,9 +2,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "cli.h"
 #include "kvplatform/kvmemory.h"
+#include "kvtm/kvchar.h"
+#include "kvtm/kvstring.h"
 
 namespace {
 
@@ -79,6 +83,43 @@ void DemoIndex(KvTypeMgr& mgr) {
   }
 }
 
+// The orders of a Windows-1252 text under a language, as hex.
+std::string OrdersOf(const char* text, uint8_t language) {
+  KvString s(text);
+  std::string out;
+  KvStringIterator walk(s.StrGet(), 1, language, 1);
+  while (uint16_t order = walk.GetNextOrder(1)) {
+    char piece[8];
+    std::snprintf(piece, sizeof piece, "%04X ", order);
+    out += piece;
+  }
+  return out;
+}
+
+void DemoCharacters() {
+  Heading("Characters and code sets");
+  KvString s("Stra\xDF" "e \x80" "5");  // Windows-1252
+  KvString wide(s);
+  wide.MapToCodeSet(253);
+  const uint16_t* units = reinterpret_cast<const uint16_t*>(wide.StrGet());
+  std::printf("\"Stra\xC3\x9F" "e \xE2\x82\xAC" "5\" in Windows-1252 is %u bytes; in Unicode %u bytes, the euro sign U+%04X\n",
+              s.SizeGet(), wide.SizeGet(), units[7]);
+  KvString latin2(s);
+  latin2.MapToCodeSet(5);
+  std::printf("in ISO-8859-2, which has no euro sign, it becomes 0x%02X (never '?' or '*')\n",
+              static_cast<unsigned char>(latin2.StrGet()[7]));
+  std::vector<char> upper(2 * s.SizeGet());
+  KvStringIterator from(s);
+  KvStringIterator to(upper.data(), 1, 1, 1);
+  ToUpperOperation up;
+  from.Transform(to, up);
+  std::printf("upper case grows the text: \"%s\"\n", upper.data());
+  std::printf("collation orders of \"chico\": neutral %s/ Spanish %s\n", OrdersOf("chico", 1).c_str(),
+              OrdersOf("chico", 2).c_str());
+  std::printf("\"\xC3\xA5\" is a after ring (%s) in the neutral order, a letter after z (%s) in Danish\n",
+              OrdersOf("\xE5", 1).c_str(), OrdersOf("\xE5", 3).c_str());
+}
+
 }  // namespace
 
 int CmdDemo(Args& args) {
@@ -89,5 +130,6 @@ int CmdDemo(Args& args) {
   DemoStore(mgr);
   DemoCompare(mgr);
   DemoIndex(mgr);
+  DemoCharacters();
   return 0;
 }

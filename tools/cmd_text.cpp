@@ -1,0 +1,135 @@
+// cmd_text.cpp — kvtm codesets, orders and convert: the character layer.
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cli.h"
+#include "kvplatform/kvi18n.h"
+#include "kvtm/kvchar.h"
+
+namespace {
+
+// Code sets a user can name at the terminal.
+const uint8_t kListed[] = {0, 1, 2, 3, 4, 5, 253, 254};
+
+std::string CodeSetName(uint8_t id) {
+  if (id == 0) return "native (" + std::string(KvLanguageContext::QueryCodeSet(0)->NameGet()) + ")";
+  if (id == KvCS_ORDERS) return "collation order values";
+  const char* name = KvLanguageContext::QueryCodeSet(id)->NameGet();
+  return name != nullptr ? name : "unknown";
+}
+
+uint8_t LanguageOf(const std::string& text) {
+  const long n = std::strtol(text.c_str(), nullptr, 10);
+  if (text.empty() || n < 0 || n > 255 || std::to_string(n) != text)
+    throw CliError{"bad language '" + text + "' (expected a number from 0 to 255)", 2};
+  return static_cast<uint8_t>(n);
+}
+
+const char* OrderClass(uint16_t order, uint8_t collationClass) {
+  if (collationClass >= 20 || order >= 32768) return "Han";
+  if (order < 80) return order == 13 ? "undefined" : "space";
+  if (order < 16128) return "symbol";
+  if (order < 16384) return "digit";
+  return "letter";
+}
+
+}  // namespace
+
+uint8_t CodeSetOf(const std::string& text) {
+  for (uint8_t id : kListed) {
+    const char* name = KvLanguageContext::QueryCodeSet(id)->NameGet();
+    if (id != 0 && name != nullptr && text == name) return id;
+  }
+  if (text == "utf8" || text == "UTF-8" || text == "unicode") return KvCS_UNICODE;
+  char* end = nullptr;
+  const long n = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || n < 0 || n > 255)
+    throw CliError{"bad code set '" + text + "' (see 'kvtm codesets')", 2};
+  return static_cast<uint8_t>(n);
+}
+
+int CmdCodesets(Args& args) {
+  if (!args.words.empty()) throw CliError{"codesets takes no arguments", 2};
+  std::printf("%4s  %-24s %s\n", "id", "name", "width");
+  for (uint8_t id : kListed)
+    std::printf("%4u  %-24s %u-bit\n", id, CodeSetName(id).c_str(),
+                KvCodeSetIsWide(id) ? 16u : 8u);
+  return 0;
+}
+
+int CmdOrders(Args& args) {
+  const uint8_t cs = CodeSetOf(args.Take("--cs", "1"));
+  const uint8_t language = LanguageOf(args.Take("--lang", "1"));
+  if (args.words.size() != 1 || cs == KvCS_ORDERS)
+    throw CliError{"usage: kvtm orders TEXT [--cs N] [--lang N]", 2};
+  // The terminal's UTF-8, as units of the code set asked for.
+  const std::vector<uint16_t> chars = DecodeUtf8(args.words[0]);
+  const KvCodeSet* codeSet = KvLanguageContext::QueryCodeSet(cs);
+  std::vector<uint16_t> wide;
+  std::string narrow;
+  for (uint16_t ch : chars) {
+    const uint16_t unit = codeSet->FromUnicode(ch);
+    if (KvCodeSetIsWide(cs))
+      wide.push_back(unit);
+    else
+      narrow.push_back(static_cast<char>(unit));
+  }
+  wide.push_back(0);
+  KvStringIterator it = KvCodeSetIsWide(cs)
+                            ? KvStringIterator(wide.data(), cs, language, 1)
+                            : KvStringIterator(narrow.data(), cs, language, 1);
+  std::printf("%-10s %-8s %s\n", "text", "order", "class");
+  const char* base = it.PositionGet();
+  const unsigned width = KvCodeSetIsWide(cs) ? 2 : 1;
+  // An expansion yields several orders before the position moves past its
+  // character: the first is shown with the character, the others as
+  // continuations.
+  size_t labelled = static_cast<size_t>(-1);
+  for (int guard = 0; guard < 65536; ++guard) {
+    const size_t from = (it.PositionGet() - base) / width;
+    const uint16_t order = it.GetNextOrder(1);
+    if (order == 0) break;
+    const size_t to = (it.PositionGet() - base) / width;
+    std::string label = "  (cont.)";
+    if (from != labelled) {
+      const size_t end = to > from ? to : from + 1;
+      label = "'" + EncodeUtf8(chars, from, end) + "'";
+      labelled = to > from ? static_cast<size_t>(-1) : from;
+    }
+    // Pad by characters, not bytes, so that UTF-8 lines up.
+    const size_t shown = DecodeUtf8(label).size();
+    label.append(shown < 10 ? 10 - shown : 1, ' ');
+    std::printf("%s 0x%04X   %s\n", label.c_str(), order, OrderClass(order, it.CollationClassGet()));
+  }
+  return 0;
+}
+
+int CmdConvert(Args& args) {
+  const uint8_t from = CodeSetOf(args.Take("--from", ""));
+  const uint8_t to = CodeSetOf(args.Take("--to", ""));
+  if (!args.words.empty()) throw CliError{"usage: kvtm convert --from CS --to CS", 2};
+  const std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+  // A 16-bit code set meets the terminal as UTF-8.
+  std::vector<uint16_t> units;
+  if (KvCodeSetIsWide(from)) {
+    units = DecodeUtf8(input);
+  } else {
+    for (unsigned char c : input) units.push_back(c);
+  }
+  const KvCodeSet* target = KvLanguageContext::QueryCodeSet(to);
+  std::vector<uint16_t> out;
+  out.reserve(units.size());
+  for (uint16_t u : units) out.push_back(target->MapFrom(u, from == 0 ? KvLanguageContext::GetNativeCodeSet() : from));
+  std::string bytes;
+  if (KvCodeSetIsWide(to)) {
+    bytes = EncodeUtf8(out, 0, out.size());
+  } else {
+    for (uint16_t u : out) bytes.push_back(static_cast<char>(u));
+  }
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  return 0;
+}
