@@ -13,6 +13,10 @@
 #include "kvplatform/kvmemory.h"
 #include "kvstring_access.h"
 
+// The four fields are the memory form of type id 11: a pointer, then 16, 8
+// and 8 bits, padded to the pointer's alignment.
+static_assert(sizeof(KvString) == (sizeof(void*) == 8 ? 16 : 8), "KvString memory form");
+
 namespace {
 
 // StrGet's text for a string without a buffer: four zero bytes read as an
