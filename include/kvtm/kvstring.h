@@ -7,31 +7,103 @@
 
 #include "kvtm/export.h"
 
+// The largest buffer a string may have, in bytes, terminator included: at
+// most 65532 8-bit units or 32765 16-bit units.
+enum : uint16_t { KvSTRING_MAX_SIZE = 65533 };
+
+// A count of 0xFFFF stands for the whole text.
+enum : uint16_t { KvSTRING_WHOLE = 0xFFFF };
+
+// An argument outside the accepted range (a code set, an order value).
+enum : int { KvERR_OUT_OF_RANGE = -2002 };
+
 // Text is a zero-terminated run of code units; code sets above 224 hold
-// 16-bit units (in native byte order), every other code set 8-bit units.
-// The buffer is owned, exactly sized (terminator included) and at most
-// 65533 bytes. A string that never held text has a null buffer.
+// 16-bit units (in native byte order), every other code set (0 included)
+// 8-bit units. Code set 0 stands for the native code set wherever text is
+// converted. The buffer is owned, exactly sized (terminator included) and
+// at most KvSTRING_MAX_SIZE bytes.
+//
+// Empty strings come in two forms: no buffer at all (default construction,
+// a null pointer or a zero character, after release) and a buffer holding
+// only the terminator (construction from ""). Both have length 0.
+//
+// A change whose result would exceed KvSTRING_MAX_SIZE bytes is refused and
+// leaves the string as it was; it is reported through KIVO_assert when the
+// configuration entry "stringOverflow" of section "debug" is nonzero. Texts
+// are measured at full width, so a text too long for the string is refused,
+// never cut or wrapped.
+//
+// New strings take their code set and language from the language context at
+// the moment they are made: 8-bit text the default 8-bit code set, 16-bit
+// text the default 16-bit code set, numbers and no text the default code set.
 class KVTM_EXPORT KvString {
  public:
   // No text; the default code set and language.
   KvString();
   // No text; the given code set and language.
   KvString(unsigned char codeSet, unsigned char language);
-  // The text up to its terminator, in the default 8-bit code set; null
-  // gives no text, "" an empty text with a buffer.
-  KvString(const char* text);
+  // `other`'s text up to its terminator, code set and language; no text
+  // when `other` has no buffer.
   KvString(const KvString& other);
+  // One character; 0 gives no text.
+  KvString(char c);
+  KvString(unsigned short c);
+  // The text up to its terminator; null gives no text, "" an empty text
+  // with a buffer.
+  KvString(const char* text);
+  KvString(const unsigned short* text);
+  // The first `count` units of `text`, which must hold that many (a zero
+  // among them ends the text for every later measure, though the buffer
+  // keeps them all). KvSTRING_WHOLE takes the text up to its terminator;
+  // 0 or a null `text` gives no text.
+  KvString(const char* text, unsigned short count);
+  KvString(const unsigned short* text, unsigned short count);
+  // Numbers in decimal, in the default code set: "%d", "%d", "%u", "%ld",
+  // "%lu" and "%.15g" (15 significant digits) of the value.
+  KvString(short v);
+  KvString(int v);
+  KvString(unsigned int v);
+  KvString(long v);
+  KvString(unsigned long v);
+  KvString(double v);
   ~KvString();
 
+  // Takes `other`'s code set, text and language; self-assignment does
+  // nothing.
   KvString& operator=(const KvString& other);
-  // Takes the default 8-bit code set and the default language.
+  // The old text is released first, then the string takes the default 8-bit
+  // (or 16-bit) code set, the text and the default language. A text too
+  // long for a string leaves it with no text.
   KvString& operator=(const char* text);
+  KvString& operator=(const unsigned short* text);
 
-  // The buffer, or a static empty text (never null; do not write to it).
+  // Appends `other`'s text, converted into this string's code set; code set
+  // and language stay. A string with no buffer gains one (possibly empty).
+  void operator+=(const KvString& other);
+
+  // Append the argument as the matching constructor makes it, converted into
+  // this string's code set. An unsigned short is one 16-bit character when
+  // this string is 16-bit, and a number in decimal when it is 8-bit. A float
+  // is widened to double ("%.15g": 0.1f appends "0.100000001490116").
+  KvString& operator<<(char c);
+  KvString& operator<<(unsigned short c);
+  KvString& operator<<(const char* text);
+  KvString& operator<<(const unsigned short* text);
+  KvString& operator<<(const KvString& other);
+  KvString& operator<<(short v);
+  KvString& operator<<(int v);
+  KvString& operator<<(unsigned int v);
+  KvString& operator<<(long v);
+  KvString& operator<<(unsigned long v);
+  KvString& operator<<(double v);
+  KvString& operator<<(float v);
+
+  // The buffer, or a static empty text that reads as empty in either width
+  // (never null; do not write to it).
   char* StrGet() const;
-  // Units before the terminator.
+  // Units before the first zero unit; 0 without a buffer.
   unsigned short Len() const;
-  // 1 when there is no text.
+  // 1 when there is no buffer or its first unit is zero, else 0.
   unsigned short IsEmpty() const;
   unsigned short operator!() const { return IsEmpty(); }
 
@@ -40,9 +112,33 @@ class KVTM_EXPORT KvString {
   unsigned char CodeSetGet() const { return codeSet_; }
   unsigned char LanguageGet() const { return language_; }
 
-  // Releases the buffer; every field becomes zero.
+  // Releases the buffer; every field becomes zero (code set and language
+  // included).
   void d_deactivate();
 
+  // Moves `other` into this string: the own buffer is released and
+  // `other`'s four fields taken; `other` is left with no buffer and size 0
+  // but keeps its code set and language. Nothing happens when `other` is
+  // this string.
+  void Destruct(KvString& other);
+
+  // Relabels the text without touching it. KvERR_OUT_OF_RANGE, and no
+  // change, when `codeSet` has the other unit width; else 0.
+  int SetCodeSetCode(unsigned char codeSet);
+
+  // Sets the code set, converting the text only when the unit width changes
+  // (0 converts into the native code set); between code sets of one width
+  // only the label changes. A conversion whose result would exceed
+  // KvSTRING_MAX_SIZE bytes is refused: text and label stay.
+  void SetCodeSet(unsigned char codeSet);
+
+  // Converts every character into `codeSet` (one lacking there becomes
+  // 0x1A, or U+FFFD in a 16-bit code set) and relabels; 0. Code set 0, or a
+  // result that would exceed KvSTRING_MAX_SIZE bytes: KvERR_OUT_OF_RANGE and
+  // no change.
+  int MapToCodeSet(unsigned char codeSet);
+
+  // The defaults of the language context, asked anew on every call.
   static unsigned char GetDefaultCodeSet();
   static unsigned char GetDefault8CodeSet();
   static unsigned char GetDefault16CodeSet();
@@ -53,13 +149,36 @@ class KVTM_EXPORT KvString {
   static void SetDefaultCmpOp(unsigned short op);
 
  private:
-  // Replaces the text by `count` units of `units`, taken as they are.
-  void AssignUnits(const char* units, uint32_t count);
+  // The library's own sources reach the unit primitives through this
+  // (src/kvstring_access.h).
+  friend struct KvStringAccess;
 
-  char* buffer_;
-  uint16_t size_;
+  // The one primitive through which the text of a string changes; the
+  // contract is in src/kvstring_access.h.
+  void EditUnits(const char* source, uint8_t sourceCodeSet, uint32_t position,
+                 uint32_t sourceStart, uint32_t count, uint32_t repeat, uint8_t mode,
+                 uint8_t unitFormat);
+  void AssignUnits(const char* source, uint8_t sourceCodeSet, uint16_t count,
+                   uint8_t unitFormat);
+  static uint16_t ConvertUnits(uint8_t sourceCodeSet, uint8_t targetCodeSet,
+                               const char* source, char** out);
+  static uint32_t CopyUnits(char* target, const char* source, uint8_t width,
+                            uint8_t unitFormat, uint32_t byteCount);
+  static void ReportOverflow();
+
+  // Replaces the buffer and size, releasing the old buffer.
+  void Adopt(char* buffer, uint16_t size);
+  // Takes the digits of a number formatted in the default 8-bit code set.
+  void AssignNumber(const char* digits);
+
+  char* buffer_;     // null when the string holds no text
+  uint16_t size_;    // bytes in buffer_, terminator included; 0 without one
   uint8_t codeSet_;
   uint8_t language_;
 };
+
+// A new string with `a`'s code set and language holding `a`'s text followed
+// by `b`'s, converted into that code set.
+KVTM_EXPORT KvString operator+(const KvString& a, const KvString& b);
 
 #endif  // KVTM_KVSTRING_H
