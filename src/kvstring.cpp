@@ -355,15 +355,17 @@ KvString::KvString(unsigned int v) : KvString() {
   AssignNumber(digits);
 }
 
+// A long is a 32-bit quantity in every text the library writes, whatever
+// the host's long, so that texts match those of the 32-bit platform.
 KvString::KvString(long v) : KvString() {
   char digits[32];
-  std::snprintf(digits, sizeof(digits), "%ld", v);
+  std::snprintf(digits, sizeof(digits), "%d", static_cast<int32_t>(v));
   AssignNumber(digits);
 }
 
 KvString::KvString(unsigned long v) : KvString() {
   char digits[32];
-  std::snprintf(digits, sizeof(digits), "%lu", v);
+  std::snprintf(digits, sizeof(digits), "%u", static_cast<uint32_t>(v));
   AssignNumber(digits);
 }
 

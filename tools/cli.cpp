@@ -1,6 +1,8 @@
 // cli.cpp — shared helpers of the kvtm command line tool.
 #include "cli.h"
 
+#include "kvplatform/kvi18n.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -130,6 +132,14 @@ std::string EncodeUtf8(const std::vector<uint16_t>& chars, size_t from, size_t t
     }
   }
   return out;
+}
+
+std::string Utf8Of(const KvString& s) {
+  KvString wide(s);
+  wide.MapToCodeSet(KvCS_UNICODE);
+  std::vector<uint16_t> chars(wide.Len());
+  if (!chars.empty()) std::memcpy(chars.data(), wide.StrGet(), 2 * chars.size());
+  return EncodeUtf8(chars, 0, chars.size());
 }
 
 // ---- Values of the number types ----

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "kvtm/kvstring.h"
 #include "kvtm/kvtypemgr.h"
 
 // A failed command: the message is printed as one line, "kvtm: <message>",
@@ -42,6 +43,9 @@ std::vector<uint8_t> BytesOfHex(const std::string& text);
 // Plane (invalid bytes and characters beyond it become U+FFFD), and back.
 std::vector<uint16_t> DecodeUtf8(const std::string& text);
 std::string EncodeUtf8(const std::vector<uint16_t>& chars, size_t from, size_t to);
+
+// A string's text as UTF-8 for the terminal.
+std::string Utf8Of(const KvString& s);
 
 // A code set named by id or name; "utf8" names 253.
 uint8_t CodeSetOf(const std::string& text);

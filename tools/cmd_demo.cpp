@@ -90,7 +90,7 @@ std::string OrdersOf(const char* text, uint8_t language) {
   KvStringIterator walk(s.StrGet(), 1, language, 1);
   while (uint16_t order = walk.GetNextOrder(1)) {
     char piece[8];
-    std::snprintf(piece, sizeof piece, "%04X ", order);
+    std::snprintf(piece, sizeof piece, "%s%04X", out.empty() ? "" : " ", order);
     out += piece;
   }
   return out;
@@ -113,8 +113,9 @@ void DemoCharacters() {
   KvStringIterator to(upper.data(), 1, 1, 1);
   ToUpperOperation up;
   from.Transform(to, up);
-  std::printf("upper case grows the text: \"%s\"\n", upper.data());
-  std::printf("collation orders of \"chico\": neutral %s/ Spanish %s\n", OrdersOf("chico", 1).c_str(),
+  KvString shown(upper.data());
+  std::printf("upper case grows the text: \"%s\"\n", Utf8Of(shown).c_str());
+  std::printf("collation orders of \"chico\": neutral %s, Spanish %s\n", OrdersOf("chico", 1).c_str(),
               OrdersOf("chico", 2).c_str());
   std::printf("\"\xC3\xA5\" is a after ring (%s) in the neutral order, a letter after z (%s) in Danish\n",
               OrdersOf("\xE5", 1).c_str(), OrdersOf("\xE5", 3).c_str());
