@@ -373,36 +373,42 @@ void KvStringIterator::Transform(KvStringIterator& target, KvCharOperation& op) 
 }
 
 unsigned short KvStringIterator::GetNextOrder(unsigned short setClass) {
-  if (position_ == nullptr && !OverflowPending()) return 0;
-  // Text whose units are order values already.
-  if (codeSet_ == KvCS_ORDERS) {
-    const uint16_t order = ReadUnit(position_, codeSet_, unitFormat_);
-    if (order != 0) ++*this;
-    return order;
+  // The current character: a pending overflow element (consumed here) or
+  // the unit at the position.
+  uint16_t v;
+  uint8_t cs;
+  if (OverflowPending()) {
+    v = overflow_->ElementGet(overflowIndex_++);
+    cs = overflowCodeSet_;
+  } else {
+    if (position_ == nullptr) return 0;
+    v = ReadUnit(position_, codeSet_, unitFormat_);
+    cs = codeSet_;
   }
-  KvChar ch = **this;
-  if (ch.CodeSetGet() == KvCS_ORDERS) {
-    ++*this;
-    return ch.ValueGet();
+  // Units that are order values already; the end stays the end.
+  if (cs == KvCS_ORDERS) {
+    if (v != 0) ++*this;
+    return v;
   }
-  uint8_t cs = Native(ch.CodeSetGet());
+  if (v == 0) return 0;
+  cs = Native(cs);
   const KvCodeSet* codeSet = KvLanguageContext::QueryCodeSet(cs);
   const KvOrderTable* table = codeSet->OrderTableGet();
   // A code set without records collates through Unicode's.
   const bool viaUnicode = table == nullptr;
   if (viaUnicode) {
-    codeSet = KvLanguageContext::QueryCodeSet(KvCS_UNICODE);
-    table = codeSet->OrderTableGet();
-    ch = ch.MapTo(KvCS_UNICODE);
+    const KvCodeSet* unicode = KvLanguageContext::QueryCodeSet(KvCS_UNICODE);
+    v = unicode->MapFrom(v, cs);
+    codeSet = unicode;
+    table = unicode->OrderTableGet();
   }
-  const uint16_t v = ch.ValueGet();
-  if (v == 0) return 0;
-  if (v >= kTableLimit || table->RecordGet(v) == nullptr) {
+  const KvCollationRecord* r = v < kTableLimit ? table->RecordGet(v) : nullptr;
+  if (r == nullptr) {
     ++*this;
     if (setClass != 0) collationClass_ = kOutsideTablesClass;
     return v;
   }
-  const KvCollationRecord* r = RecordOf(table, v, ch.LanguageGet());
+  if (r->variantFlag != 0) r = RecordOf(table, v, language_);
   while (r->contractionFlag != 0 && !IsEOS()) {
     ++*this;
     KvChar next = **this;
@@ -422,12 +428,10 @@ unsigned short KvStringIterator::GetNextOrder(unsigned short setClass) {
     }
     r = matched;
   }
-  const uint16_t order = r->order;
   if (setClass != 0)
-    collationClass_ = r->collationClass != nullptr
-                          ? *r->collationClass
-                          : codeSet->CollationClassGet(ch.LanguageGet());
+    collationClass_ = r->collationClass != nullptr ? *r->collationClass
+                                                   : codeSet->CollationClassGet(language_);
   if (r->expansionCount != 0) SetOverflow(r->expansionOrders, KvCS_ORDERS);
   ++*this;
-  return order;
+  return r->order;
 }

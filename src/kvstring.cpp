@@ -195,10 +195,8 @@ void KvString::EditUnits(const char* source, uint8_t sourceCodeSet, uint32_t pos
       // Only the run is mapped, not the source up to its terminator: the
       // run may hold zero units, and a long source must not make a short
       // edit overflow.
-      for (uint64_t i = 0; i < units; ++i) {
-        const uint16_t unit = ReadUnit(run + sw * i, sw, unitFormat);
-        WriteUnit(buffer + p + w * i, MapUnit(unit, sourceCodeSet, codeSet_), w);
-      }
+      KvLanguageContext::QueryCodeSet(codeSet_)->MapText(run, sourceCodeSet, unitFormat,
+                                                         buffer + p, static_cast<uint32_t>(units));
     }
   }
   // The source may be this string's own buffer, so it is released last.
@@ -233,10 +231,8 @@ uint16_t KvString::ConvertUnits(uint8_t sourceCodeSet, uint8_t targetCodeSet,
   const uint16_t size = static_cast<uint16_t>((units + 1) * tw);
   char* buffer = static_cast<char*>(KvMemAllocZero(size));
   if (buffer == nullptr) return 0;
-  for (uint32_t i = 0; i < units; ++i) {
-    const uint16_t unit = ReadUnit(source + sw * i, sw, KvFORMAT_LSB_FIRST);
-    WriteUnit(buffer + tw * i, MapUnit(unit, sourceCodeSet, targetCodeSet), tw);
-  }
+  KvLanguageContext::QueryCodeSet(targetCodeSet)
+      ->MapText(source, sourceCodeSet, KvFORMAT_LSB_FIRST, buffer, units);
   *out = buffer;
   return size;
 }

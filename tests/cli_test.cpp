@@ -26,6 +26,34 @@ CliRun Kvtm(const std::string& args) {
   return run;
 }
 
+TEST(Cli, ConvertBetweenCodeSets) {
+  struct Row {
+    const char* input;  // printf text for the shell
+    const char* from;
+    const char* to;
+    const char* output;
+  };
+  const Row rows[] = {
+      {"caf\\351 \\200", "1", "utf8", "caf\xC3\xA9 \xE2\x82\xAC"},
+      {"\\305\\201\\303\\263d\\305\\272 \\342\\202\\254", "utf8", "4", "\xA3\xF3" "d\x9F \x80"},
+      {"\\305\\201 \\342\\202\\254", "utf8", "5", "\xA3 \x1A"},  // no euro in ISO-8859-2
+      {"\\244", "3", "Windows-1252", "\x80"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.input);
+    const std::string command = std::string("sh -c \"printf '") + r.input + "' | " + KVTM_CLI_PATH +
+                                " convert --from " + r.from + " --to " + r.to + "\"";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char buffer[256];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    EXPECT_EQ(pclose(pipe), 0);
+    EXPECT_EQ(out, r.output);
+  }
+}
+
 TEST(Cli, CommandsAndTheirOutput) {
   struct Row {
     const char* args;
@@ -50,7 +78,15 @@ TEST(Cli, CommandsAndTheirOutput) {
       {"types", 0, "legacy type table (factory 3)\n"},
       {"info", 0, "description   KIVO Typemanager library 6.0.3.50 \n"},
       {"demo", 0, "int 12345,-2 in format 2: 00 00 30 39 ff ff ff fe\n"},
+      {"codesets", 0, "   4  Windows-1250             8-bit\n"},
+      {"codesets", 0, " 253  Unicode BMP              16-bit\n"},
+      {"orders chico --lang 2", 0, "'ch'       0x5015   letter\n"},
+      {"orders 'Stra\xC3\x9F" "e'", 0, "'\xC3\x9F'        0x57D4   letter\n  (cont.)  0x57D4   letter\n"},
+      {"orders '\xC2\xBC' --cs 253", 0, "  (cont.)  0x00F2   symbol\n"},
+      {"demo", 0, "upper case grows the text: \"STRASSE \xE2\x82\xAC" "5\"\n"},
       // Errors: one line, non-zero status.
+      {"orders x --cs 999", 2, "kvtm: bad code set '999' (see 'kvtm codesets')\n"},
+      {"convert --from 1", 2, "kvtm: bad code set '' (see 'kvtm codesets')\n"},
       {"store nosuchtype 1", 1, "kvtm: unknown type 'nosuchtype' (see 'kvtm types')\n"},
       {"store short 40000", 1, "kvtm: bad value '40000' for type short (expected an integer from -32768 to 32767)\n"},
       {"store int 12x", 1, "kvtm: bad value '12x' for type int"},

@@ -542,6 +542,16 @@ def main():
         out.emit("    " + ", ".join(names[row:row + 4]) + ",")
     out.emit("};")
     out.emit()
+    objects = []
+    for i in range(256):
+        behaves_as = i if i in ids else (UNICODE_ID if i > 224 else 2)
+        tables = "kCodeSet%dTables" % behaves_as
+        objects.append("KvCodeSet(%d, &%s, %s.orders)" % (i, tables, tables))
+    out.emit("const KvCodeSet kvCodeSets[256] = {")
+    for row in range(0, 256, 2):
+        out.emit("    " + ", ".join(objects[row:row + 2]) + ",")
+    out.emit("};")
+    out.emit()
     langs = {l: "&kLanguage%d" % l for l, _, _ in LANGUAGES}
     out.emit("const KvLanguage* const kvLanguages[256] = {")
     names = [langs.get(i, "nullptr") for i in range(256)]

@@ -2,7 +2,7 @@
 // set objects over the generated tables.
 #include "kvplatform/kvi18n.h"
 
-#include <new>
+#include <cstring>
 
 #include "kvi18n_tables.h"
 
@@ -40,36 +40,8 @@ void KvLanguageContext::SetDefaultCmpOp(uint16_t op) { defaults.cmpOp = op; }
 
 // ---- Code sets ----
 
-namespace {
-
-// An id the library does not know behaves as ISO-8859-1 or as 253, by its
-// width, and keeps its own id.
-const KvCodeSetTables* TablesOf(int id) {
-  if (kvCodeSetTables[id] != nullptr) return kvCodeSetTables[id];
-  return kvCodeSetTables[KvCodeSetIsWide(static_cast<uint8_t>(id)) ? KvCS_UNICODE : KvCS_LATIN1];
-}
-
-struct CodeSetObjects {
-  alignas(KvCodeSet) unsigned char storage[256][sizeof(KvCodeSet)];
-  CodeSetObjects() {
-    for (int id = 0; id < 256; ++id)
-      new (storage[id]) KvCodeSet(static_cast<uint8_t>(id), TablesOf(id));
-  }
-  const KvCodeSet* Get(uint8_t id) const {
-    return reinterpret_cast<const KvCodeSet*>(storage[id]);
-  }
-};
-
-const CodeSetObjects& Objects() {
-  static const CodeSetObjects objects;
-  return objects;
-}
-
-}  // namespace
-
 const KvCodeSet* KvLanguageContext::QueryCodeSet(uint8_t codeSet) {
-  if (codeSet == KvCS_NATIVE) codeSet = GetNativeCodeSet();
-  return Objects().Get(codeSet);
+  return &kvCodeSets[codeSet == KvCS_NATIVE ? defaults.nativeCodeSet : codeSet];
 }
 
 const KvLanguage* KvLanguageContext::QueryLanguage(uint8_t language) {
@@ -79,8 +51,6 @@ const KvLanguage* KvLanguageContext::QueryLanguage(uint8_t language) {
 const char* KvCodeSet::NameGet() const {
   return kvCodeSetTables[id_] != nullptr ? kvCodeSetTables[id_]->name : nullptr;
 }
-
-uint8_t KvCodeSet::CollationClassGet(uint8_t) const { return 1; }
 
 uint16_t KvCodeSet::ToUnicode(uint16_t unit) const {
   if (tables_->toUnicode == nullptr) return unit;
@@ -99,6 +69,60 @@ uint16_t KvCodeSet::MapFrom(uint16_t ch, uint8_t sourceCodeSet) const {
   return FromUnicode(KvLanguageContext::QueryCodeSet(sourceCodeSet)->ToUnicode(ch));
 }
 
+namespace {
+
+uint16_t ReadTextUnit(const uint8_t* in, uint32_t i, bool wide, bool swap) {
+  if (!wide) return in[i];
+  uint16_t unit;
+  std::memcpy(&unit, in + 2 * i, 2);
+  return swap ? static_cast<uint16_t>(unit << 8 | unit >> 8) : unit;
+}
+
+void WriteTextUnit(uint8_t* out, uint32_t i, bool wide, uint16_t unit) {
+  if (wide) {
+    std::memcpy(out + 2 * i, &unit, 2);
+  } else {
+    out[i] = static_cast<uint8_t>(unit);
+  }
+}
+
+}  // namespace
+
+void KvCodeSet::MapText(const void* source, uint8_t sourceCodeSet, uint8_t unitFormat,
+                        void* target, uint32_t count) const {
+  if (sourceCodeSet == KvCS_NATIVE) sourceCodeSet = KvLanguageContext::GetNativeCodeSet();
+  const KvCodeSet* from = KvLanguageContext::QueryCodeSet(sourceCodeSet);
+  const uint8_t* in = static_cast<const uint8_t*>(source);
+  uint8_t* out = static_cast<uint8_t*>(target);
+  const bool wideIn = KvCodeSetIsWide(sourceCodeSet);
+  const bool wideOut = KvCodeSetIsWide(id_);
+  const bool swap = wideIn && unitFormat == 2;
+  const uint16_t* toUnicode = from->tables_->toUnicode;      // null: units are Unicode
+  const uint8_t* const* pages = tables_->fromUnicodePages;  // null: Unicode units
+  // One loop per kind of step, so that each unit costs one or two table
+  // reads and no call.
+  if (sourceCodeSet == id_) {
+    for (uint32_t i = 0; i < count; ++i)
+      WriteTextUnit(out, i, wideOut, ReadTextUnit(in, i, wideIn, swap));
+  } else if (pages == nullptr && toUnicode != nullptr) {
+    for (uint32_t i = 0; i < count; ++i) {
+      const uint16_t u = toUnicode[in[i]];
+      std::memcpy(out + 2 * i, &u, 2);
+    }
+  } else if (pages != nullptr && toUnicode == nullptr) {
+    for (uint32_t i = 0; i < count; ++i) {
+      const uint16_t u = ReadTextUnit(in, i, true, swap);
+      const uint8_t* page = pages[u >> 8];
+      out[i] = page != nullptr ? page[u & 0xFF] : uint8_t{KvSUBSTITUTE_8};
+    }
+  } else {
+    for (uint32_t i = 0; i < count; ++i) {
+      const uint16_t unit = ReadTextUnit(in, i, wideIn, swap);
+      WriteTextUnit(out, i, wideOut, FromUnicode(from->ToUnicode(unit)));
+    }
+  }
+}
+
 const KvUnicodeProps* KvCodeSet::GetUnicodeProps(uint16_t ch, uint8_t) const {
   const KvCaseEntry* entries = tables_->cases;
   uint32_t low = 0, high = tables_->caseCount;
@@ -111,8 +135,6 @@ const KvUnicodeProps* KvCodeSet::GetUnicodeProps(uint16_t ch, uint8_t) const {
   }
   return low < tables_->caseCount && entries[low].unit == ch ? &entries[low].props : nullptr;
 }
-
-const KvOrderTable* KvCodeSet::OrderTableGet() const { return tables_->orders; }
 
 int KvCollationRecord::ContractionGet(int16_t index, const KvCollationRecord** record) const {
   if (contractionFlag == 0 || successors == nullptr || index < 0 ||

@@ -30,6 +30,10 @@ struct KvCodeSetTables {
 // The tables of the code sets the library knows, by id; null for others.
 extern const KvCodeSetTables* const kvCodeSetTables[256];
 
+// The code set object of every id. An id the library does not know behaves
+// as ISO-8859-1 or as 253, by its width, and keeps its own id.
+extern const KvCodeSet kvCodeSets[256];
+
 // The languages, by id; null for ids without an entry.
 extern const KvLanguage* const kvLanguages[256];
 

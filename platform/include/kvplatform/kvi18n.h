@@ -110,7 +110,8 @@ struct KvCodeSetTables;
 // properties and collation orders. Objects are process-wide and never freed.
 class KVP_EXPORT KvCodeSet {
  public:
-  KvCodeSet(uint8_t id, const KvCodeSetTables* tables) : id_(id), tables_(tables) {}
+  constexpr KvCodeSet(uint8_t id, const KvCodeSetTables* tables, const KvOrderTable* orders)
+      : id_(id), tables_(tables), orders_(orders) {}
 
   uint8_t IdGet() const { return id_; }
   // 2 for a 16-bit code set, else 1.
@@ -120,12 +121,21 @@ class KVP_EXPORT KvCodeSet {
   const char* NameGet() const;
 
   // The collation class of `language` in this code set: 1 for every language.
-  uint8_t CollationClassGet(uint8_t language) const;
+  uint8_t CollationClassGet(uint8_t) const { return 1; }
 
   // The value in this code set of character `ch` of code set
   // `sourceCodeSet` (0: the native code set); the substitution character
   // when this code set lacks it.
   uint16_t MapFrom(uint16_t ch, uint8_t sourceCodeSet) const;
+
+  // Maps `count` units of text in code set `sourceCodeSet` (0: the native
+  // code set) at `source` into units of this code set at `target`; units
+  // have the width of their code set's id, and 16-bit source units lie in
+  // `unitFormat` (2: most significant byte first; else native order).
+  // Target units are written in native order. The same mapping as MapFrom,
+  // a text at a time.
+  void MapText(const void* source, uint8_t sourceCodeSet, uint8_t unitFormat, void* target,
+               uint32_t count) const;
 
   // The Unicode character of unit `unit` of this code set, and back (the
   // substitution character when absent).
@@ -137,11 +147,12 @@ class KVP_EXPORT KvCodeSet {
   const KvUnicodeProps* GetUnicodeProps(uint16_t ch, uint8_t language) const;
 
   // The collation records, or null when the code set has none.
-  const KvOrderTable* OrderTableGet() const;
+  const KvOrderTable* OrderTableGet() const { return orders_; }
 
  private:
   uint8_t id_;
   const KvCodeSetTables* tables_;
+  const KvOrderTable* orders_;
 };
 
 // Sets up (enter nonzero) or tears down (enter 0) the context. Set-up
