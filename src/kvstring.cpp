@@ -11,6 +11,7 @@
 #include "kvplatform/kvconfig.h"
 #include "kvplatform/kvi18n.h"
 #include "kvplatform/kvmemory.h"
+#include "kvcollate.h"
 #include "kvstring_access.h"
 
 // The four fields are the memory form of type id 11: a pointer, then 16, 8
@@ -372,6 +373,264 @@ KvString::KvString(double v) : KvString() {
 }
 
 KvString::~KvString() { d_deactivate(); }
+
+// ---- Editing ----
+
+KvString& KvString::Insert(const KvString& s, unsigned short pos) {
+  if (pos > Len()) return *this;
+  EditUnits(s.buffer_, s.codeSet_, pos, 0, s.Len(), 1, KvEDIT_INSERT, KvUNIT_FORMAT_DEFAULT);
+  return *this;
+}
+
+KvString& KvString::Replace(const KvString& s, unsigned short pos) {
+  const uint32_t length = Len();
+  uint32_t n = s.Len();
+  if (pos + n > length) n = pos < length ? length - pos : 0;
+  if (n < 1) return *this;
+  EditUnits(s.buffer_, s.codeSet_, pos, 0, n, 1, KvEDIT_OVERWRITE, KvUNIT_FORMAT_DEFAULT);
+  return *this;
+}
+
+KvString& KvString::Fill(unsigned short n, char c) {
+  const char unit[2] = {c, 0};
+  EditUnits(unit, GetDefault8CodeSet(), 0, 0, 1, n, KvEDIT_REPLACE_TAIL, KvUNIT_FORMAT_DEFAULT);
+  return *this;
+}
+
+KvString& KvString::Fill(unsigned short n, unsigned short c) {
+  const unsigned short unit[2] = {c, 0};
+  EditUnits(reinterpret_cast<const char*>(unit), GetDefault16CodeSet(), 0, 0, 1, n,
+            KvEDIT_REPLACE_TAIL, KvUNIT_FORMAT_DEFAULT);
+  return *this;
+}
+
+KvString& KvString::Expand(unsigned short n, char c) {
+  const uint16_t length = Len();
+  if (length >= n) return *this;
+  const char unit[2] = {c, 0};
+  EditUnits(unit, GetDefault8CodeSet(), length, 0, 1, n - length, KvEDIT_REPLACE_TAIL,
+            KvUNIT_FORMAT_DEFAULT);
+  return *this;
+}
+
+KvString& KvString::Expand(unsigned short n, unsigned short c) {
+  const uint16_t length = Len();
+  if (length >= n) return *this;
+  const unsigned short unit[2] = {c, 0};
+  EditUnits(reinterpret_cast<const char*>(unit), GetDefault16CodeSet(), length, 0, 1,
+            n - length, KvEDIT_REPLACE_TAIL, KvUNIT_FORMAT_DEFAULT);
+  return *this;
+}
+
+KvString& KvString::Cut(unsigned short pos, short n) {
+  const uint32_t length = Len();
+  if (pos >= length) return *this;
+  const uint32_t count = n == -1 || pos + static_cast<uint32_t>(static_cast<uint16_t>(n)) > length
+                             ? length - pos
+                             : static_cast<uint16_t>(n);
+  if (count < 1) return *this;
+  // The units after the cut move down onto `pos`: the string is its own
+  // source, which the edit reads before it releases the old buffer.
+  const uint8_t w = KvUnitWidth(codeSet_);
+  const uint32_t rest = length - pos - count;
+  EditUnits(rest != 0 ? buffer_ + w * (pos + count) : nullptr, codeSet_, pos, 0, rest, 1,
+            KvEDIT_REPLACE_TAIL, KvFORMAT_LSB_FIRST);
+  return *this;
+}
+
+KvString& KvString::Trim() {
+  LeftTrim();
+  return RightTrim();
+}
+
+KvString& KvString::LeftTrim() {
+  KvStringIterator it(*this);
+  unsigned short count = 0;
+  while (!it.IsEOS() && (*it).IsSpace()) {
+    ++count;
+    ++it;
+  }
+  return Cut(0, static_cast<short>(count));
+}
+
+KvString& KvString::RightTrim() {
+  if (buffer_ == nullptr) return *this;
+  uint16_t end = Len();
+  const uint8_t w = KvUnitWidth(codeSet_);
+  while (end > 0 && KvChar(*this, (end - 1) * w).IsSpace()) --end;
+  return Cut(end, -1);
+}
+
+KvString& KvString::Transform(KvCharOperation& op) {
+  if (size_ == 0) return *this;
+  const uint8_t w = KvUnitWidth(codeSet_);
+  // Most mappings give one character for one, a few two (so twice the old
+  // size is the usual ceiling); rarer ones give three, for which the work
+  // area grows rather than being overrun.
+  uint32_t capacity = 2u * size_;
+  char* out = static_cast<char*>(KvMemAllocZero(capacity));
+  if (out == nullptr) return *this;
+  uint32_t written = 0;
+  KvStringIterator source(*this);
+  for (;;) {
+    const bool end = source.IsEOS() != 0;
+    KvChar ch = *source;
+    KvChar result = end ? ch : op.Apply(ch, &source);
+    if (written + w > capacity) {
+      char* larger = static_cast<char*>(KvMemAllocZero(2 * capacity));
+      if (larger == nullptr) {
+        KvMemFree(out);
+        return *this;
+      }
+      std::memcpy(larger, out, written);
+      KvMemFree(out);
+      out = larger;
+      capacity *= 2;
+    }
+    KvChar target(out + written, codeSet_, language_, 1);
+    target = result;
+    written += w;
+    ++source;
+    if (end) break;
+  }
+  if (written > KvSTRING_MAX_SIZE) {
+    KvMemFree(out);
+    ReportOverflow();
+    return *this;
+  }
+  Adopt(out, static_cast<uint16_t>(written));
+  return *this;
+}
+
+KvString& KvString::ToUpper() {
+  ToUpperOperation op;
+  return Transform(op);
+}
+
+KvString& KvString::ToLower() {
+  ToLowerOperation op;
+  return Transform(op);
+}
+
+KvString& KvString::ReplaceAll(const KvString& from, const KvString& to, unsigned short start) {
+  const uint32_t lf = from.Len();
+  const uint32_t lt = to.Len();
+  // An empty pattern would be found again right after each replacement.
+  if (lf == 0) return *this;
+  short pos = Find(from, start, KvCMP_DEFAULT);
+  while (pos != -1) {
+    // Check the growth first, so that a refused insert cannot leave the
+    // match cut out.
+    if ((uint64_t{Len()} - lf + lt + 1) * KvUnitWidth(codeSet_) > KvSTRING_MAX_SIZE) {
+      ReportOverflow();
+      break;
+    }
+    Cut(static_cast<unsigned short>(pos), static_cast<short>(lf));
+    Insert(to, static_cast<unsigned short>(pos));
+    const uint32_t next = static_cast<uint16_t>(pos) + lt;
+    if (next > Len()) break;
+    pos = Find(from, static_cast<unsigned short>(next), KvCMP_DEFAULT);
+  }
+  return *this;
+}
+
+KvString& KvString::ReplaceAll(char from, char to, unsigned short start) {
+  return ReplaceAll(KvString(from), KvString(to), start);
+}
+
+KvString& KvString::ReplaceAll(unsigned short from, unsigned short to, unsigned short start) {
+  return ReplaceAll(KvString(from), KvString(to), start);
+}
+
+// ---- Reading ----
+
+KvString KvString::Copy(unsigned short pos, short n) const {
+  const uint32_t length = Len();
+  if (pos >= length || (n < 0 && n != -1)) return KvString("");
+  const uint32_t count = n == -1 || pos + static_cast<uint32_t>(n) > length ? length - pos
+                                                                           : static_cast<uint32_t>(n);
+  KvString part(codeSet_, language_);
+  part.AssignUnits(buffer_ + KvUnitWidth(codeSet_) * pos, codeSet_, static_cast<uint16_t>(count),
+                   KvFORMAT_LSB_FIRST);
+  return part;
+}
+
+KvString KvString::Left(unsigned short n) const {
+  const uint16_t length = Len();
+  return Copy(0, static_cast<short>(n < length ? n : length));
+}
+
+KvString KvString::Right(unsigned short n) const {
+  const uint16_t length = Len();
+  const uint16_t m = n < length ? n : length;
+  return Copy(static_cast<unsigned short>(length - m), static_cast<short>(m));
+}
+
+short KvString::Find(const KvString& s, unsigned short start, unsigned short op) const {
+  if (size_ == 0 || s.size_ == 0) return -1;
+  const uint32_t length = Len();
+  if (start > length) return -1;
+  if (op == KvCMP_DEFAULT) op = GetDefaultCmpOp();
+  // Lengths in characters, so that texts of either width find each other.
+  const uint32_t patternLength = s.Len();
+  const uint8_t w = KvUnitWidth(codeSet_);
+  const KvCollateText pattern{s.codeSet_, s.language_, s.buffer_};
+  for (uint32_t candidate = start; length - candidate >= patternLength; ++candidate) {
+    const KvCollateText text{codeSet_, language_, buffer_ + w * candidate};
+    if (KvCollate(text, pattern, op, static_cast<int32_t>(patternLength), KvFORMAT_LSB_FIRST,
+                  nullptr, nullptr) == 0)
+      return static_cast<short>(candidate);
+    if (candidate == length) break;
+  }
+  return -1;
+}
+
+short KvString::Find(char c, unsigned short start, unsigned short op) const {
+  if (c == 0) return -1;
+  return Find(KvString(c), start, op);
+}
+
+short KvString::Find(unsigned short c, unsigned short start, unsigned short op) const {
+  return Find(KvString(c), start, op);
+}
+
+short KvString::SubStringPos(const KvString& s, unsigned short op) { return Find(s, 0, op); }
+
+long KvString::Compare(const KvString& s, short n, unsigned short op) const {
+  if (n == 0) return 0;
+  if (op == KvCMP_DEFAULT) op = GetDefaultCmpOp();
+  const KvCollateText a{codeSet_, language_, buffer_};
+  const KvCollateText b{s.codeSet_, s.language_, s.buffer_};
+  return KvCollate(a, b, op, n, KvFORMAT_LSB_FIRST, nullptr, nullptr);
+}
+
+KvChar KvString::operator[](int i) {
+  if (buffer_ == nullptr || i < 0 || i > Len()) return KvChar(static_cast<unsigned short>(0));
+  return KvChar(*this, i * KvUnitWidth(codeSet_));
+}
+
+int KvSplitList(KvString& list, KvString& item, const KvString& sep, unsigned short& pos) {
+  // The item ends at the separator and the next one starts after the whole
+  // separator, however many characters it has.
+  const uint32_t step = sep.Len() > 0 ? sep.Len() : 1;
+  uint32_t from = pos;
+  short f = list.Find(sep, static_cast<unsigned short>(from), KvCMP_DEFAULT);
+  while (f == 0) {
+    from += step;
+    if (from > 0xFFFF) break;
+    f = list.Find(sep, static_cast<unsigned short>(from), KvCMP_DEFAULT);
+  }
+  const uint32_t length = list.Len();
+  if (f == -1) {
+    if (from >= length) return KvERR_NO_ITEM;
+    f = static_cast<short>(length);
+  }
+  const uint32_t end = static_cast<uint16_t>(f);
+  item = list.Copy(static_cast<unsigned short>(from), static_cast<short>(end - from));
+  item.Trim();
+  pos = static_cast<unsigned short>(end + step);
+  return 0;
+}
 
 // ---- Assignment and appending ----
 

@@ -157,6 +157,10 @@ class KVTM_EXPORT KvStringIterator {
   // setClass updates the collation class.
   unsigned short GetNextOrder(unsigned short setClass);
 
+  // 1 while overflow characters wait to be delivered: the next order or
+  // character comes from the list, not from the text.
+  unsigned short OverflowPendingGet() const { return OverflowPending() ? 1 : 0; }
+
   unsigned char CodeSetGet() const { return codeSet_; }
   unsigned char LanguageGet() const { return language_; }
   unsigned char CollationClassGet() const { return collationClass_; }

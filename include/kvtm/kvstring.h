@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "kvtm/export.h"
+#include "kvtm/kvchar.h"
 
 // The largest buffer a string may have, in bytes, terminator included: at
 // most 65532 8-bit units or 32765 16-bit units.
@@ -16,6 +17,13 @@ enum : uint16_t { KvSTRING_WHOLE = 0xFFFF };
 
 // An argument outside the accepted range (a code set, an order value).
 enum : int { KvERR_OUT_OF_RANGE = -2002 };
+
+// KvSplitList: the list has no further item.
+enum : int { KvERR_NO_ITEM = -2005 };
+
+// A compare operator argument of 0xFFFF stands for the default compare
+// operator of the language context.
+enum : unsigned short { KvCMP_DEFAULT = 0xFFFF };
 
 // Text is a zero-terminated run of code units; code sets above 224 hold
 // 16-bit units (in native byte order), every other code set (0 included)
@@ -138,6 +146,79 @@ class KVTM_EXPORT KvString {
   // no change.
   int MapToCodeSet(unsigned char codeSet);
 
+  // ---- Editing ----
+  // Positions and counts are in units of this string's code set. Text
+  // taken from arguments is converted into this code set; results keep it.
+
+  // Inserts `s` before `pos` (`pos` equal to the length appends); a `pos`
+  // beyond the length, or an `s` without units, changes nothing.
+  KvString& Insert(const KvString& s, unsigned short pos);
+  // Overwrites units from `pos` with the first units of `s`, never growing
+  // the text.
+  KvString& Replace(const KvString& s, unsigned short pos);
+  // The whole text becomes n copies of `c` (n = 0: an empty text with a
+  // buffer).
+  KvString& Fill(unsigned short n, char c);
+  KvString& Fill(unsigned short n, unsigned short c);
+  // Appends copies of `c` until the length is n.
+  KvString& Expand(unsigned short n, char c);
+  KvString& Expand(unsigned short n, unsigned short c);
+  // Removes n units from `pos`; n = -1, or more than there are, removes the
+  // rest. Nothing when no unit would go.
+  KvString& Cut(unsigned short pos, short n);
+  // Remove characters classed as space (collation order below 80) from
+  // both ends, the start or the end.
+  KvString& Trim();
+  KvString& LeftTrim();
+  KvString& RightTrim();
+  // Replaces every character by op's result; extra characters an operation
+  // hands back (ß upper-cases to SS) grow the text. The result keeps its
+  // working allocation (twice the old size, or more when needed) and sets
+  // the size to the bytes written; one that would exceed KvSTRING_MAX_SIZE
+  // is refused. A string without a buffer stays as it is.
+  KvString& Transform(KvCharOperation& op);
+  KvString& ToUpper();
+  KvString& ToLower();
+  // Replaces every occurrence of `from` found from `start` on (under the
+  // default compare operator) by `to`; replacements are not searched
+  // again. An empty `from` replaces nothing. Stops, with the overflow
+  // report, before a replacement that would exceed KvSTRING_MAX_SIZE.
+  KvString& ReplaceAll(const KvString& from, const KvString& to, unsigned short start);
+  KvString& ReplaceAll(char from, char to, unsigned short start);
+  KvString& ReplaceAll(unsigned short from, unsigned short to, unsigned short start);
+
+  // ---- Reading ----
+
+  // The n units from `pos` in this code set and language; n = -1, or more
+  // than there are, takes the rest; any other negative n gives an empty
+  // string; `pos` at or beyond the length gives KvString("").
+  KvString Copy(unsigned short pos, short n) const;
+  KvString Left(unsigned short n) const;
+  KvString Right(unsigned short n) const;
+  // Position of the first match of `s` at or after `start` under compare
+  // operator `op` (KvCMP_DEFAULT: the default), or -1. `s`'s '*' and '?'
+  // are wildcards unless `op` is exact. A match is as many characters as
+  // `s` has; texts of either width find each other.
+  short Find(const KvString& s, unsigned short start, unsigned short op) const;
+  short Find(char c, unsigned short start, unsigned short op) const;
+  short Find(unsigned short c, unsigned short start, unsigned short op) const;
+  short SubStringPos(const KvString& s, unsigned short op);
+  // Collation order against `s` over at most n characters (-1: all; 0
+  // gives 0), under `op`: <0, 0 or >0.
+  long Compare(const KvString& s, short n, unsigned short op) const;
+  // Compare(s, -1, KvCMP_DEFAULT) against 0; `s`'s wildcards count unless
+  // the default operator is exact.
+  unsigned short operator==(const KvString& s) const { return Compare(s, -1, KvCMP_DEFAULT) == 0; }
+  unsigned short operator!=(const KvString& s) const { return Compare(s, -1, KvCMP_DEFAULT) != 0; }
+  unsigned short operator<(const KvString& s) const { return Compare(s, -1, KvCMP_DEFAULT) < 0; }
+  unsigned short operator>(const KvString& s) const { return Compare(s, -1, KvCMP_DEFAULT) > 0; }
+  unsigned short operator<=(const KvString& s) const { return Compare(s, -1, KvCMP_DEFAULT) <= 0; }
+  unsigned short operator>=(const KvString& s) const { return Compare(s, -1, KvCMP_DEFAULT) >= 0; }
+  // The character at `i`, referring into the text (assigning to it changes
+  // the string); `i` equal to the length is the terminator. Outside that,
+  // or without a buffer, a free null character.
+  KvChar operator[](int i);
+
   // The defaults of the language context, asked anew on every call.
   static unsigned char GetDefaultCodeSet();
   static unsigned char GetDefault8CodeSet();
@@ -180,5 +261,12 @@ class KVTM_EXPORT KvString {
 // A new string with `a`'s code set and language holding `a`'s text followed
 // by `b`'s, converted into that code set.
 KVTM_EXPORT KvString operator+(const KvString& a, const KvString& b);
+
+// Takes the next item of `list`, separated by the text `sep`, from `pos`:
+// `item` becomes it, trimmed, and `pos` moves past the separator; 0. A
+// separator at the very start of the list is skipped. KvERR_NO_ITEM, with
+// `item` and `pos` unchanged, when the list is exhausted.
+KVTM_EXPORT int KvSplitList(KvString& list, KvString& item, const KvString& sep,
+                            unsigned short& pos);
 
 #endif  // KVTM_KVSTRING_H

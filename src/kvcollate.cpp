@@ -1,0 +1,410 @@
+// kvcollate.cpp — the collation engine: the byte path for texts without a
+// code set, and the level walk over collation orders with wildcards.
+#include "kvcollate.h"
+
+#include <cstring>
+#include <vector>
+
+#include "kvplatform/kvi18n.h"
+#include "kvtm/kvchar.h"
+
+namespace {
+
+constexpr uint16_t kLastSymbolOrder = 0x3EFF;
+constexpr uint16_t kFirstSymbolOrder = 0x50;
+constexpr uint8_t kOutsideTablesClass = 20;
+
+// ---- The byte path ----
+
+long CompareBytes(const uint8_t* t1, const uint8_t* t2, int32_t limit) {
+  if (t1 == nullptr) return t2 != nullptr && *t2 != 0 ? -1 : 0;
+  if (t2 == nullptr) return *t1 != 0 ? 1 : 0;
+  for (int32_t n = 0; limit < 0 || n < limit; ++n) {
+    if (t1[n] != t2[n]) return static_cast<long>(t1[n]) - t2[n];
+    if (t1[n] == 0) return 0;
+  }
+  return 0;
+}
+
+// Matches text 1 against text 2 as a pattern of bytes. A '*' that has been
+// passed is retried one byte further on whenever the rest of the pattern
+// fails, also when the pattern runs out before the text does, so that the
+// byte path matches exactly what the collating path matches.
+long MatchBytes(const uint8_t* text, const uint8_t* pattern, int32_t limit) {
+  if (pattern == nullptr) return text != nullptr && *text != 0 ? 1 : 0;
+  if (text == nullptr) return *pattern == 0 ? 0 : -1;
+  const uint8_t* s = text;
+  const uint8_t* p = pattern;
+  const uint8_t* afterStar = nullptr;  // the pattern right after the last stars
+  const uint8_t* restart = nullptr;    // where the next retry of the star starts
+  for (;;) {
+    if (limit >= 0 && s - text >= limit) return 0;
+    if (*p == '*' || (afterStar != nullptr && p == afterStar && restart != nullptr)) {
+      // A star, met for the first time (p at '*') or retried (p after it).
+      if (*p == '*') {
+        while (*p == '*') ++p;
+        if (*p == 0) return 0;
+        afterStar = p;
+        restart = s;
+      }
+      s = restart;
+      if (*s == 0) return -1;
+      restart = s + 1;
+      // Skip to the next byte that can begin the rest of the pattern.
+      if (*p != '?') {
+        while (*s != 0 && *s != *p) ++s;
+        if (*s == 0) return 0 - static_cast<long>(*p);
+        if (limit >= 0 && s - text >= limit) return 0;
+      }
+      ++s;
+      ++p;
+      continue;
+    }
+    if (*p == 0) {
+      if (*s == 0) return 0;
+      if (afterStar == nullptr) return *s;
+      p = afterStar;  // the text goes on: retry the star
+      continue;
+    }
+    if (*p == '?') {
+      if (*s == 0) return -1;
+      ++s;
+      ++p;
+      continue;
+    }
+    if (*s != *p) {
+      if (afterStar == nullptr || *s == 0) return static_cast<long>(*s) - *p;
+      p = afterStar;
+      continue;
+    }
+    ++s;
+    ++p;
+  }
+}
+
+// ---- The collating path ----
+
+// The 32-bit weight of an order in collation class cls: letters put their
+// letter in bits 8 to 14, their case in bits 5 and 6 and their accent in
+// bits 0 to 4 under a letter flag (bit 22); everything else is the order.
+uint32_t WeightOf(uint16_t order, uint8_t cls) {
+  if (order == 0) return 0;
+  const uint32_t c = static_cast<uint32_t>(cls) << 24;
+  if (cls == kOutsideTablesClass || (order & 0x8000) != 0 || (order & 0x4000) == 0)
+    return c | static_cast<uint32_t>(order) << 8;
+  return c | static_cast<uint32_t>(order & 0x407F) << 8 | ((order >> 7) & 0x7F);
+}
+
+constexpr uint32_t kPrimaryMask = 0xFFFFFF80;
+constexpr uint32_t kCaseMask = 0xFFFFFFE0;    // without the accent
+constexpr uint32_t kAccentMask = 0xFFFFFF9F;  // without the case
+
+uint32_t MatchMask(uint16_t op) {
+  uint32_t mask = 0xFFFFFFFF;
+  if (op & KvCMP_OP_IGNORE_CASE) mask &= 0xFFFFFF9F;
+  if (op & KvCMP_OP_IGNORE_ACCENTS) mask &= 0xFFFFFFE0;
+  return mask;
+}
+
+uint16_t starOrder = 0;
+uint16_t questionOrder = 0;
+
+void LookUpWildcards() {
+  if (starOrder != 0) return;
+  questionOrder = KvChar('?', KvCS_CP1252, KvLANG_NEUTRAL).OrderGet();
+  starOrder = KvChar('*', KvCS_CP1252, KvLANG_NEUTRAL).OrderGet();
+}
+
+// One text of the level walk.
+struct Side {
+  Side(const KvCollateText& t, uint8_t unitFormat)
+      : it(const_cast<char*>(t.text != nullptr ? t.text : "\0\0"),
+           t.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : t.codeSet, t.language,
+           unitFormat) {}
+
+  KvStringIterator it;
+  int32_t characters = 0;  // characters read, against the limit
+  uint16_t order = 0;      // the element the fetch stopped at
+  uint32_t weight = 0;
+  uint16_t ignorable = 0;  // the last ignorable order since the last element
+  bool stopped = false;
+  bool star = false;
+  bool question = false;
+};
+
+// The next order of a side, or 0 once more than `limit` characters have
+// been read. Only orders that begin a character count: the further orders
+// of an expansion belong to the character already counted.
+uint16_t NextOrder(Side& s, int32_t limit, unsigned short setClass) {
+  if (!s.it.OverflowPendingGet()) {
+    if (limit >= 0 && s.characters >= limit) return 0;
+    const uint16_t order = s.it.GetNextOrder(setClass);
+    if (order != 0) ++s.characters;
+    return order;
+  }
+  return s.it.GetNextOrder(setClass);
+}
+
+// One fetch step of a side that has not stopped: stops at an element (an
+// order above the symbols, a class of 20 or more, the end) or at a
+// wildcard of the pattern, records an ignorable order and goes on later,
+// or skips it as the operator says.
+void FetchStep(Side& s, bool pattern, uint16_t op, int32_t limit, unsigned short setClass) {
+  const uint16_t order = NextOrder(s, limit, setClass);
+  const uint8_t cls = s.it.CollationClassGet();
+  s.order = order;
+  s.weight = WeightOf(order, cls);
+  s.star = s.question = false;
+  if (pattern && (op & KvCMP_OP_EXACT) == 0 && order != 0) {
+    if (order == starOrder) {
+      s.star = s.stopped = true;
+      return;
+    }
+    if (order == questionOrder) {
+      s.question = s.stopped = true;
+      return;
+    }
+  }
+  if (order > kLastSymbolOrder || cls > 19 || order == 0) {
+    s.stopped = true;
+    return;
+  }
+  const uint16_t skip = order >= kFirstSymbolOrder ? KvCMP_OP_SKIP_SYMBOLS : KvCMP_OP_SKIP_SPACES;
+  if ((op & skip) == 0) s.ignorable = order;
+}
+
+// A restart point of the pattern after a '*': the pattern's position and
+// what the walk had gathered when the pattern stood there.
+struct Restart {
+  KvStringIterator it;
+  int32_t characters;
+  long caseTie;
+  long accentTie;
+};
+
+struct Ties {
+  long primary = 0;
+  long caseTie = 0;    // the first case difference
+  long accentTie = 0;  // the last accent difference
+  long punctuation = 0;
+};
+
+long Conclude(const Ties& t, uint16_t op, int* level) {
+  if (t.primary != 0) {
+    if (level) *level = KvLEVEL_PRIMARY;
+    return t.primary;
+  }
+  if ((op & KvCMP_OP_IGNORE_ACCENTS) == 0 && t.accentTie != 0) {
+    if (level) *level = KvLEVEL_ACCENT;
+    return t.accentTie;
+  }
+  if ((op & KvCMP_OP_IGNORE_CASE) == 0 && t.caseTie != 0) {
+    if (level) *level = KvLEVEL_CASE;
+    return t.caseTie;
+  }
+  if (t.punctuation != 0) {
+    if (level) *level = KvLEVEL_PUNCTUATION;
+    return t.punctuation;
+  }
+  if (level) *level = KvLEVEL_EQUAL;
+  return 0;
+}
+
+long CompareSimple(Side& a, Side& b, int32_t limit, int* level) {
+  long result = 0;
+  for (;;) {
+    const uint16_t o1 = NextOrder(a, limit, 1);
+    const uint16_t o2 = NextOrder(b, limit, 1);
+    result = static_cast<long>(WeightOf(o1, a.it.CollationClassGet())) -
+             static_cast<long>(WeightOf(o2, b.it.CollationClassGet()));
+    if (result != 0 || o1 == 0 || o2 == 0) break;
+  }
+  if (level) *level = result != 0 ? KvLEVEL_PRIMARY : KvLEVEL_EQUAL;
+  return result;
+}
+
+// Whether text 1's element matches the pattern element of weight w (or a
+// '?') under the operator's mask.
+bool ElementMatches(uint32_t textWeight, uint16_t textOrder, uint32_t w, bool question,
+                    uint32_t mask) {
+  if (question) return textOrder != 0;
+  return (textWeight & mask) == (w & mask);
+}
+
+long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, int* level,
+               bool orderText) {
+  LookUpWildcards();
+  const uint32_t mask = MatchMask(op);
+  unsigned short setClass = 1;
+  Ties t;
+  bool starActive = false;
+  // The pattern right after the stars, the first element there, and the
+  // tie-breaks gathered when the star was met.
+  KvStringIterator restartIt;
+  int32_t restartCharacters = 0;
+  long savedCase = 0;
+  long savedAccent = 0;
+  uint32_t firstWeight = 0;
+  bool firstQuestion = false;
+  std::vector<Restart> candidates;  // allocated only when a '*' has candidates
+
+  for (;;) {
+    // Fetch steps until both texts stand at an element. The ignorable
+    // orders recorded since the last element are compared after each step;
+    // a text that recorded none counts 0.
+    a.stopped = b.stopped = false;
+    a.ignorable = b.ignorable = 0;
+    while (!a.stopped || !b.stopped) {
+      if (!a.stopped) FetchStep(a, false, op, limit, setClass);
+      if (!b.stopped) FetchStep(b, true, op, limit, setClass);
+      if (orderText) setClass = 0;
+      if (a.ignorable != b.ignorable)
+        t.punctuation = static_cast<long>(a.ignorable) - static_cast<long>(b.ignorable);
+    }
+
+    if (b.star) {
+      // Candidates of an earlier star end here; the pattern restarts after
+      // the stars.
+      candidates.clear();
+      do {
+        restartIt = b.it;
+        restartCharacters = b.characters;
+        b.stopped = false;
+        b.ignorable = 0;
+        while (!b.stopped) FetchStep(b, true, op, limit, setClass);
+      } while (b.star);
+      savedCase = t.caseTie;
+      savedAccent = t.accentTie;
+      if (b.order == 0) return Conclude(t, op, level);  // the pattern ends in stars
+      starActive = true;
+      firstWeight = b.weight;
+      firstQuestion = b.question;
+    }
+
+    if (starActive) {
+      // Every alignment still alive takes one more pattern element against
+      // text 1's element; then a new one starts here if the first element
+      // after the stars matches.
+      for (size_t i = 0; i < candidates.size();) {
+        Restart& c = candidates[i];
+        Side probe{KvCollateText{0, 0, nullptr}, 1};
+        probe.it = c.it;
+        probe.characters = c.characters;
+        while (!probe.stopped) FetchStep(probe, true, op, limit, setClass);
+        c.it = probe.it;
+        c.characters = probe.characters;
+        if (!probe.star && ElementMatches(a.weight, a.order, probe.weight, probe.question, mask))
+          ++i;
+        else
+          candidates.erase(candidates.begin() + static_cast<long>(i));
+      }
+      if (ElementMatches(a.weight, a.order, firstWeight, firstQuestion, mask)) {
+        Side probe{KvCollateText{0, 0, nullptr}, 1};
+        probe.it = restartIt;
+        probe.characters = restartCharacters;
+        while (!probe.stopped) FetchStep(probe, true, op, limit, setClass);
+        candidates.push_back(Restart{probe.it, probe.characters, t.caseTie, t.accentTie});
+      }
+    }
+
+    bool differs;
+    if (b.question) {
+      if (a.order == 0) {
+        if (level) *level = KvLEVEL_WILDCARD;
+        return -1;
+      }
+      differs = false;
+    } else {
+      t.primary = static_cast<long>(a.weight & kPrimaryMask) - static_cast<long>(b.weight & kPrimaryMask);
+      if (t.caseTie == 0)
+        t.caseTie = static_cast<long>(b.weight & kCaseMask) - static_cast<long>(a.weight & kCaseMask);
+      const long accent =
+          static_cast<long>(a.weight & kAccentMask) - static_cast<long>(b.weight & kAccentMask);
+      if (accent != 0) t.accentTie = accent;
+      differs = (a.weight & mask) != (b.weight & mask);
+    }
+
+    if (starActive && differs) {
+      if (!candidates.empty()) {
+        b.it = candidates.front().it;
+        b.characters = candidates.front().characters;
+        t.caseTie = candidates.front().caseTie;
+        t.accentTie = candidates.front().accentTie;
+        candidates.erase(candidates.begin());
+      } else {
+        b.it = restartIt;
+        b.characters = restartCharacters;
+        t.caseTie = savedCase;
+        t.accentTie = savedAccent;
+      }
+      t.primary = 0;
+      if (a.order == 0) {
+        // Text 1 ended but the pattern after the star did not: no match.
+        if (level) *level = KvLEVEL_WILDCARD;
+        return -1;
+      }
+    }
+
+    if (primaryOut != nullptr && (op & KvCMP_OP_SKIP_SPACES) != 0 &&
+        (limit < 0 || (a.characters <= limit && b.characters <= limit)))
+      *primaryOut = t.primary;
+
+    if (t.primary != 0 || a.order == 0 || (b.order == 0 && !starActive)) break;
+  }
+  return Conclude(t, op, level);
+}
+
+}  // namespace
+
+uint16_t KvStarOrder() {
+  LookUpWildcards();
+  return starOrder;
+}
+
+uint16_t KvQuestionOrder() {
+  LookUpWildcards();
+  return questionOrder;
+}
+
+long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_t limit,
+               uint8_t unitFormat, long* primary, int* level) {
+  if (level) *level = KvLEVEL_EQUAL;
+  if (limit == 0) return 0;
+  if (a.codeSet == 0 && b.codeSet == 0) {
+    const uint8_t* t1 = reinterpret_cast<const uint8_t*>(a.text);
+    const uint8_t* t2 = reinterpret_cast<const uint8_t*>(b.text);
+    const long result = (op & (KvCMP_OP_EXACT | KvCMP_OP_SIMPLE)) != 0
+                            ? CompareBytes(t1, t2, limit)
+                            : MatchBytes(t1, t2, limit);
+    if (level && result != 0) *level = KvLEVEL_BYTES;
+    return result;
+  }
+  Side s1(a, unitFormat);
+  Side s2(b, unitFormat);
+  if (op & KvCMP_OP_SIMPLE) return CompareSimple(s1, s2, limit, level);
+  const bool orderText = a.codeSet == KvCS_ORDERS || b.codeSet == KvCS_ORDERS;
+  return LevelWalk(s1, s2, op, limit, primary, level, orderText);
+}
+
+int16_t KvFindWildcard(const KvCollateText& t, bool starOnly, int32_t limit,
+                       uint32_t* byteOffset, uint8_t unitFormat) {
+  if (t.text == nullptr) return -1;
+  const uint8_t cs = t.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : t.codeSet;
+  const uint32_t width = KvCodeSetIsWide(cs) ? 2 : 1;
+  for (int32_t i = 0; limit < 0 || i < limit; ++i) {
+    const char* p = t.text + i * width;
+    KvChar ch(const_cast<char*>(p), cs, t.language, unitFormat);
+    const uint16_t v = ch.ValueGet();
+    if (v == 0) return -1;
+    // Code set 0 text is matched by bytes; the others by collation order,
+    // as the engine matches them.
+    const uint16_t order = t.codeSet == 0 ? v : ch.OrderGet();
+    const bool star = t.codeSet == 0 ? v == '*' : order == KvStarOrder();
+    const bool question = t.codeSet == 0 ? v == '?' : order == KvQuestionOrder();
+    if (star || (!starOnly && question)) {
+      if (byteOffset) *byteOffset = static_cast<uint32_t>(i * width);
+      return static_cast<int16_t>(i);
+    }
+  }
+  return -1;
+}

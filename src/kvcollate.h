@@ -1,0 +1,58 @@
+// kvcollate.h — the collation engine that every string comparison, search
+// and sort of the library ends in (internal).
+#ifndef KVTM_SRC_KVCOLLATE_H
+#define KVTM_SRC_KVCOLLATE_H
+
+#include <cstdint>
+
+// Compare operator bits read by string comparison.
+enum : uint16_t {
+  KvCMP_OP_EXACT = 0x0010,          // '*' and '?' in operand 2 are plain characters
+  KvCMP_OP_IGNORE_CASE = 0x0020,
+  KvCMP_OP_IGNORE_ACCENTS = 0x0040,
+  KvCMP_OP_SKIP_SPACES = 0x0080,    // orders 1 to 0x4F
+  KvCMP_OP_SIMPLE = 0x0100,         // full weights, no levels, no wildcards
+  KvCMP_OP_SKIP_SYMBOLS = 0x0200,   // orders 0x50 to 0x3EFF
+};
+
+// One operand: its code set (0: native; both 0 selects the byte path), its
+// language and its zero-terminated text (null: missing).
+struct KvCollateText {
+  uint8_t codeSet;
+  uint8_t language;
+  const char* text;
+};
+
+// Which level decided a comparison.
+enum KvCollateLevel : int {
+  KvLEVEL_EQUAL = 0,
+  KvLEVEL_PRIMARY = 1,
+  KvLEVEL_ACCENT = 2,
+  KvLEVEL_CASE = 3,
+  KvLEVEL_PUNCTUATION = 4,
+  KvLEVEL_BYTES = 5,     // the byte path
+  KvLEVEL_WILDCARD = 6,  // the pattern could not be matched
+};
+
+// Orders text 1 against text 2, whose '*' and '?' are wildcards unless
+// `op` has the exact bit. `limit` counts characters (0: result 0 at once;
+// negative: no limit; callers pass the 16-bit limits they are given, and
+// string search passes pattern lengths beyond 32767); `unitFormat` is how 16-bit units lie (2: most significant
+// byte first). Returns <0, 0, >0. When `primary` is given and the operator
+// skips spaces, it receives the primary difference reached while neither
+// text went past the limit. `level`, when given, receives the deciding
+// level. Allocates nothing but the restart candidates of a '*'.
+long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_t limit,
+               uint8_t unitFormat, long* primary, int* level);
+
+// Index of the first '*' (or '?', unless `starOnly`) among the first
+// `limit` characters of the text (-1: all), or -1. `byteOffset`, when
+// given, receives the wildcard's offset in bytes.
+int16_t KvFindWildcard(const KvCollateText& t, bool starOnly, int32_t limit,
+                       uint32_t* byteOffset, uint8_t unitFormat);
+
+// The collation orders of '*' and '?' (looked up once per process).
+uint16_t KvStarOrder();
+uint16_t KvQuestionOrder();
+
+#endif  // KVTM_SRC_KVCOLLATE_H
