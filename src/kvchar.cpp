@@ -213,16 +213,21 @@ KvCharOperation::~KvCharOperation() = default;
 // ---- KvStringIterator ----
 
 void KvStringIterator::Init(uint8_t* p, uint8_t cs, uint8_t language, uint8_t format) {
+  const KvCodeSet* codeSet = KvLanguageContext::QueryCodeSet(cs);
   position_ = p;
   codeSet_ = cs;
   language_ = language;
-  collationClass_ = KvLanguageContext::QueryCodeSet(cs)->CollationClassGet(language);
+  collationClass_ = codeSet->CollationClassGet(language);
   overflow_ = nullptr;
   overflowIndex_ = 0;
   overflowCodeSet_ = cs;
   unitFormat_ = format;
   ownsBuffer_ = 0;
   buffer_ = nullptr;
+  // The fast path of GetNextOrder reads the table directly; a null text is
+  // left to the full path, which stops at once, and order text has none.
+  table_ = p != nullptr && cs != KvCS_ORDERS ? codeSet->OrderTableGet() : nullptr;
+  tableClass_ = collationClass_;
 }
 
 KvStringIterator::KvStringIterator()
@@ -235,7 +240,9 @@ KvStringIterator::KvStringIterator()
       overflowCodeSet_(0),
       unitFormat_(1),
       ownsBuffer_(0),
-      buffer_(nullptr) {}
+      buffer_(nullptr),
+      table_(nullptr),
+      tableClass_(0) {}
 
 KvStringIterator::KvStringIterator(KvString& s) {
   Init(reinterpret_cast<uint8_t*>(s.StrGet()), s.CodeSetGet(), DefaultLanguage(s.LanguageGet()),
@@ -275,7 +282,9 @@ KvStringIterator::KvStringIterator(const KvStringIterator& other)
       overflowCodeSet_(other.overflowCodeSet_),
       unitFormat_(other.unitFormat_),
       ownsBuffer_(0),
-      buffer_(nullptr) {}
+      buffer_(nullptr),
+      table_(other.table_),
+      tableClass_(other.tableClass_) {}
 
 KvStringIterator& KvStringIterator::operator=(const KvStringIterator& other) {
   if (this == &other) return *this;
@@ -290,6 +299,8 @@ KvStringIterator& KvStringIterator::operator=(const KvStringIterator& other) {
   unitFormat_ = other.unitFormat_;
   ownsBuffer_ = 0;
   buffer_ = nullptr;
+  table_ = other.table_;
+  tableClass_ = other.tableClass_;
   return *this;
 }
 
@@ -372,7 +383,7 @@ void KvStringIterator::Transform(KvStringIterator& target, KvCharOperation& op) 
   ++*this;
 }
 
-unsigned short KvStringIterator::GetNextOrder(unsigned short setClass) {
+unsigned short KvStringIterator::NextOrderFull(unsigned short setClass) {
   // The current character: a pending overflow element (consumed here) or
   // the unit at the position.
   uint16_t v;

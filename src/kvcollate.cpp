@@ -354,6 +354,57 @@ long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, i
   return Conclude(t, op, level);
 }
 
+// Whether a unit collates as one plain element: a letter, digit or other
+// significant character that begins no contraction in the language. A
+// boundary after such a character cuts no contraction, and no ignorable
+// order recorded before it can matter after it.
+bool PlainElement(const KvCodeSet* codeSet, uint8_t language, uint16_t unit) {
+  const KvOrderTable* table = codeSet->OrderTableGet();
+  if (table == nullptr) return false;
+  const KvCollationRecord* r = table->RecordGet(unit);
+  if (r == nullptr) return unit > kLastSymbolOrder;  // order = value, class 20
+  if (r->variantFlag != 0) {
+    const KvLanguage* lang = KvLanguageContext::QueryLanguage(language);
+    for (int16_t i = 0; lang != nullptr && lang->hasVariants && i < r->variantCount; ++i)
+      if (r->variantLanguages[i] == lang) r = r->variantRecords[i];
+  }
+  return r->contractionFlag == 0 && r->order > kLastSymbolOrder;
+}
+
+// Units of an identical start of both texts that the walk may skip: the
+// same units in the same code set and language collate alike, so they add
+// nothing to any level. The start is cut back to just after a plain
+// element, and is empty when a wildcard of the pattern lies in it.
+uint32_t SkippablePrefix(const KvCollateText& a, const KvCollateText& b, uint8_t cs, uint16_t op,
+                         uint8_t unitFormat) {
+  if (a.text == nullptr || b.text == nullptr || a.language != b.language) return 0;
+  const bool wide = KvCodeSetIsWide(cs);
+  const uint32_t w = wide ? 2 : 1;
+  uint32_t n = 0;
+  if (!wide) {
+    while (a.text[n] == b.text[n] && a.text[n] != 0) ++n;
+  } else {
+    while (a.text[2 * n] == b.text[2 * n] && a.text[2 * n + 1] == b.text[2 * n + 1] &&
+           (a.text[2 * n] != 0 || a.text[2 * n + 1] != 0))
+      ++n;
+  }
+  if (n == 0) return 0;
+  auto unitAt = [&](uint32_t i) -> uint16_t {
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(a.text + w * i);
+    if (!wide) return *p;
+    return unitFormat == 2 ? static_cast<uint16_t>(p[0] << 8 | p[1])
+                           : static_cast<uint16_t>(p[0] | p[1] << 8);
+  };
+  if ((op & KvCMP_OP_EXACT) == 0) {
+    // '*' and '?' have these units in every code set the library knows.
+    for (uint32_t i = 0; i < n; ++i)
+      if (unitAt(i) == '*' || unitAt(i) == '?') return 0;
+  }
+  const KvCodeSet* codeSet = KvLanguageContext::QueryCodeSet(cs);
+  while (n > 0 && !PlainElement(codeSet, a.language, unitAt(n - 1))) --n;
+  return n;
+}
+
 }  // namespace
 
 uint16_t KvStarOrder() {
@@ -379,10 +430,43 @@ long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int3
     if (level && result != 0) *level = KvLEVEL_BYTES;
     return result;
   }
-  Side s1(a, unitFormat);
-  Side s2(b, unitFormat);
-  if (op & KvCMP_OP_SIMPLE) return CompareSimple(s1, s2, limit, level);
+  // Without a limit, an identical start of the two texts is passed over.
+  KvCollateText from1 = a;
+  KvCollateText from2 = b;
+  const uint8_t cs1 = a.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : a.codeSet;
+  const uint8_t cs2 = b.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : b.codeSet;
+  if (limit < 0 && cs1 == cs2 && cs1 != KvCS_ORDERS) {
+    const uint32_t skip = SkippablePrefix(a, b, cs1, op, unitFormat) * (KvCodeSetIsWide(cs1) ? 2 : 1);
+    from1.text += skip;
+    from2.text += skip;
+  }
   const bool orderText = a.codeSet == KvCS_ORDERS || b.codeSet == KvCS_ORDERS;
+  if ((op & KvCMP_OP_SIMPLE) == 0 && !orderText) {
+    // Most pairs are decided by their first elements (after a common
+    // start): when both are significant (no ignorable order, wildcard or
+    // tie-break comes first) and differ at the primary level, that
+    // difference is the walk's result.
+    Side s1(from1, unitFormat);
+    Side s2(from2, unitFormat);
+    const uint16_t o1 = s1.it.GetNextOrder(1);
+    const uint16_t o2 = s2.it.GetNextOrder(1);
+    const uint8_t c1 = s1.it.CollationClassGet();
+    const uint8_t c2 = s2.it.CollationClassGet();
+    const bool significant1 = o1 > kLastSymbolOrder || c1 > 19 || o1 == 0;
+    const bool significant2 = o2 > kLastSymbolOrder || c2 > 19 || o2 == 0;
+    if (significant1 && significant2) {
+      const long first = static_cast<long>(WeightOf(o1, c1) & kPrimaryMask) -
+                         static_cast<long>(WeightOf(o2, c2) & kPrimaryMask);
+      if (first != 0 || (o1 == 0 && o2 == 0)) {
+        if (primary != nullptr && (op & KvCMP_OP_SKIP_SPACES) != 0) *primary = first;
+        if (level) *level = first != 0 ? KvLEVEL_PRIMARY : KvLEVEL_EQUAL;
+        return first;
+      }
+    }
+  }
+  Side s1(from1, unitFormat);
+  Side s2(from2, unitFormat);
+  if (op & KvCMP_OP_SIMPLE) return CompareSimple(s1, s2, limit, level);
   return LevelWalk(s1, s2, op, limit, primary, level, orderText);
 }
 

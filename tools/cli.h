@@ -67,5 +67,7 @@ int CmdDemo(Args& args);
 int CmdCodesets(Args& args);
 int CmdOrders(Args& args);
 int CmdConvert(Args& args);
+int CmdCollate(Args& args);
+int CmdSort(Args& args);
 
 #endif  // KVTM_TOOLS_CLI_H

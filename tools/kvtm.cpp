@@ -23,6 +23,8 @@ const Command kCommands[] = {
     {"codesets", CmdCodesets, "codesets                      the code sets"},
     {"orders", CmdOrders, "orders TEXT [--cs N] [--lang N]   collation order values of a text"},
     {"convert", CmdConvert, "convert --from CS --to CS     standard input to standard output"},
+    {"collate", CmdCollate, "collate A B [--op FLAGS] [--cs N] [--lang N]   order two texts"},
+    {"sort", CmdSort, "sort [--op FLAGS] [--lang N]  sort standard input's lines"},
 };
 
 void PrintUsage(FILE* out) {

@@ -155,7 +155,23 @@ class KVTM_EXPORT KvStringIterator {
   // The next collation order value, contractions, expansions and language
   // variants applied; 0 at the end of the text, where it stays. A nonzero
   // setClass updates the collation class.
-  unsigned short GetNextOrder(unsigned short setClass);
+  unsigned short GetNextOrder(unsigned short setClass) {
+    // Most characters are plain: one record, no variant, contraction or
+    // expansion. They are read here; everything else takes the full path.
+    if (overflow_ == nullptr && table_ != nullptr) {
+      const uint16_t v = KvCodeSetIsWide(codeSet_) ? ReadWide() : *position_;
+      if (v != 0 && v < table_->limit) {
+        const KvCollationRecord& r = table_->records[v];
+        if ((r.variantFlag | r.contractionFlag | r.expansionCount) == 0 &&
+            r.collationClass == nullptr) {
+          if (setClass != 0) collationClass_ = tableClass_;
+          position_ += Width();
+          return r.order;
+        }
+      }
+    }
+    return NextOrderFull(setClass);
+  }
 
   // 1 while overflow characters wait to be delivered: the next order or
   // character comes from the list, not from the text.
@@ -171,6 +187,13 @@ class KVTM_EXPORT KvStringIterator {
  private:
   void Init(uint8_t* p, uint8_t cs, uint8_t language, uint8_t format);
   bool OverflowPending() const;
+  unsigned short NextOrderFull(unsigned short setClass);
+  uint16_t ReadWide() const {
+    if (unitFormat_ == 2) return static_cast<uint16_t>(position_[0] << 8 | position_[1]);
+    uint16_t v;
+    __builtin_memcpy(&v, position_, 2);
+    return v;
+  }
   uint8_t Width() const { return KvCodeSetIsWide(codeSet_) ? 2 : 1; }
 
   uint8_t* position_;
@@ -184,6 +207,11 @@ class KVTM_EXPORT KvStringIterator {
   uint16_t ownsBuffer_;
   // The start of the owned text: the position moves away from it.
   uint8_t* buffer_;
+  // The order table of the text's code set (null for order text, or a code
+  // set without one) and its collation class for the language, looked up
+  // once for the fast path of GetNextOrder.
+  const KvOrderTable* table_;
+  uint8_t tableClass_;
 };
 
 #endif  // KVTM_KVCHAR_H
