@@ -25,6 +25,7 @@ enum : uint8_t {
 // are bytes; no operation but operator[] reads or writes outside the text.
 class KVTM_EXPORT KvIString {
  public:
+  // A null text, as the type's descriptor creates values.
   KvIString() : text_(nullptr), attributes_(0) {}
   // A copy of `s`'s text (null when empty); attributes 0.
   KvIString(const KvIString& s);
@@ -106,7 +107,8 @@ class KVTM_EXPORT KvIString {
 
   // The text, or a static "" when null (never written through).
   const char* StrGet() const { return text_ != nullptr ? text_ : ""; }
-  // Bytes before the terminator; 0 for a null text.
+  // Bytes before the terminator; 0 for a null text. 32 bits: unlike
+  // KvString, the text has no size limit.
   uint32_t Len() const;
   unsigned char AttributesGet() const { return attributes_; }
   void AttributesSet(unsigned char attributes) { attributes_ = attributes; }
@@ -204,11 +206,12 @@ class KVTM_EXPORT KvCaseIString {
   static short FoldedCompare(const char* t1, const char* t2, unsigned short limit,
                              unsigned char attributes1, unsigned char attributes2);
   static unsigned short FoldText(char* target, const char* source, unsigned short limit);
-  // Turns folded weights back into text, capitals without accents (a
-  // weight and a following accent make the accented capital). Reads at
-  // most `limit` source bytes and writes no more than that; a zero weight
-  // writes the terminator and ends. Returns the source bytes read, the
-  // zero included; a null target or source gives 0, limit 0 gives 1.
+  // Turns folded weights back into text: capitals without accents, except
+  // that a weight followed by the accent of the first character of that
+  // weight gives that character (0x54 0x03: 192). Reads at most `limit`
+  // source bytes and writes no more than that; a zero weight writes the
+  // terminator and ends. Returns the source bytes read, the zero included;
+  // a null target or source gives 0, limit 0 gives 1.
   static unsigned short UnfoldText(char* target, const char* source, unsigned short limit);
 
  private:
