@@ -11,6 +11,7 @@
 #include "kvplatform/kvmemfile.h"
 #include "kvplatform/kvmemory.h"
 #include "kvtm/kvchar.h"
+#include "kvtm/kvistring.h"
 #include "kvtm/kvstring.h"
 #include "kvtm/kvtypcmp.h"
 #include "kvtm/kvtypemgr.h"
