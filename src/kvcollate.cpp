@@ -354,34 +354,68 @@ long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, i
   return Conclude(t, op, level);
 }
 
-// Whether a unit collates as one plain element: a letter, digit or other
-// significant character that begins no contraction in the language. A
-// boundary after such a character cuts no contraction, and no ignorable
-// order recorded before it can matter after it.
-bool PlainElement(const KvCodeSet* codeSet, uint8_t language, uint16_t unit) {
-  const KvOrderTable* table = codeSet->OrderTableGet();
-  if (table == nullptr) return false;
-  const KvCollationRecord* r = table->RecordGet(unit);
-  if (r == nullptr) return unit > kLastSymbolOrder;  // order = value, class 20
-  if (r->variantFlag != 0) {
-    const KvLanguage* lang = KvLanguageContext::QueryLanguage(language);
-    for (int16_t i = 0; lang != nullptr && lang->hasVariants && i < r->variantCount; ++i)
-      if (r->variantLanguages[i] == lang) r = r->variantRecords[i];
+// The order table of a text, read directly where a character collates as
+// one plain element: one record, no contraction, no expansion, no variant
+// of the language. Such characters need no iterator.
+struct PlainReader {
+  PlainReader(const KvCodeSet* codeSet, uint8_t language, uint8_t unitFormat)
+      : table(codeSet->OrderTableGet()),
+        wide(KvCodeSetIsWide(codeSet->IdGet())),
+        msbFirst(unitFormat == 2),
+        variants(false),
+        cls(codeSet->CollationClassGet(language)) {
+    // The neutral language has no variants; the look-up is for the others.
+    if (language != KvLANG_NEUTRAL) {
+      const KvLanguage* lang = KvLanguageContext::QueryLanguage(language);
+      variants = lang != nullptr && lang->hasVariants != 0;
+    }
   }
-  return r->contractionFlag == 0 && r->order > kLastSymbolOrder;
-}
+
+  uint16_t UnitAt(const char* text, uint32_t i) const {
+    if (!wide) return static_cast<uint8_t>(text[i]);
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(text + 2 * i);
+    if (msbFirst) return static_cast<uint16_t>(p[0] << 8 | p[1]);
+    uint16_t v;
+    std::memcpy(&v, p, 2);
+    return v;
+  }
+
+  // The weight of a plain significant element (0 for the end of the text),
+  // or false for any other character.
+  bool PlainWeight(uint16_t unit, uint32_t* weight) const {
+    if (unit == 0) {
+      *weight = 0;
+      return true;
+    }
+    if (unit >= table->limit) {
+      // Beyond the records the order is the value itself, in class 20.
+      *weight = WeightOf(unit, kOutsideTablesClass);
+      return true;
+    }
+    const uint32_t w = table->plainWeights[unit];
+    if (w == 0 || ((w & KvPLAIN_HAS_VARIANTS) != 0 && variants)) return false;
+    *weight = w & ~KvPLAIN_HAS_VARIANTS;
+    return true;
+  }
+
+  const KvOrderTable* table;
+  bool wide;
+  bool msbFirst;
+  bool variants;
+  uint8_t cls;
+};
 
 // Units of an identical start of both texts that the walk may skip: the
 // same units in the same code set and language collate alike, so they add
 // nothing to any level. The start is cut back to just after a plain
-// element, and is empty when a wildcard of the pattern lies in it.
-uint32_t SkippablePrefix(const KvCollateText& a, const KvCollateText& b, uint8_t cs, uint16_t op,
-                         uint8_t unitFormat) {
+// significant element (so that it cuts no contraction and no ignorable
+// order before it can matter after it), and is empty when a wildcard of
+// the pattern lies in it.
+uint32_t SkippablePrefix(const KvCollateText& a, const KvCollateText& b, const PlainReader& r,
+                         uint16_t op) {
   if (a.text == nullptr || b.text == nullptr || a.language != b.language) return 0;
-  const bool wide = KvCodeSetIsWide(cs);
-  const uint32_t w = wide ? 2 : 1;
   uint32_t n = 0;
-  if (!wide) {
+  if (!r.wide) {
     while (a.text[n] == b.text[n] && a.text[n] != 0) ++n;
   } else {
     while (a.text[2 * n] == b.text[2 * n] && a.text[2 * n + 1] == b.text[2 * n + 1] &&
@@ -389,20 +423,51 @@ uint32_t SkippablePrefix(const KvCollateText& a, const KvCollateText& b, uint8_t
       ++n;
   }
   if (n == 0) return 0;
-  auto unitAt = [&](uint32_t i) -> uint16_t {
-    const uint8_t* p = reinterpret_cast<const uint8_t*>(a.text + w * i);
-    if (!wide) return *p;
-    return unitFormat == 2 ? static_cast<uint16_t>(p[0] << 8 | p[1])
-                           : static_cast<uint16_t>(p[0] | p[1] << 8);
-  };
   if ((op & KvCMP_OP_EXACT) == 0) {
     // '*' and '?' have these units in every code set the library knows.
-    for (uint32_t i = 0; i < n; ++i)
-      if (unitAt(i) == '*' || unitAt(i) == '?') return 0;
+    for (uint32_t i = 0; i < n; ++i) {
+      const uint16_t u = r.UnitAt(a.text, i);
+      if (u == '*' || u == '?') return 0;
+    }
   }
-  const KvCodeSet* codeSet = KvLanguageContext::QueryCodeSet(cs);
-  while (n > 0 && !PlainElement(codeSet, a.language, unitAt(n - 1))) --n;
+  uint32_t weight;
+  while (n > 0 && !r.PlainWeight(r.UnitAt(a.text, n - 1), &weight)) --n;
   return n;
+}
+
+// The walk of texts in one code set and language while both stand at
+// plain significant elements (letters and digits without contraction or
+// expansion), compared straight from the order table, tie-breaks and all.
+// Most texts are made of nothing else. Without a limit, an identical start
+// is passed over first (and `from1`, `from2` move past it). Returns false,
+// with nothing decided, at the first element that is not plain or
+// significant (an ignorable order, a wildcard, an expansion): the general
+// walk then takes over from the texts' (new) start.
+bool CollatePlain(const PlainReader& reader, KvCollateText* from1, KvCollateText* from2,
+                  uint16_t op, int32_t limit, long* primary, int* level, long* result) {
+  if (limit < 0) {
+    const uint32_t skip = SkippablePrefix(*from1, *from2, reader, op) * (reader.wide ? 2 : 1);
+    from1->text += skip;
+    from2->text += skip;
+  }
+  if (op & KvCMP_OP_SIMPLE) return false;
+  Ties t;
+  for (int32_t n = 0;; ++n) {
+    uint32_t w1 = 0, w2 = 0;
+    if ((limit < 0 || n < limit) && (!reader.PlainWeight(reader.UnitAt(from1->text, n), &w1) ||
+                                     !reader.PlainWeight(reader.UnitAt(from2->text, n), &w2)))
+      return false;
+    t.primary = static_cast<long>(w1 & kPrimaryMask) - static_cast<long>(w2 & kPrimaryMask);
+    if (primary != nullptr && (op & KvCMP_OP_SKIP_SPACES) != 0) *primary = t.primary;
+    if (t.primary != 0 || w1 == 0) {
+      *result = Conclude(t, op, level);
+      return true;
+    }
+    if (t.caseTie == 0)
+      t.caseTie = static_cast<long>(w2 & kCaseMask) - static_cast<long>(w1 & kCaseMask);
+    const long accent = static_cast<long>(w1 & kAccentMask) - static_cast<long>(w2 & kAccentMask);
+    if (accent != 0) t.accentTie = accent;
+  }
 }
 
 }  // namespace
@@ -430,39 +495,17 @@ long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int3
     if (level && result != 0) *level = KvLEVEL_BYTES;
     return result;
   }
-  // Without a limit, an identical start of the two texts is passed over.
+  const bool orderText = a.codeSet == KvCS_ORDERS || b.codeSet == KvCS_ORDERS;
   KvCollateText from1 = a;
   KvCollateText from2 = b;
   const uint8_t cs1 = a.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : a.codeSet;
   const uint8_t cs2 = b.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : b.codeSet;
-  if (limit < 0 && cs1 == cs2 && cs1 != KvCS_ORDERS) {
-    const uint32_t skip = SkippablePrefix(a, b, cs1, op, unitFormat) * (KvCodeSetIsWide(cs1) ? 2 : 1);
-    from1.text += skip;
-    from2.text += skip;
-  }
-  const bool orderText = a.codeSet == KvCS_ORDERS || b.codeSet == KvCS_ORDERS;
-  if ((op & KvCMP_OP_SIMPLE) == 0 && !orderText) {
-    // Most pairs are decided by their first elements (after a common
-    // start): when both are significant (no ignorable order, wildcard or
-    // tie-break comes first) and differ at the primary level, that
-    // difference is the walk's result.
-    Side s1(from1, unitFormat);
-    Side s2(from2, unitFormat);
-    const uint16_t o1 = s1.it.GetNextOrder(1);
-    const uint16_t o2 = s2.it.GetNextOrder(1);
-    const uint8_t c1 = s1.it.CollationClassGet();
-    const uint8_t c2 = s2.it.CollationClassGet();
-    const bool significant1 = o1 > kLastSymbolOrder || c1 > 19 || o1 == 0;
-    const bool significant2 = o2 > kLastSymbolOrder || c2 > 19 || o2 == 0;
-    if (significant1 && significant2) {
-      const long first = static_cast<long>(WeightOf(o1, c1) & kPrimaryMask) -
-                         static_cast<long>(WeightOf(o2, c2) & kPrimaryMask);
-      if (first != 0 || (o1 == 0 && o2 == 0)) {
-        if (primary != nullptr && (op & KvCMP_OP_SKIP_SPACES) != 0) *primary = first;
-        if (level) *level = first != 0 ? KvLEVEL_PRIMARY : KvLEVEL_EQUAL;
-        return first;
-      }
-    }
+  if (cs1 == cs2 && !orderText && a.language == b.language && a.text != nullptr &&
+      b.text != nullptr) {
+    const PlainReader reader(KvLanguageContext::QueryCodeSet(cs1), a.language, unitFormat);
+    long result;
+    if (reader.table != nullptr && CollatePlain(reader, &from1, &from2, op, limit, primary, level, &result))
+      return result;
   }
   Side s1(from1, unitFormat);
   Side s2(from2, unitFormat);

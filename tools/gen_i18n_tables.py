@@ -465,12 +465,34 @@ def main():
         out.lines.extend(rows)
         out.emit("};")
 
+    def plain_weight(record):
+        # The weight of a plain significant element in collation class 1, as
+        # the collation engine computes it; 0 for anything else.
+        if len(record.orders) != 1 or record.contractions:
+            return 0
+        order = record.orders[0]
+        if order <= 0x3EFF:
+            return 0
+        weight = 1 << 24
+        if order & 0x8000 or not order & 0x4000:
+            weight |= order << 8
+        else:
+            weight |= (order & 0x407F) << 8 | (order >> 7) & 0x7F
+        return weight | (0x80000000 if record.variants else 0)
+
     def emit_orders(prefix, limit, char_of, encode):
-        rows = ["    %s," % out.record_fields(record_of(char_of(u)), encode) for u in range(limit)]
+        records = [record_of(char_of(u)) for u in range(limit)]
+        rows = ["    %s," % out.record_fields(r, encode) for r in records]
         out.emit("const KvCollationRecord %sRecords[%d] = {" % (prefix, limit))
         out.lines.extend(rows)
         out.emit("};")
-        out.emit("const KvOrderTable %sOrders = {%d, %sRecords};" % (prefix, limit, prefix))
+        weights = [plain_weight(r) if u != 0 else 0 for u, r in enumerate(records)]
+        out.emit("const uint32_t %sPlainWeights[%d] = {" % (prefix, limit))
+        for row in range(0, limit, 8):
+            out.emit("    " + ", ".join("0x%08X" % w for w in weights[row:row + 8]) + ",")
+        out.emit("};")
+        out.emit("const KvOrderTable %sOrders = {%d, %sRecords, %sPlainWeights};" %
+                 (prefix, limit, prefix, prefix))
 
     # The 8-bit code sets.
     for cs, name, _ in CODE_SETS_8:

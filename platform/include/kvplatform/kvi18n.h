@@ -96,12 +96,20 @@ struct KvCollationRecord {
 struct KvOrderTable {
   uint16_t limit;
   const KvCollationRecord* records;
+  // For each character, the 32-bit collation weight (class 1) when it is a
+  // plain significant element: a letter, digit or other order above the
+  // symbols, with no contraction and no expansion. 0 for every other
+  // character (and for the terminator). KvPLAIN_HAS_VARIANTS marks a
+  // character that languages with variants collate differently.
+  const uint32_t* plainWeights;
 
   // The record of `ch`, or null at or above the limit.
   const KvCollationRecord* RecordGet(uint16_t ch) const {
     return ch < limit ? &records[ch] : nullptr;
   }
 };
+
+enum : uint32_t { KvPLAIN_HAS_VARIANTS = 0x80000000u };
 
 // The tables behind a code set; opaque to callers.
 struct KvCodeSetTables;
