@@ -67,5 +67,7 @@ int CmdDemo(Args& args);
 int CmdCodesets(Args& args);
 int CmdOrders(Args& args);
 int CmdConvert(Args& args);
+int CmdPrint(Args& args);
+int CmdScan(Args& args);
 
 #endif  // KVTM_TOOLS_CLI_H
