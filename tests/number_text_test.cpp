@@ -1,9 +1,8 @@
 // Facts about the text forms of the number types through the type manager:
-// printing and scanning one value under a caller's format (hostile ones
+// one value printed or scanned under a caller's format (hostile ones
 // included), the bytes of the 1-byte family, and text lists.
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -28,31 +27,33 @@ class OverflowReports {
     DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 0);
     KvSetAssertHandler(previous_);
   }
-  int Count() const { return reportCount; }
 
  private:
   KvAssertHandler previous_;
 };
 
-std::string Printed(char id, Bytes value, const char* format, uint32_t count = 1) {
-  KvTypeMgr mgr;
+const Bytes kShort7 = MemoryOf<int16_t>({7});
+const Bytes kLong7 = MemoryOf<int32_t>({7});
+const Bytes kFloat7 = MemoryOf<float>({7});
+const Bytes kDouble7 = MemoryOf<double>({7});
+
+std::string Printed(char id, Bytes values, const char* format, uint32_t count = 1) {
   KvString out("old");
-  EXPECT_EQ(&mgr.PrintToKvString(id, out, value.data(), format, count), &out);
+  EXPECT_EQ(&KvTypeMgr().PrintToKvString(id, out, values.data(), format, count), &out);
   return std::string(out.StrGet(), out.Len());
 }
 
-// The memory bytes of a value after a scan; `guard` bytes of 0xA5 follow
-// the value and must come back untouched.
-Bytes Scanned(char id, Bytes value, const char* text, const char* format, uint32_t count = 1) {
-  KvTypeMgr mgr;
-  const size_t n = value.size();
-  Bytes buffer = value;
-  buffer.resize(n + 8, 0xA5);
+// The values after a scan. Guard bytes follow them and must stay as they
+// were, and so must the text.
+Bytes Scanned(char id, Bytes values, const char* text, const char* format, uint32_t count = 1) {
+  const size_t n = values.size();
+  values.resize(n + 8, 0xA5);
   KvString t(text);
-  EXPECT_EQ(mgr.ScanFromKvString(id, buffer.data(), t, format, count), buffer.data());
-  EXPECT_EQ(Bytes(buffer.begin() + n, buffer.end()), Bytes(8, 0xA5)) << "written past the value";
-  EXPECT_STREQ(t.StrGet(), text) << "a scan leaves its text alone";
-  return Bytes(buffer.begin(), buffer.begin() + n);
+  EXPECT_EQ(KvTypeMgr().ScanFromKvString(id, values.data(), t, format, count), values.data());
+  EXPECT_EQ(Bytes(values.begin() + n, values.end()), Bytes(8, 0xA5)) << "written past the values";
+  EXPECT_STREQ(t.StrGet(), text);
+  values.resize(n);
+  return values;
 }
 
 TEST(NumberPrint, OneValueUnderTheFormat) {
@@ -65,53 +66,27 @@ TEST(NumberPrint, OneValueUnderTheFormat) {
   const Row rows[] = {
       {KvTYPE_BLOCKID, MemoryOf<uint32_t>({42}), nullptr, "#42"},
       {KvTYPE_DWORD, MemoryOf<uint32_t>({4294967295u}), nullptr, "4294967295"},
-      {KvTYPE_DWORD, MemoryOf<uint32_t>({4294967295u}), "%ld", "-1"},
-      {KvTYPE_DWORD, MemoryOf<uint32_t>({4294967295u}), "%lx", "ffffffff"},
-      {KvTYPE_DWORD, MemoryOf<uint32_t>({4294967295u}), "%lo", "37777777777"},
-      {KvTYPE_LONG, MemoryOf<int32_t>({-1}), nullptr, "-1"},
-      {KvTYPE_LONG, MemoryOf<int32_t>({-1}), "%lu", "4294967295"},
-      {KvTYPE_LONG, MemoryOf<int32_t>({-1}), "%08lX", "FFFFFFFF"},
-      {KvTYPE_LONG, MemoryOf<int32_t>({7, 8}), "<%ld>", "<7>"},  // the first value only
-      {KvTYPE_INT, MemoryOf<int32_t>({12345}), nullptr, "12345"},
-      {KvTYPE_INT, MemoryOf<int32_t>({12345}), "%+d", "+12345"},
-      {KvTYPE_INT, MemoryOf<int32_t>({12345}), "% d", " 12345"},
-      {KvTYPE_INT, MemoryOf<int32_t>({12345}), "%-7d|", "12345  |"},
-      {KvTYPE_INT, MemoryOf<int32_t>({12345}), "%.7i", "0012345"},
-      {KvTYPE_INT, MemoryOf<int32_t>({-2147483647 - 1}), "%d", "-2147483648"},
-      {KvTYPE_INT, MemoryOf<int32_t>({65}), "%c", "A"},
-      {KvTYPE_UNSIGNED, MemoryOf<uint32_t>({4294967295u}), nullptr, "4294967295"},
+      {KvTYPE_DWORD, MemoryOf<uint32_t>({4294967295u}), "%ld %%", "-1 %"},
+      {KvTYPE_LONG, MemoryOf<int32_t>({-1}), "%08lX", "FFFFFFFF"},  // 32 bits, as on the platform
+      {KvTYPE_LONG, MemoryOf<int32_t>({7, 8}), "<%ld>", "<7>"},     // the first value only
+      {KvTYPE_INT, MemoryOf<int32_t>({12345}), "% d|%+d", " 12345|%+d"},
       {KvTYPE_UNSIGNED, MemoryOf<uint32_t>({4294967295u}), "%d", "-1"},
-      {KvTYPE_ENUM, MemoryOf<int32_t>({3}), nullptr, "3"},
       {KvTYPE_SHORT, MemoryOf<int16_t>({-5}), nullptr, "-5"},
       {KvTYPE_SHORT, MemoryOf<int16_t>({-5}), "%hu", "65531"},
-      {KvTYPE_SHORT, MemoryOf<int16_t>({-5}), "%u", "4294967291"},
       {KvTYPE_SHORT, MemoryOf<int16_t>({-5}), "%x", "fffffffb"},
-      {KvTYPE_SHORT, MemoryOf<int16_t>({-5}), "%hx", "fffb"},
-      {KvTYPE_WORD, MemoryOf<uint16_t>({65535}), nullptr, "65535"},
-      {KvTYPE_WORD, MemoryOf<uint16_t>({65535}), "%d", "-1"},
       {KvTYPE_WORD, MemoryOf<uint16_t>({65535}), "%#ho", "0177777"},
       {KvTYPE_FLOAT, MemoryOf<float>({0.1f}), nullptr, "0.100000"},
-      {KvTYPE_FLOAT, MemoryOf<float>({0.1f}), "%.9g", "0.100000001"},
-      {KvTYPE_FLOAT, MemoryOf<float>({0.1f}), "%e", "1.000000e-01"},
-      {KvTYPE_DOUBLE, MemoryOf<double>({1.5}), nullptr, "1.500000"},
-      {KvTYPE_DOUBLE, MemoryOf<double>({1.5}), "%Lg", "1.5"},
-      {KvTYPE_DOUBLE, MemoryOf<double>({1.5}), "%a", "0x1.8p+0"},
+      {KvTYPE_FLOAT, MemoryOf<float>({0.1f}), "%.9g", "0.100000001"},  // widened, not rounded
+      {KvTYPE_DOUBLE, MemoryOf<double>({1.5}), "%Lg %a", "1.5 %a"},
       {KvTYPE_DOUBLE, MemoryOf<double>({1.5}), "%+08.2f", "+0001.50"},
-      {KvTYPE_DOUBLE, MemoryOf<double>({1.5}), "%#.0f", "2."},
-      {KvTYPE_DOUBLE, MemoryOf<double>({-0.0}), "%g", "-0"},
       {KvTYPE_DOUBLE, MemoryOf<double>({HUGE_VAL}), "%5.1lf", "  inf"},
       // Flags C gives no meaning for the conversion are dropped.
       {KvTYPE_INT, MemoryOf<int32_t>({5}), "%#d", "5"},
-      {KvTYPE_UNSIGNED, MemoryOf<uint32_t>({5}), "%+u", "5"},
-      {KvTYPE_INT, MemoryOf<int32_t>({65}), "%05c", "    A"},
-      {KvTYPE_INT, MemoryOf<int32_t>({65}), "%-3.1c|", "A  |"},
-      // A zero character ends the text.
-      {KvTYPE_INT, MemoryOf<int32_t>({0}), "a%cb", "a"},
-      {KvTYPE_INT, MemoryOf<int32_t>({5}), "", ""},
+      {KvTYPE_INT, MemoryOf<int32_t>({65}), "%05.3c|", "    A|"},
+      {KvTYPE_INT, MemoryOf<int32_t>({0}), "a%cb", "a"},  // a zero character ends the text
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(std::string(r.format != nullptr ? r.format : "(exchange)") + " type " +
-                 std::to_string(r.id));
+    SCOPED_TRACE(r.text);
     EXPECT_EQ(Printed(r.id, r.value, r.format), r.text);
   }
 }
@@ -124,79 +99,52 @@ TEST(NumberPrint, DirectivesThatDoNotFitAreLiteralText) {
   };
   // Values: short -5, long 7, double 1.5.
   const Row rows[] = {
-      {KvTYPE_SHORT, "%s", "%s"},
-      {KvTYPE_SHORT, "%n", "%n"},
-      {KvTYPE_SHORT, "%p", "%p"},
-      {KvTYPE_SHORT, "%*d", "%*d"},
-      {KvTYPE_SHORT, "%1$d", "%1$d"},
-      {KvTYPE_SHORT, "%", "%"},
-      {KvTYPE_SHORT, "%5", "%5"},
-      {KvTYPE_SHORT, "%-+ #0", "%-+ #0"},
-      {KvTYPE_SHORT, "%%d", "%d"},
-      {KvTYPE_SHORT, "100%% %d", "100% -5"},
-      {KvTYPE_SHORT, "%ld", "%ld"},
-      {KvTYPE_SHORT, "%hhd", "%hhd"},
-      {KvTYPE_SHORT, "%hc", "%hc"},
+      {KvTYPE_SHORT, "%s%n%p", "%s%n%p"},
+      {KvTYPE_SHORT, "%*d|%1$d|%.*d", "%*d|%1$d|%.*d"},
       {KvTYPE_SHORT, "%d%d%d%s%n", "-5%d%d%s%n"},
-      {KvTYPE_SHORT, "%s|%d|%x", "%s|-5|%x"},
-      {KvTYPE_SHORT, "%zd %jd %'d %I64d", "%zd %jd %'d %I64d"},
-      {KvTYPE_LONG, "%lld", "%lld"},
-      {KvTYPE_LONG, "%hd", "%hd"},
-      {KvTYPE_LONG, "%lc", "%lc"},
-      {KvTYPE_LONG, "%f", "%f"},
-      {KvTYPE_LONG, "%m %[a] %ls", "%m %[a] %ls"},
-      {KvTYPE_DOUBLE, "%d", "%d"},
-      {KvTYPE_DOUBLE, "%.*f", "%.*f"},
-      {KvTYPE_DOUBLE, "%hf", "%hf"},
-      {KvTYPE_DOUBLE, "%s %f %f", "%s 1.500000 %f"},
+      {KvTYPE_SHORT, "%ld %hhd %hc", "%ld %hhd %hc"},
+      {KvTYPE_SHORT, "%zd %'d %I64d %m", "%zd %'d %I64d %m"},
+      {KvTYPE_SHORT, "100%", "100%"},
+      {KvTYPE_SHORT, "%-+ #05", "%-+ #05"},
+      {KvTYPE_LONG, "%lld %hd %lc %f", "%lld %hd %lc %f"},
+      {KvTYPE_DOUBLE, "%d %hf %s %f %f", "%d %hf %s 1.500000 %f"},
   };
+  const Bytes values[] = {MemoryOf<int16_t>({-5}), kLong7, MemoryOf<double>({1.5})};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.format);
-    Bytes value = r.id == KvTYPE_SHORT  ? MemoryOf<int16_t>({-5})
-                  : r.id == KvTYPE_LONG ? MemoryOf<int32_t>({7})
-                                        : MemoryOf<double>({1.5});
-    EXPECT_EQ(Printed(r.id, value, r.format), r.text);
+    const Bytes& v = values[r.id == KvTYPE_SHORT ? 0 : r.id == KvTYPE_LONG ? 1 : 2];
+    EXPECT_EQ(Printed(r.id, v, r.format), r.text);
   }
 }
 
 TEST(NumberPrint, NoTextBeyondWhatAStringHolds) {
   const std::string pad(65531, ' ');
-  const std::string zeros(65531, '0');
-  const std::string literal(70000, 'x');
   struct Row {
     char id;
-    Bytes value;
+    Bytes values;
     std::string format;
-    std::string text;  // "(none)": refused, no text at all
+    std::string text;  // empty: refused, no text at all
   };
   const Row rows[] = {
       {KvTYPE_INT, MemoryOf<int32_t>({5}), "%100000d", pad + "5"},
-      {KvTYPE_INT, MemoryOf<int32_t>({5}), "%99999999999999999999999d", pad + "5"},
-      {KvTYPE_INT, MemoryOf<int32_t>({5}), "%-100000d", "5" + pad},
-      {KvTYPE_INT, MemoryOf<int32_t>({5}), "%.100000d", zeros + "5"},
+      {KvTYPE_INT, MemoryOf<int32_t>({5}), "%-99999999999999999999d", "5" + pad},
+      {KvTYPE_INT, MemoryOf<int32_t>({5}), "%.100000d", std::string(65531, '0') + "5"},
       {KvTYPE_DOUBLE, MemoryOf<double>({0.5}), "%.65530f", "0.5" + std::string(65529, '0')},
-      {KvTYPE_INT, MemoryOf<int32_t>({5}), "x%100000d", "(none)"},
-      {KvTYPE_DOUBLE, MemoryOf<double>({1.5}), "%.100000f", "(none)"},
-      {KvTYPE_DOUBLE, MemoryOf<double>({1e300}), "%.100000e", "(none)"},
-      {KvTYPE_INT, MemoryOf<int32_t>({5}), literal, "(none)"},
-      {KvTYPE_CHAR, Bytes(70000, 'a'), "%c", "(none)"},
+      {KvTYPE_INT, MemoryOf<int32_t>({5}), "x%100000d", ""},
+      {KvTYPE_DOUBLE, MemoryOf<double>({1e300}), "%.100000e", ""},
+      {KvTYPE_INT, MemoryOf<int32_t>({5}), std::string(70000, 'x'), ""},
+      {KvTYPE_CHAR, Bytes(70000, 'a'), "%c", ""},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.format.substr(0, 24));
     OverflowReports reports;
-    KvTypeMgr mgr;
     KvString out("old");
-    Bytes value = r.value;
-    mgr.PrintToKvString(r.id, out, value.data(), r.format.c_str(),
-                        static_cast<uint32_t>(value.size()));
-    if (r.text == "(none)") {
-      EXPECT_EQ(out.SizeGet(), 0);
-      EXPECT_EQ(reports.Count(), 1);
-    } else {
-      EXPECT_EQ(out.Len(), r.text.size());
-      EXPECT_TRUE(std::string(out.StrGet()) == r.text);
-      EXPECT_EQ(reports.Count(), 0);
-    }
+    Bytes values = r.values;
+    KvTypeMgr().PrintToKvString(r.id, out, values.data(), r.format.c_str(),
+                                static_cast<uint32_t>(values.size()));
+    EXPECT_EQ(out.SizeGet(), r.text.empty() ? 0 : r.text.size() + 1);
+    EXPECT_TRUE(out.StrGet() == r.text);
+    EXPECT_EQ(reportCount, r.text.empty() ? 1 : 0);
   }
 }
 
@@ -209,15 +157,10 @@ TEST(NumberPrint, EveryByteOfTheOneByteFamily) {
   };
   const Row rows[] = {
       {KvTYPE_CHAR, {'A', 7}, "%c", "A0x07"},
-      {KvTYPE_CHAR, {10}, "%c", "0x0a"},
-      {KvTYPE_BYTE, {200}, nullptr, "0xc8"},
+      {KvTYPE_BYTE, {200, 10}, nullptr, "0xc80x0a"},
       {KvTYPE_CHAR, {' ', '~', 0x7F, 0}, nullptr, " ~0x7f0x00"},
-      {KvTYPE_CHAR, {'a', 'b', 'c'}, "[%c]", "[a][b][c]"},
-      {KvTYPE_BYTE, {'A'}, "%d", "65"},
-      {KvTYPE_BYTE, {'A'}, "%hhx", "41"},
-      {KvTYPE_BYTE, {'A'}, "%5c", "    A"},
-      {KvTYPE_BYTE, {'A'}, "%c%c", "A%c"},
-      {KvTYPE_BYTE, {'A'}, "%s", "%s"},
+      {KvTYPE_CHAR, {'a', 'b'}, "[%c%c]", "[a%c][b%c]"},
+      {KvTYPE_BYTE, {'A'}, "%d %hhx %5c", "65 %hhx %5c"},
       {KvTYPE_BYTE, {'A'}, "%hd", "%hd"},
       {KvTYPE_BYTE, {}, "%c", ""},
   };
@@ -247,59 +190,33 @@ TEST(NumberScan, OneValueUnderTheFormat) {
     const char* format;  // null: the row's exchange format
     Bytes after;
   };
-  const Bytes long7 = MemoryOf<int32_t>({7});
-  const Bytes short7 = MemoryOf<int16_t>({7});
-  const Bytes double7 = MemoryOf<double>({7});
   const Row rows[] = {
-      {KvTYPE_BLOCKID, long7, "#42", "#%lu", MemoryOf<uint32_t>({42})},
-      {KvTYPE_BLOCKID, long7, "42", "#%lu", long7},
-      {KvTYPE_BLOCKID, long7, "#42", nullptr, MemoryOf<uint32_t>({42})},
-      {KvTYPE_LONG, long7, "  -12", nullptr, MemoryOf<int32_t>({-12})},
-      {KvTYPE_LONG, long7, "x", "%ld", long7},
-      {KvTYPE_LONG, long7, "", "%ld", long7},
-      {KvTYPE_LONG, long7, "-", "%ld", long7},
-      {KvTYPE_LONG, long7, "99999999999", "%ld", MemoryOf<int32_t>({2147483647})},
-      {KvTYPE_LONG, long7, "-99999999999", "%ld", MemoryOf<int32_t>({-2147483647 - 1})},
-      {KvTYPE_DWORD, long7, "4294967295", nullptr, MemoryOf<uint32_t>({4294967295u})},
-      {KvTYPE_DWORD, long7, "4294967296", "%lu", MemoryOf<uint32_t>({4294967295u})},
-      {KvTYPE_DWORD, long7, "-1", "%lu", MemoryOf<uint32_t>({4294967295u})},
-      {KvTYPE_DWORD, long7, "-4294967296", "%lu", MemoryOf<uint32_t>({4294967295u})},
-      {KvTYPE_INT, long7, "0x1f", "%i", MemoryOf<int32_t>({31})},
-      {KvTYPE_INT, long7, "017", "%i", MemoryOf<int32_t>({15})},
-      {KvTYPE_INT, long7, "017", "%d", MemoryOf<int32_t>({17})},
-      {KvTYPE_INT, long7, "0x", "%x", MemoryOf<int32_t>({0})},
-      {KvTYPE_INT, long7, "0xff", "%X", MemoryOf<int32_t>({255})},
-      {KvTYPE_INT, long7, "ff", "%x", MemoryOf<int32_t>({255})},
-      {KvTYPE_INT, long7, "778", "%o", MemoryOf<int32_t>({63})},
-      {KvTYPE_INT, long7, "+5", "%d", MemoryOf<int32_t>({5})},
-      {KvTYPE_INT, long7, "12345", "%3d", MemoryOf<int32_t>({123})},
-      {KvTYPE_INT, long7, " A", "%c", MemoryOf<int32_t>({32})},
-      {KvTYPE_UNSIGNED, long7, "4000000000", nullptr, MemoryOf<uint32_t>({4000000000u})},
-      {KvTYPE_ENUM, long7, "3", nullptr, MemoryOf<int32_t>({3})},
-      {KvTYPE_SHORT, short7, "70000", nullptr, MemoryOf<int16_t>({4464})},
-      {KvTYPE_SHORT, short7, "70000", "%d", MemoryOf<int16_t>({4464})},
-      {KvTYPE_SHORT, short7, "-1", "%hu", MemoryOf<int16_t>({-1})},
-      {KvTYPE_WORD, short7, "65535", nullptr, MemoryOf<uint16_t>({65535})},
-      {KvTYPE_DOUBLE, double7, "1.5e3x", nullptr, MemoryOf<double>({1500})},
-      {KvTYPE_DOUBLE, double7, "\t-0.25", "%le", MemoryOf<double>({-0.25})},
-      {KvTYPE_DOUBLE, double7, "1.2345", "%3lf", MemoryOf<double>({1.2})},
-      {KvTYPE_DOUBLE, double7, "0x1p4", "%la", MemoryOf<double>({16})},
-      {KvTYPE_DOUBLE, double7, "-inf", "%lg", MemoryOf<double>({-HUGE_VAL})},
-      {KvTYPE_DOUBLE, double7, "abc", "%lf", double7},
-      {KvTYPE_DOUBLE, double7, ".", "%lf", double7},
-      {KvTYPE_FLOAT, MemoryOf<float>({7}), "2.5", nullptr, MemoryOf<float>({2.5f})},
-      {KvTYPE_FLOAT, MemoryOf<float>({7}), "1e300", "%f", MemoryOf<float>({HUGE_VALF})},
+      {KvTYPE_BLOCKID, kLong7, "#42", "#%lu", MemoryOf<uint32_t>({42})},
+      {KvTYPE_BLOCKID, kLong7, "42", "#%lu", kLong7},
+      {KvTYPE_LONG, kLong7, "  -12", nullptr, MemoryOf<int32_t>({-12})},
+      {KvTYPE_LONG, kLong7, "-", "%ld", kLong7},
+      {KvTYPE_LONG, kLong7, "-99999999999", "%ld", MemoryOf<int32_t>({-2147483647 - 1})},
+      {KvTYPE_DWORD, kLong7, "-1", "%lu", MemoryOf<uint32_t>({4294967295u})},
+      {KvTYPE_DWORD, kLong7, "-4294967296", "%lu", MemoryOf<uint32_t>({4294967295u})},
+      {KvTYPE_INT, kLong7, "0x1f", "%i", MemoryOf<int32_t>({31})},
+      {KvTYPE_INT, kLong7, "017", "%i", MemoryOf<int32_t>({15})},
+      {KvTYPE_INT, kLong7, "0x", "%x", MemoryOf<int32_t>({0})},
+      {KvTYPE_INT, kLong7, "778", "%o", MemoryOf<int32_t>({63})},
+      {KvTYPE_INT, kLong7, "12345", "%3d", MemoryOf<int32_t>({123})},
+      {KvTYPE_INT, kLong7, " A", "%c", MemoryOf<int32_t>({32})},
+      {KvTYPE_SHORT, kShort7, "70000", nullptr, MemoryOf<int16_t>({4464})},
+      {KvTYPE_SHORT, kShort7, "-1", "%hu", MemoryOf<int16_t>({-1})},
+      {KvTYPE_DOUBLE, kDouble7, "1.5e3x", nullptr, MemoryOf<double>({1500})},
+      {KvTYPE_DOUBLE, kDouble7, "1.2345", "%3le", MemoryOf<double>({1.2})},
+      {KvTYPE_DOUBLE, kDouble7, "-inf", "%la", MemoryOf<double>({-HUGE_VAL})},
+      {KvTYPE_DOUBLE, kDouble7, ".", "%lf", kDouble7},
+      {KvTYPE_FLOAT, kFloat7, "1e300", nullptr, MemoryOf<float>({HUGE_VALF})},
       // Literal text matches itself; a blank in the format any run of
-      // blanks, none included; the number itself skips blanks before it.
-      {KvTYPE_INT, long7, "value: 42", "value:%d", MemoryOf<int32_t>({42})},
-      {KvTYPE_INT, long7, "value : 42", "value:%d", long7},
-      {KvTYPE_INT, long7, "value \t: 42", "value :%d", MemoryOf<int32_t>({42})},
-      {KvTYPE_INT, long7, "value:42", "value : %d", MemoryOf<int32_t>({42})},
-      {KvTYPE_INT, long7, " 42", "#%d", long7},
-      {KvTYPE_INT, long7, "100%", "%d%%", MemoryOf<int32_t>({100})},
-      {KvTYPE_INT, long7, "%5", "%%%d", MemoryOf<int32_t>({5})},
-      {KvTYPE_INT, long7, "5", "%d trailing text", MemoryOf<int32_t>({5})},
-      {KvTYPE_INT, long7, "12", "", long7},
+      // blanks, none included; a number skips the blanks before it.
+      {KvTYPE_INT, kLong7, "value : 42", "value:%d", kLong7},
+      {KvTYPE_INT, kLong7, "value \t: 42", "value :%d", MemoryOf<int32_t>({42})},
+      {KvTYPE_INT, kLong7, "value:42", "value : %d", MemoryOf<int32_t>({42})},
+      {KvTYPE_INT, kLong7, "%5", "%%%d", MemoryOf<int32_t>({5})},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(std::string(r.text) + " with " + (r.format != nullptr ? r.format : "(exchange)"));
@@ -310,63 +227,29 @@ TEST(NumberScan, OneValueUnderTheFormat) {
 TEST(NumberScan, HostileFormatsNeverWriteBeyondTheValue) {
   struct Row {
     char id;
+    Bytes before;
     const char* text;
     const char* format;
-    int64_t after;  // the value read back at its width; 7 is "unchanged"
+    Bytes after;
   };
   const Row rows[] = {
-      {KvTYPE_SHORT, "abcdef", "%s", 7},
-      {KvTYPE_SHORT, "%s 12", "%s %hd", 12},
-      {KvTYPE_SHORT, "5", "%d%d%d%s%n", 5},
-      {KvTYPE_SHORT, "%n7", "%n%d", 7},
-      {KvTYPE_SHORT, "8", "%n%d", 7},
-      {KvTYPE_SHORT, "12", "%ld", 7},
-      {KvTYPE_SHORT, "%ld12", "%ld%hd", 12},
-      {KvTYPE_SHORT, "12", "%*d", 7},
-      {KvTYPE_SHORT, "12", "%1$d", 7},
-      {KvTYPE_SHORT, "12", "%", 7},
-      {KvTYPE_SHORT, "12", "%-d", 7},
-      {KvTYPE_SHORT, "12", "%.3d", 7},
-      {KvTYPE_SHORT, "123456789", "%100000d", -13035},  // 123456789 kept to 16 bits
-      {KvTYPE_SHORT, "AB", "%2c", 7},
-      {KvTYPE_SHORT, "AB", "%1c", 65},
-      {KvTYPE_LONG, "12", "%lld", 7},
-      {KvTYPE_LONG, "12", "%p", 7},
-      {KvTYPE_FLOAT, "1.5", "%lf", 1},   // read as a float, never as 8 bytes
-      {KvTYPE_FLOAT, "1.5", "%Lf", 1},
-      {KvTYPE_FLOAT, "1.5", "%d", 7},
-      {KvTYPE_DOUBLE, "1.5", "%5.2lf", 7},
-      {KvTYPE_DOUBLE, "1.5", "%s", 7},
+      {KvTYPE_SHORT, kShort7, "abcdef", "%s", kShort7},
+      {KvTYPE_SHORT, kShort7, "%s 12", "%s %hd", MemoryOf<int16_t>({12})},
+      {KvTYPE_SHORT, kShort7, "5", "%d%d%d%s%n", MemoryOf<int16_t>({5})},
+      {KvTYPE_SHORT, kShort7, "8", "%n%d", kShort7},
+      {KvTYPE_SHORT, kShort7, "12", "%ld", kShort7},
+      {KvTYPE_SHORT, kShort7, "%ld12", "%ld%hd", MemoryOf<int16_t>({12})},
+      {KvTYPE_SHORT, kShort7, "12", "%*d", kShort7},
+      {KvTYPE_SHORT, kShort7, "12", "%", kShort7},
+      {KvTYPE_SHORT, kShort7, "123456789", "%100000d", MemoryOf<int16_t>({-13035})},
+      {KvTYPE_SHORT, kShort7, "AB", "%2c", kShort7},
+      {KvTYPE_LONG, kLong7, "12", "%lld", kLong7},
+      {KvTYPE_FLOAT, kFloat7, "1.5", "%lf", MemoryOf<float>({1.5f})},  // never 8 bytes
+      {KvTYPE_DOUBLE, kDouble7, "1.5", "%5.2lf", kDouble7},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(std::string(r.text) + " with " + r.format);
-    KvTypeMgr mgr;
-    const uint16_t width = mgr.MemLenGet(r.id, 1);
-    Bytes before = r.id == KvTYPE_SHORT    ? MemoryOf<int16_t>({7})
-                   : r.id == KvTYPE_LONG   ? MemoryOf<int32_t>({7})
-                   : r.id == KvTYPE_FLOAT  ? MemoryOf<float>({7})
-                                           : MemoryOf<double>({7});
-    ASSERT_EQ(before.size(), width);
-    const Bytes after = Scanned(r.id, before, r.text, r.format);
-    int64_t v = 0;
-    if (r.id == KvTYPE_SHORT) {
-      int16_t s;
-      std::memcpy(&s, after.data(), 2);
-      v = s;
-    } else if (r.id == KvTYPE_LONG) {
-      int32_t l;
-      std::memcpy(&l, after.data(), 4);
-      v = l;
-    } else if (r.id == KvTYPE_FLOAT) {
-      float f;
-      std::memcpy(&f, after.data(), 4);
-      v = static_cast<int64_t>(f);
-    } else {
-      double d;
-      std::memcpy(&d, after.data(), 8);
-      v = static_cast<int64_t>(d);
-    }
-    EXPECT_EQ(v, r.after);
+    EXPECT_EQ(Scanned(r.id, r.before, r.text, r.format), r.after);
   }
 }
 
@@ -380,20 +263,14 @@ TEST(NumberScan, OneByteAtEachCharacter) {
   };
   const Row rows[] = {
       {KvTYPE_CHAR, {1, 1}, "AB", nullptr, {'A', 'B'}},
-      {KvTYPE_CHAR, {1}, "0x41", nullptr, {0x41}},
       {KvTYPE_CHAR, {1}, "0x141", nullptr, {0x41}},
       {KvTYPE_CHAR, {1}, "0x-1", nullptr, {0xFF}},
       // The hexadecimal form reads on past the byte's own character.
       {KvTYPE_CHAR, {1, 1, 1, 1}, "0x41BC", nullptr, {0xBC, 'x', '4', '1'}},
-      {KvTYPE_CHAR, {1, 1, 1}, "A", nullptr, {'A', 1, 1}},
       {KvTYPE_CHAR, {1}, "0x", nullptr, {'0'}},
-      {KvTYPE_CHAR, {1, 1}, "", nullptr, {1, 1}},
-      {KvTYPE_BYTE, {1, 1}, "65", "%d", {65, 5}},
-      {KvTYPE_BYTE, {1}, "300", "%d", {44}},
+      {KvTYPE_BYTE, {1, 1}, "300", "%d", {44, 0}},
       {KvTYPE_BYTE, {1}, "-1", "%hhd", {0xFF}},
-      {KvTYPE_BYTE, {1}, "zz", "%d", {1}},
       {KvTYPE_BYTE, {1}, "12", "%hd", {1}},
-      {KvTYPE_BYTE, {1}, "AB", "%s", {1}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(std::string(r.text) + " with " + (r.format != nullptr ? r.format : "(exchange)"));
@@ -408,28 +285,18 @@ TEST(NumberScan, SixteenBitTextIsReadAsEightBit) {
   uint32_t id = 7;
   mgr.ScanFromKvString(KvTYPE_BLOCKID, &id, blockId, nullptr, 1);
   EXPECT_EQ(id, 42u);
-  EXPECT_GT(blockId.CodeSetGet(), 224) << "the text itself stays as it was";
-
-  KvString real(reinterpret_cast<const unsigned short*>(u"-1.5"));
-  double d = 7;
-  mgr.ScanFromKvString(KvTYPE_DOUBLE, &d, real, nullptr, 1);
-  EXPECT_EQ(d, -1.5);
+  EXPECT_GT(blockId.CodeSetGet(), 224);  // the text itself stays as it was
 
   KvString chars(reinterpret_cast<const unsigned short*>(u"A\u00e9"));
   uint8_t bytes[2] = {1, 1};
   mgr.ScanFromKvString(KvTYPE_CHAR, bytes, chars, nullptr, 2);
-  EXPECT_EQ(bytes[0], 'A');
-  EXPECT_EQ(bytes[1], 0xE9);  // é in the default 8-bit code set, Windows-1252
+  EXPECT_EQ(bytes[1], 0xE9);  // é of the default 8-bit code set, Windows-1252
 }
 
 TEST(NumberScan, NullValuesGiveNull) {
-  KvTypeMgr mgr;
   KvString text("12");
-  for (char id : {KvTYPE_CHAR, KvTYPE_SHORT, KvTYPE_LONG, KvTYPE_DOUBLE}) {
-    EXPECT_EQ(mgr.ScanFromKvString(id, nullptr, text, nullptr, 1), nullptr);
-    KvString out("kept");
-    EXPECT_STREQ(mgr.PrintToKvString(id, out, nullptr, nullptr, 1).StrGet(), "kept");
-  }
+  for (char id : {KvTYPE_CHAR, KvTYPE_SHORT, KvTYPE_LONG, KvTYPE_DOUBLE})
+    EXPECT_EQ(KvTypeMgr().ScanFromKvString(id, nullptr, text, nullptr, 1), nullptr);
 }
 
 TEST(NumberLists, ValuesToText) {
@@ -441,33 +308,26 @@ TEST(NumberLists, ValuesToText) {
   };
   const Row rows[] = {
       {KvTYPE_DOUBLE, MemoryOf<double>({1.5, -2}), 2, "1.5,-2,"},
-      {KvTYPE_DOUBLE, MemoryOf<double>({1.0 / 3, 1e300}), 2, "0.333333333333333,1e+300,"},
       {KvTYPE_FLOAT, MemoryOf<float>({0.1f}), 1, "0.100000001490116,"},
-      {KvTYPE_BYTE, {200}, 1, "-56,"},
-      {KvTYPE_CHAR, {'A', 0}, 2, "65,0,"},
+      {KvTYPE_BYTE, {200, 'A'}, 2, "-56,65,"},
       {KvTYPE_WORD, MemoryOf<uint16_t>({65535}), 1, "-1,"},
-      {KvTYPE_SHORT, MemoryOf<int16_t>({-32768, 32767}), 2, "-32768,32767,"},
       {KvTYPE_DWORD, MemoryOf<uint32_t>({4294967295u}), 1, "-1,"},
       {KvTYPE_BLOCKID, MemoryOf<uint32_t>({2147483648u}), 1, "-2147483648,"},
-      {KvTYPE_LONG, MemoryOf<int32_t>({-7}), 1, "-7,"},
-      {KvTYPE_UNSIGNED, MemoryOf<uint32_t>({4294967295u}), 1, "-1,"},
       {KvTYPE_INT, MemoryOf<int32_t>({1, 2, 3}), 3, "1,2,3,"},
-      {KvTYPE_ENUM, MemoryOf<int32_t>({7}), 1, "7,"},
+      {KvTYPE_INT, MemoryOf<int32_t>({1}), 0, ""},
   };
-  KvTypeMgr mgr;
   for (const Row& r : rows) {
     SCOPED_TRACE(r.text);
     Bytes values = r.values;
-    KvString* text = mgr.ConvertToKvString(values.data(), r.id, r.count);
+    KvString* text = KvTypeMgr().ConvertToKvString(values.data(), r.id, r.count);
     ASSERT_NE(text, nullptr);
     EXPECT_STREQ(text->StrGet(), r.text);
     EXPECT_EQ(text->CodeSetGet(), KvString::GetDefaultCodeSet());
+    if (r.count == 0) {
+      EXPECT_EQ(text->SizeGet(), 0);
+    }
     delete text;
   }
-  int32_t none = 5;
-  KvString* empty = mgr.ConvertToKvString(&none, KvTYPE_INT, 0);
-  EXPECT_EQ(empty->SizeGet(), 0);
-  delete empty;
 }
 
 TEST(NumberLists, TextToValuesConsumesTheText) {
@@ -481,38 +341,30 @@ TEST(NumberLists, TextToValuesConsumesTheText) {
   };
   const Row rows[] = {
       {KvTYPE_DOUBLE, "1.5,-2,", 2, MemoryOf<double>({1.5, -2}), ""},
-      {KvTYPE_FLOAT, "0.5,1e300,", 2, MemoryOf<float>({0.5f, HUGE_VALF}), ""},
+      {KvTYPE_FLOAT, "0.5;1e300;", 2, MemoryOf<float>({0.5f, HUGE_VALF}), ""},
       {KvTYPE_INT, "7;8;", 2, MemoryOf<int32_t>({7, 8}), ""},
       {KvTYPE_INT, "1,2,3,", 2, MemoryOf<int32_t>({1, 2}), "3,"},
-      {KvTYPE_INT, "1,2,", 3, MemoryOf<int32_t>({1, 2, 0}), ""},
-      {KvTYPE_INT, " 12 , 13,", 2, MemoryOf<int32_t>({12, 13}), ""},
+      {KvTYPE_INT, " 1 , 2,", 3, MemoryOf<int32_t>({1, 2, 0}), ""},
       {KvTYPE_INT, "1,2,", 0, {}, "1,2,"},
       {KvTYPE_INT, "12", 2, MemoryOf<int32_t>({12, 0}), ""},  // '2' is the separator
-      {KvTYPE_INT, "", 2, MemoryOf<int32_t>({0, 0}), ""},
       {KvTYPE_SHORT, "70000,", 1, MemoryOf<int16_t>({4464}), ""},
-      {KvTYPE_WORD, "-1,", 1, MemoryOf<uint16_t>({65535}), ""},
-      {KvTYPE_BYTE, "-56,", 1, {200}, ""},
-      {KvTYPE_CHAR, "300,65,", 2, {44, 'A'}, ""},
-      {KvTYPE_DWORD, "-1,", 1, MemoryOf<uint32_t>({4294967295u}), ""},
-      {KvTYPE_DWORD, "4294967295,", 1, MemoryOf<uint32_t>({2147483647u}), ""},  // a 32-bit strtol
+      {KvTYPE_CHAR, "-56,300,", 2, {200, 44}, ""},
+      {KvTYPE_DWORD, "-1,4294967295,", 2, MemoryOf<uint32_t>({4294967295u, 2147483647u}), ""},
       {KvTYPE_LONG, "0x10,", 1, MemoryOf<int32_t>({16}), ""},
-      {KvTYPE_LONG, "0x10,", 1, MemoryOf<int32_t>({0}), "", 1},
-      {KvTYPE_ENUM, "017,", 1, MemoryOf<int32_t>({15}), ""},
-      {KvTYPE_ENUM, "017,", 1, MemoryOf<int32_t>({17}), "", 1},
+      {KvTYPE_ENUM, "0x10,", 1, MemoryOf<int32_t>({0}), "", 1},
   };
-  KvTypeMgr mgr;
   for (const Row& r : rows) {
     SCOPED_TRACE(std::string(r.text) + " count " + std::to_string(r.count));
     const int32_t previous = ___KvTypeMgrOptions();
     ___KvTypeMgrOptions() = r.options;
     KvString text(r.text);
-    void* values = mgr.ConvertFromKvString(&text, r.id, r.count);
+    void* values = KvTypeMgr().ConvertFromKvString(&text, r.id, r.count);
     ___KvTypeMgrOptions() = previous;
     ASSERT_NE(values, nullptr);
     const uint8_t* p = static_cast<const uint8_t*>(values);
     EXPECT_EQ(Bytes(p, p + r.values.size()), r.values);
     EXPECT_STREQ(text.StrGet(), r.rest);
-    mgr.Delete(r.id, values, r.count);
+    KvTypeMgr().Delete(r.id, values, r.count);
   }
 }
 
@@ -524,13 +376,11 @@ TEST(NumberLists, RoundTripInASixteenBitProcess) {
   Bytes in = values;
   KvString* text = mgr.ConvertToKvString(in.data(), KvTYPE_INT, 3);
   KvString::SetDefaultCodeSet(previous);
-  ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->CodeSetGet(), 253);
   EXPECT_EQ(text->Len(), 16);  // "1,-2,2147483647,"
   void* out = mgr.ConvertFromKvString(text, KvTYPE_INT, 3);
   EXPECT_EQ(Bytes(static_cast<uint8_t*>(out), static_cast<uint8_t*>(out) + 12), values);
   EXPECT_EQ(text->Len(), 0);
-  EXPECT_EQ(text->CodeSetGet(), 253);
   mgr.Delete(KvTYPE_INT, out, 3);
   delete text;
 }
@@ -539,10 +389,9 @@ TEST(NumberLists, AListLongerThanAStringEndsAfterAWholeItem) {
   OverflowReports reports;
   std::vector<int32_t> many(20000, -1000000000);  // "-1000000000," is 12 characters
   KvString* text = KvTypeMgr().ConvertToKvString(many.data(), KvTYPE_LONG, 20000);
-  ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->Len(), 65532);  // 5461 items
   EXPECT_EQ(text->StrGet()[65531], ',');
-  EXPECT_EQ(reports.Count(), 1);
+  EXPECT_EQ(reportCount, 1);
   delete text;
 }
 

@@ -31,7 +31,8 @@ int CmdPrint(Args& args) {
   mgr.PrintToKvString(id, out, values.data(), format, count);
   // The print leaves a buffer, if only an empty one, unless the text was
   // refused as too long.
-  if (out.SizeGet() == 0) throw CliError{"the text would be longer than a string holds (65532 bytes)"};
+  if (out.SizeGet() == 0)
+    throw CliError{"the text would be longer than a string holds (65532 bytes)"};
   // The bytes as they are: literal text of the format passes through
   // unchanged, whatever its encoding.
   std::fwrite(out.StrGet(), 1, out.Len(), stdout);
