@@ -251,10 +251,10 @@ bool FitsScan(const Directive& d, KvValueKind kind) {
 // ---- Printing ----
 
 template <typename T>
-void FormatInto(KvTextBuffer& out, const char* spec, T arg) {
-  const int n = std::snprintf(nullptr, 0, spec, arg);
+void FormatInto(KvTextBuffer& out, const char* directive, T arg) {
+  const int n = std::snprintf(nullptr, 0, directive, arg);
   if (n < 0 || !out.Reserve(static_cast<size_t>(n))) return;
-  std::snprintf(out.End(), static_cast<size_t>(n) + 1, spec, arg);
+  std::snprintf(out.End(), static_cast<size_t>(n) + 1, directive, arg);
   out.Grow(static_cast<size_t>(n));
 }
 
@@ -267,27 +267,27 @@ void PrintDirective(KvTextBuffer& out, const Directive& d, KvValueKind kind,
   const char c = d.conversion;
   const bool real = kind == KvValueKind::kReal;
   const bool isSigned = IsSignedConversion(c);
-  char spec[32];
+  char directive[32];
   size_t k = 0;
-  spec[k++] = '%';
-  if (d.minus) spec[k++] = '-';
-  if (d.plus && (isSigned || real)) spec[k++] = '+';
-  if (d.blank && (isSigned || real)) spec[k++] = ' ';
-  if (d.hash && (real || c == 'o' || c == 'x' || c == 'X')) spec[k++] = '#';
-  if (d.zero && c != 'c') spec[k++] = '0';
+  directive[k++] = '%';
+  if (d.minus) directive[k++] = '-';
+  if (d.plus && (isSigned || real)) directive[k++] = '+';
+  if (d.blank && (isSigned || real)) directive[k++] = ' ';
+  if (d.hash && (real || c == 'o' || c == 'x' || c == 'X')) directive[k++] = '#';
+  if (d.zero && c != 'c') directive[k++] = '0';
   if (d.hasWidth) {
     const uint32_t width = d.width < kFieldLimit ? d.width : kFieldLimit;
-    k += static_cast<size_t>(std::snprintf(spec + k, sizeof spec - k, "%u", width));
+    k += static_cast<size_t>(std::snprintf(directive + k, sizeof directive - k, "%u", width));
   }
   if (d.hasPrecision && c != 'c') {
     const uint32_t precision = d.precision < kFieldLimit ? d.precision : kFieldLimit;
-    k += static_cast<size_t>(std::snprintf(spec + k, sizeof spec - k, ".%u", precision));
+    k += static_cast<size_t>(std::snprintf(directive + k, sizeof directive - k, ".%u", precision));
   }
-  spec[k++] = c;
-  spec[k] = 0;
+  directive[k++] = c;
+  directive[k] = 0;
 
   if (real) {
-    FormatInto(out, spec, value.real);
+    FormatInto(out, directive, value.real);
     return;
   }
   int32_t v = static_cast<int32_t>(value.bits);
@@ -297,9 +297,9 @@ void PrintDirective(KvTextBuffer& out, const Directive& d, KvValueKind kind,
     v = isSigned ? static_cast<int16_t>(v) : static_cast<uint16_t>(v);
   }
   if (isSigned || c == 'c') {
-    FormatInto(out, spec, static_cast<int>(v));
+    FormatInto(out, directive, static_cast<int>(v));
   } else {
-    FormatInto(out, spec, static_cast<unsigned>(v));
+    FormatInto(out, directive, static_cast<unsigned>(v));
   }
 }
 
