@@ -12,7 +12,10 @@
 #include "kvplatform/kvi18n.h"
 #include "kvplatform/kvmemory.h"
 #include "kvcollate.h"
+#include "kvformat.h"
 #include "kvstring_access.h"
+#include "kvtm/kvchar.h"
+#include "kvtm/kvtypemgr.h"
 
 // The four fields are the memory form of type id 11: a pointer, then 16, 8
 // and 8 bits, padded to the pointer's alignment.
@@ -738,4 +741,56 @@ KvString& KvString::operator<<(double v) {
 KvString& KvString::operator<<(float v) {
   *this += KvString(static_cast<double>(v));
   return *this;
+}
+
+// ---- Numbers ----
+
+namespace {
+
+// Bit 0 of the options word asks for plain decimal in place of strtol's
+// base detection, for applications whose texts carry leading zeros.
+bool PlainDecimal() { return (___KvTypeMgrOptions() & 1) != 0; }
+
+// Whether Atol and Strtol read the text at all: its first character is a
+// digit by its collation class (so the digits of every script count, though
+// only '0' to '9' have a value) or '-'.
+bool StartsNumber(const KvString& s) {
+  if (s.IsEmpty()) return false;
+  const uint8_t cs = s.CodeSetGet();
+  const uint16_t first = ReadUnit(s.StrGet(), KvUnitWidth(cs), KvFORMAT_LSB_FIRST);
+  if (first == '-') return true;
+  if (KvCodeSetIsWide(cs)) return KvChar(first, cs, s.LanguageGet()).IsDigit() != 0;
+  return KvChar(static_cast<char>(first), cs, s.LanguageGet()).IsDigit() != 0;
+}
+
+}  // namespace
+
+KvString::operator long() const {
+  if (buffer_ == nullptr) return 0;
+  if (KvCodeSetIsWide(codeSet_)) return KvUnitsToLong(buffer_);
+  return KvTextToLong(buffer_, PlainDecimal());
+}
+
+KvString::operator int() const { return static_cast<int>(operator long()); }
+
+KvString::operator short() const { return static_cast<short>(operator long()); }
+
+KvString::operator double() const {
+  if (buffer_ == nullptr) return 0.0;
+  if (KvCodeSetIsWide(codeSet_)) return KvUnitsToDouble(buffer_);
+  return KvTextToDouble(buffer_);
+}
+
+int KvString::Atol(long& v) const {
+  v = 0;
+  if (!StartsNumber(*this)) return -1;
+  v = KvCodeSetIsWide(codeSet_) ? KvUnitsToLong(buffer_) : KvTextToLong(buffer_, true);
+  return 0;
+}
+
+int KvString::Strtol(long& v) const {
+  v = 0;
+  if (!StartsNumber(*this)) return -1;
+  v = KvCodeSetIsWide(codeSet_) ? KvUnitsToLong(buffer_) : KvTextToLong(buffer_, false);
+  return 0;
 }

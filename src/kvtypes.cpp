@@ -2,15 +2,20 @@
 // family functions of the primitive number types.
 #include "kvtm/kvtypes.h"
 
+#include <cstdio>
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 #include "kvevaluate.h"
+#include "kvformat.h"
 #include "kvplatform/kvbase.h"
 #include "kvplatform/kvmemfile.h"
+#include "kvstring_access.h"
 #include "kvtable.h"
 #include "kvtm/kvstring.h"
 #include "kvtm/kvtypcmp.h"
+#include "kvtm/kvtypemgr.h"
 
 // ---- Primitive families: one set of functions per memory width ----
 
@@ -109,6 +114,234 @@ constexpr KvTranslateFunc TranslateUnsigned = TranslateNumbers<4, UnsignedStore,
 constexpr KvTranslateFunc TranslateFloat = TranslateNumbers<4, FloatStore, FloatStore>;
 constexpr KvTranslateFunc TranslateDouble = TranslateNumbers<8, DoubleStore, DoubleStore>;
 
+// ---- Text forms of the primitive families ----
+//
+// A family's values in memory are read as M: int8_t for the 1-byte family,
+// int16_t for the 2-byte one, int32_t for the long and int families (the
+// unsigned rows share the signed ones' texts: a KvDWord 4294967295 is
+// "-1,", as the 32-bit platform wrote it), float and double.
+
+template <typename M>
+M ValueAt(const void* values, uint32_t i) {
+  M v;
+  std::memcpy(&v, static_cast<const char*>(values) + sizeof(M) * size_t{i}, sizeof(M));
+  return v;
+}
+
+template <typename M>
+void SetValueAt(void* values, uint32_t i, M v) {
+  std::memcpy(static_cast<char*>(values) + sizeof(M) * size_t{i}, &v, sizeof(M));
+}
+
+// The text of one list item: the value as the KvString number constructors
+// write it ("%d", or "%.15g" for reals), then the separator.
+int ItemText(char* item, size_t size, int32_t v) { return std::snprintf(item, size, "%d,", v); }
+int ItemText(char* item, size_t size, double v) { return std::snprintf(item, size, "%.15g,", v); }
+
+// ConvertToKvString: "1,2,3," for three values, an empty string for none.
+// The text is made in 8-bit digits and taken into the default code set at
+// once, as every number string is. A list longer than a string holds ends
+// after the last whole item, and the overflow is reported.
+template <typename M>
+KvString* ListOf(void* values, uint32_t count) {
+  using Text = std::conditional_t<std::is_floating_point_v<M>, double, int32_t>;
+  KvString* list = new (std::nothrow) KvString();
+  if (list == nullptr) return nullptr;
+  if (values == nullptr) count = 0;
+  const uint8_t cs = list->CodeSetGet();
+  KvTextBuffer text(KvSTRING_MAX_SIZE / KvUnitWidth(cs) - 1);
+  for (uint32_t i = 0; i < count; ++i) {
+    char item[40];  // "%.15g" needs at most 23 bytes, "%d" 11
+    const int n = ItemText(item, sizeof item, static_cast<Text>(ValueAt<M>(values, i)));
+    if (!text.Append(item, static_cast<size_t>(n))) {
+      KvStringAccess::ReportOverflow();
+      break;
+    }
+  }
+  if (text.Length() != 0) {
+    KvStringAccess::AssignUnits(*list, text.Text(), KvString::GetDefault8CodeSet(),
+                                KvSTRING_WHOLE, KvFORMAT_LSB_FIRST);
+  }
+  return list;
+}
+
+// The readers of list items, as the KvString conversions read 8-bit text:
+// operator short for the 1- and 2-byte families (kept to the width),
+// operator long and operator int (the same 32-bit reader) for the others,
+// operator double for reals.
+bool PlainDecimal() { return (___KvTypeMgrOptions() & 1) != 0; }
+int8_t ReadByteItem(const char* p) {
+  return static_cast<int8_t>(KvTextToLong(p, PlainDecimal()));
+}
+int16_t ReadShortItem(const char* p) {
+  return static_cast<int16_t>(KvTextToLong(p, PlainDecimal()));
+}
+int32_t ReadLongItem(const char* p) { return KvTextToLong(p, PlainDecimal()); }
+float ReadFloatItem(const char* p) { return static_cast<float>(KvTextToDouble(p)); }
+double ReadDoubleItem(const char* p) { return KvTextToDouble(p); }
+
+uint16_t UnitAt(const char* units, size_t i, uint8_t width) {
+  if (width == 1) return static_cast<uint8_t>(units[i]);
+  uint16_t u;
+  std::memcpy(&u, units + 2 * i, 2);
+  return u;
+}
+
+// ConvertFromKvString: count new values read from the text list, which is
+// consumed. The separator is the text's last character ("," for an empty
+// text); each value is read from the text's beginning, then the text is cut
+// after the first separator. A value beyond the text's end is 0.
+//
+// 16-bit text is read through an 8-bit copy: its own digit rule knows
+// neither a sign nor a separator, so "-2," would not read back as -2. Each
+// character has one counterpart, so positions agree in both.
+template <typename M, M (*Read)(const char*)>
+void* ValuesOf(KvString* text, uint32_t count) {
+  void* values = AllocateNumbers(count, sizeof(M), sizeof(M) == 1);
+  if (values == nullptr) return nullptr;
+  KvString empty("");
+  if (text == nullptr) text = &empty;
+  const uint8_t cs = text->CodeSetGet();
+  const uint8_t width = KvUnitWidth(cs);
+  const char* units = text->StrGet();
+  KvString narrow;
+  const char* digits = units;
+  if (width == 2) {
+    narrow = *text;
+    narrow.SetCodeSet(KvString::GetDefault8CodeSet());
+    digits = narrow.StrGet();
+  }
+  const size_t length = text->Len();
+  const uint16_t separator = length == 0 ? ',' : UnitAt(units, length - 1, width);
+  size_t offset = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    SetValueAt(values, i, Read(digits + offset));
+    while (offset < length && UnitAt(units, offset, width) != separator) ++offset;
+    if (offset < length) ++offset;
+  }
+  // The rest is taken from the string's own buffer, which the edit
+  // releases only after copying.
+  if (offset != 0) {
+    KvStringAccess::AssignUnits(*text, units + width * offset, cs, KvSTRING_WHOLE,
+                                KvFORMAT_LSB_FIRST);
+  }
+  return values;
+}
+
+// The kind of value a family prints and scans, and its value as a number.
+template <typename M>
+constexpr KvValueKind KindOf() {
+  if constexpr (std::is_floating_point_v<M>) return KvValueKind::kReal;
+  if constexpr (sizeof(M) == 2) return KvValueKind::kShort;
+  return KvValueKind::kLong;
+}
+
+template <typename M>
+KvNumber NumberOf(M v) {
+  KvNumber n;
+  if constexpr (std::is_floating_point_v<M>) {
+    n.real = v;  // a float widened, as a variadic call widens it
+  } else {
+    n.bits = static_cast<uint32_t>(static_cast<int32_t>(v));
+  }
+  return n;
+}
+
+template <typename M>
+M ValueOf(const KvNumber& n) {
+  if constexpr (std::is_floating_point_v<M>) {
+    return static_cast<M>(n.real);
+  } else {
+    return static_cast<M>(n.bits);  // kept to the width
+  }
+}
+
+// PrintToString of the 1-byte family: every byte, the printable ones under
+// the format and the others as "0x%02x". Printable means what isprint holds
+// for in the C locale, whatever locale the application chose.
+KvString& PrintBytes(KvString& out, void* values, const char* format, uint32_t count) {
+  if (values == nullptr && count != 0) return out;
+  KvTextBuffer text;
+  for (uint32_t i = 0; i < count && !text.Refused(); ++i) {
+    const uint8_t byte = ValueAt<uint8_t>(values, i);
+    KvNumber n;
+    n.bits = byte;
+    KvPrintValue(text, byte >= 0x20 && byte < 0x7F ? format : "0x%02x", KvValueKind::kByte, n);
+  }
+  text.AssignTo(out);
+  return out;
+}
+
+// PrintToString of the other families: the first value only, whatever the
+// count.
+template <typename M>
+KvString& PrintNumber(KvString& out, void* values, const char* format, uint32_t) {
+  if (values == nullptr) return out;
+  KvTextBuffer text;
+  KvPrintValue(text, format, KindOf<M>(), NumberOf(ValueAt<M>(values, 0)));
+  text.AssignTo(out);
+  return out;
+}
+
+// The text a scan reads: 8-bit text itself, 16-bit text through an 8-bit
+// copy kept in `narrow`.
+const char* ScannedText(KvString& text, KvString& narrow, size_t* length) {
+  *length = text.Len();
+  if (!KvCodeSetIsWide(text.CodeSetGet())) return text.StrGet();
+  narrow = text;
+  narrow.SetCodeSet(KvString::GetDefault8CodeSet());
+  return narrow.StrGet();
+}
+
+// ScanFromString of the 1-byte family: byte i is read at character i, as
+// "0x%x" when a number follows that (its low 8 bits), else under the
+// format; a byte that neither reads is left as it was.
+void* ScanBytes(void* values, KvString& text, const char* format, uint32_t count) {
+  if (values == nullptr) return nullptr;
+  KvString narrow;
+  size_t length;
+  const char* p = ScannedText(text, narrow, &length);
+  for (uint32_t i = 0; i < count && i < length; ++i) {
+    KvNumber n;
+    if (KvScanValue(p + i, length - i, "0x%x", KvValueKind::kLong, &n) ||
+        KvScanValue(p + i, length - i, format, KvValueKind::kByte, &n)) {
+      SetValueAt(values, i, static_cast<uint8_t>(n.bits));
+    }
+  }
+  return values;
+}
+
+// ScanFromString of the other families: the first value, whatever the
+// count; left as it was when the text does not match.
+template <typename M>
+void* ScanNumber(void* values, KvString& text, const char* format, uint32_t) {
+  if (values == nullptr) return nullptr;
+  KvString narrow;
+  size_t length;
+  const char* p = ScannedText(text, narrow, &length);
+  KvNumber n;
+  if (KvScanValue(p, length, format, KindOf<M>(), &n)) SetValueAt(values, 0, ValueOf<M>(n));
+  return values;
+}
+
+struct TextSlots {
+  KvToKvStringFunc toText;
+  KvFromKvStringFunc fromText;
+  KvPrintToKvStringFunc print;
+  KvScanFromKvStringFunc scan;
+};
+
+constexpr TextSlots kByteText{ListOf<int8_t>, ValuesOf<int8_t, ReadByteItem>, PrintBytes,
+                              ScanBytes};
+constexpr TextSlots kShortText{ListOf<int16_t>, ValuesOf<int16_t, ReadShortItem>,
+                               PrintNumber<int16_t>, ScanNumber<int16_t>};
+constexpr TextSlots kLongText{ListOf<int32_t>, ValuesOf<int32_t, ReadLongItem>,
+                              PrintNumber<int32_t>, ScanNumber<int32_t>};
+constexpr TextSlots kFloatText{ListOf<float>, ValuesOf<float, ReadFloatItem>,
+                               PrintNumber<float>, ScanNumber<float>};
+constexpr TextSlots kDoubleText{ListOf<double>, ValuesOf<double, ReadDoubleItem>,
+                                PrintNumber<double>, ScanNumber<double>};
+
 // ---- Memory lengths of value classes built in later stages ----
 //
 // Each row's memory length is the size of its class on this host; these
@@ -125,20 +358,19 @@ struct TextAndAttributes {  // KvIString, KvCaseIString
 
 namespace {
 
-// A primitive number row. The text slots stay empty until the number text
-// forms exist.
+// A primitive number row.
 constexpr KvTypeDescriptor NumberRow(const char* name, uint16_t width, KvCreateFunc create,
                                      KvStoreFunc store, KvLoadFunc load,
                                      KvNullSizeFunc nullSize, KvSizeFunc size,
                                      KvSizeFromMemFileFunc fileSize, KvTypeCmpFunc compare,
                                      KvEvalFunc eval, KvConstructFunc construct,
                                      KvAssignFunc assign, KvTranslateFunc translate,
-                                     const char* format) {
-  return KvTypeDescriptor{name,      create,  DeleteNumbers, store,    load,
-                          nullSize,  size,    fileSize,      compare,  eval,
-                          nullptr,   nullptr, construct,     DestructNumbers,
-                          assign,    assign,  translate,     format,   nullptr,
-                          nullptr,   width,   1};
+                                     const TextSlots& text, const char* format) {
+  return KvTypeDescriptor{name,        create,        DeleteNumbers, store,    load,
+                          nullSize,    size,          fileSize,      compare,  eval,
+                          text.toText, text.fromText, construct,     DestructNumbers,
+                          assign,      assign,        translate,     format,   text.print,
+                          text.scan,   width,         1};
 }
 
 // A row whose functions are not built yet: name, format and lengths only.
@@ -155,49 +387,51 @@ constexpr KvTypeDescriptor EmptyRow(const char* name, uint16_t memLength, uint16
 KvTypeDescriptor charRow = NumberRow(
     "char", 1, Create1, CharStore, CharStore, CharNullSizeGet, CharSizeGet, FileSize1,
     CharCompare, KvEvalNumber<int8_t>, ConstructNumbers<1>, AssignNumbers<1>, TranslateChar,
-    "%c");
+    kByteText, "%c");
 KvTypeDescriptor shortRow = NumberRow(
     "short", 2, Create2, ShortStore, ShortStore, ShortNullSizeGet, ShortSizeGet, FileSize2,
-    ShortCompare, KvEvalNumber<int16_t>, ConstructNumbers<2>, AssignNumbers<2>,
-    TranslateShort, "%hd");
+    ShortCompare, KvEvalNumber<int16_t>, ConstructNumbers<2>, AssignNumbers<2>, TranslateShort,
+    kShortText, "%hd");
 KvTypeDescriptor longRow = NumberRow(
     "long", 4, Create4, LongStore, LongStore, LongNullSizeGet, LongSizeGet, FileSizeLong,
     LongCompare, KvEvalNumber<int32_t>, ConstructNumbers<4>, AssignNumbers<4>, TranslateLong,
-    "%ld");
+    kLongText, "%ld");
 KvTypeDescriptor doubleRow = NumberRow(
     "double", 8, Create8, DoubleStore, DoubleStore, DoubleNullSizeGet, DoubleSizeGet,
-    FileSizeDouble, DoubleCompare, KvEvalNumber<double>, ConstructNumbers<8>,
-    AssignNumbers<8>, TranslateDouble, "%lf");
+    FileSizeDouble, DoubleCompare, KvEvalNumber<double>, ConstructNumbers<8>, AssignNumbers<8>,
+    TranslateDouble, kDoubleText, "%lf");
 KvTypeDescriptor floatRow = NumberRow(
-    "float", 4, Create4, FloatStore, FloatStore, FloatNullSizeGet, FloatSizeGet,
-    FileSizeFloat, FloatCompare, KvEvalNumber<float>, ConstructNumbers<4>, AssignNumbers<4>,
-    TranslateFloat, "%f");
+    "float", 4, Create4, FloatStore, FloatStore, FloatNullSizeGet, FloatSizeGet, FileSizeFloat,
+    FloatCompare, KvEvalNumber<float>, ConstructNumbers<4>, AssignNumbers<4>, TranslateFloat,
+    kFloatText, "%f");
 KvTypeDescriptor wordRow = NumberRow(
     "KvWord", 2, Create2, ShortStore, ShortStore, ShortNullSizeGet, ShortSizeGet, FileSize2,
-    WordCompare, KvEvalNumber<uint16_t>, ConstructNumbers<2>, AssignNumbers<2>,
-    TranslateShort, "%hu");
+    WordCompare, KvEvalNumber<uint16_t>, ConstructNumbers<2>, AssignNumbers<2>, TranslateShort,
+    kShortText, "%hu");
 KvTypeDescriptor dwordRow = NumberRow(
     "KvDWord", 4, Create4, LongStore, LongStore, LongNullSizeGet, LongSizeGet, FileSizeLong,
-    DwordCompare, KvEvalNumber<uint32_t>, ConstructNumbers<4>, AssignNumbers<4>,
-    TranslateLong, "%lu");
+    DwordCompare, KvEvalNumber<uint32_t>, ConstructNumbers<4>, AssignNumbers<4>, TranslateLong,
+    kLongText, "%lu");
 KvTypeDescriptor intRow = NumberRow(
     "int", 4, Create4, IntStore, IntLoad, IntNullSizeGet, IntSizeGet, FileSizeInt, IntCompare,
-    KvEvalNumber<int32_t>, ConstructNumbers<4>, AssignNumbers<4>, TranslateInt, "%d");
+    KvEvalNumber<int32_t>, ConstructNumbers<4>, AssignNumbers<4>, TranslateInt, kLongText,
+    "%d");
 KvTypeDescriptor unsignedRow = NumberRow(
     "unsigned", 4, Create4, UnsignedStore, UnsignedLoad, IntNullSizeGet, IntSizeGet,
     FileSizeInt, UnsignedCompare, KvEvalNumber<uint32_t>, ConstructNumbers<4>,
-    AssignNumbers<4>, TranslateUnsigned, "%u");
+    AssignNumbers<4>, TranslateUnsigned, kLongText, "%u");
 KvTypeDescriptor enumRow = NumberRow(
     "enum", 4, Create4, IntStore, IntLoad, IntNullSizeGet, IntSizeGet, FileSizeInt, IntCompare,
-    KvEvalNumber<int32_t>, ConstructNumbers<4>, AssignNumbers<4>, TranslateInt, "%d");
+    KvEvalNumber<int32_t>, ConstructNumbers<4>, AssignNumbers<4>, TranslateInt, kLongText,
+    "%d");
 KvTypeDescriptor byteRow = NumberRow(
     "KvByte", 1, Create1, CharStore, CharStore, CharNullSizeGet, CharSizeGet, FileSize1,
     ByteCompare, KvEvalNumber<uint8_t>, ConstructNumbers<1>, AssignNumbers<1>, TranslateChar,
-    "%c");
+    kByteText, "%c");
 KvTypeDescriptor blockIdRow = NumberRow(
     "BlockId", 4, Create4, LongStore, LongStore, LongNullSizeGet, LongSizeGet, FileSizeLong,
-    DwordCompare, KvEvalNumber<uint32_t>, ConstructNumbers<4>, AssignNumbers<4>,
-    TranslateLong, "#%lu");
+    DwordCompare, KvEvalNumber<uint32_t>, ConstructNumbers<4>, AssignNumbers<4>, TranslateLong,
+    kLongText, "#%lu");
 
 KvTypeDescriptor stringRow = EmptyRow("KvString", sizeof(KvString), 0, "%s");
 KvTypeDescriptor legacyStringRow = EmptyRow("KvString", sizeof(KvString), 0, "%s");

@@ -69,5 +69,7 @@ int CmdOrders(Args& args);
 int CmdConvert(Args& args);
 int CmdCollate(Args& args);
 int CmdSort(Args& args);
+int CmdPrint(Args& args);
+int CmdScan(Args& args);
 
 #endif  // KVTM_TOOLS_CLI_H

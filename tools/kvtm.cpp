@@ -20,6 +20,8 @@ const Command kCommands[] = {
     {"store", CmdStore, "store TYPE VALUE[,VALUE...] [--format N]   stored bytes"},
     {"load", CmdLoad, "load TYPE HEX [--format N]    values from stored bytes"},
     {"compare", CmdCompare, "compare TYPE A B [--format N] compare two values or lists"},
+    {"print", CmdPrint, "print TYPE VALUE[,VALUE...] [FORMAT]   values as text under a format"},
+    {"scan", CmdScan, "scan TYPE TEXT [FORMAT] [--into VALUE[,VALUE...]]   values read from text"},
     {"codesets", CmdCodesets, "codesets                      the code sets"},
     {"orders", CmdOrders, "orders TEXT [--cs N] [--lang N]   collation order values of a text"},
     {"convert", CmdConvert, "convert --from CS --to CS     standard input to standard output"},

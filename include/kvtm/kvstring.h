@@ -229,6 +229,41 @@ class KVTM_EXPORT KvString {
   static void SetDefaultLanguage(unsigned char language);
   static void SetDefaultCmpOp(unsigned short op);
 
+  // ---- Numbers ----
+  //
+  // The value of the text; 0 for a string without text. Values are 32-bit
+  // quantities whatever the host's long, as in every text the library
+  // reads or writes.
+  //
+  // 8-bit text is read as strtol reads it with base 0 (leading blanks and a
+  // sign are skipped, "0x1F" is 31, "017" is 15) or, when bit 0 of the
+  // options word (___KvTypeMgrOptions) is set, as plain decimal like atoi
+  // and atol ("0x10" is 0). Reading stops at the first character that does
+  // not continue the number; text beginning with none gives 0; a value
+  // beyond the 32-bit range gives -2147483648 or 2147483647.
+  //
+  // 16-bit text is taken as decimal digits only: every unit u up to the
+  // terminator makes value × 10 + (u − '0'), wrapping in 32 bits. A sign, a
+  // blank or any other unit is taken as a digit too, so only texts made of
+  // the digits 0 to 9 give their value.
+  //
+  // operator short keeps the low 16 bits ("70000" gives 4464).
+  operator int() const;
+  operator short() const;
+  operator long() const;
+  // 8-bit text as atof reads it. 16-bit text: the units before the first
+  // '.' by the digit rule above, computed as a real number (no wrap), plus
+  // (u − '0') / 10^k for the k-th unit u after it ("12.5" gives 12.5).
+  operator double() const;
+
+  // v := 0; -1 when the first character is neither a digit (KvChar::IsDigit)
+  // nor '-', so " 12" and "+12" are refused. Otherwise v := the value and
+  // 0, even when what follows is not a number. 8-bit text is read by Atol
+  // as decimal (atol) and by Strtol with base 0 (strtol), whatever the
+  // options word; 16-bit text by the unit rule above.
+  int Atol(long& v) const;
+  int Strtol(long& v) const;
+
  private:
   // The library's own sources reach the unit primitives through this
   // (src/kvstring_access.h).
