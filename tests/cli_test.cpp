@@ -54,6 +54,19 @@ TEST(Cli, ConvertBetweenCodeSets) {
   }
 }
 
+TEST(Cli, SortsLinesByCollation) {
+  const std::string command = std::string("printf 'c\\303\\264t\\303\\251\\ncote\\nCote\\ncot\\303\\251\\n' | ") +
+                              KVTM_CLI_PATH + " sort";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string out;
+  char buffer[256];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  EXPECT_EQ(pclose(pipe), 0);
+  EXPECT_EQ(out, "cote\nCote\ncot\xC3\xA9\nc\xC3\xB4t\xC3\xA9\n");
+}
+
 TEST(Cli, CommandsAndTheirOutput) {
   struct Row {
     const char* args;
@@ -96,7 +109,15 @@ TEST(Cli, CommandsAndTheirOutput) {
       {"scan KvDWord -1", 0, "4294967295\n"},
       {"scan KvByte 0x41BC --into 0,0", 0, "188, 120 'x'\n"},
       {"scan double ' 1.5e3x' '%lf'", 0, "1500\n"},
+      {"collate c\xC3\xB4te cot\xC3\xA9", 0, "-1 (A < B, decided by accents)\n"},
+      {"collate a A", 0, "-1 (A < B, decided by case)\n"},
+      {"collate a A --op nocase", 0, "0 (A = B)\n"},
+      {"collate ab a-b", 0, "-1 (A < B, decided by punctuation)\n"},
+      {"collate abcxc 'a*c' --op 0", 0, "0 (A = B)\n"},
+      {"collate cz ch --lang 2", 0, "-1 (A < B, decided by letters and digits)\n"},
+      {"demo", 0, "cote < co-te < Cote < c\xC3\xB4te < cot\xC3\xA9 < c\xC3\xB4t\xC3\xA9\n"},
       // Errors: one line, non-zero status.
+      {"collate a b --op bogus", 2, "kvtm: bad operator 'bogus' (a number, or exact, nocase, noaccent, nospace, simple, nosymbol)\n"},
       {"orders x --cs 999", 2, "kvtm: bad code set '999' (see 'kvtm codesets')\n"},
       {"convert --from 1", 2, "kvtm: bad code set '' (see 'kvtm codesets')\n"},
       {"store nosuchtype 1", 1, "kvtm: unknown type 'nosuchtype' (see 'kvtm types')\n"},

@@ -1,4 +1,5 @@
 // cmd_demo.cpp — kvtm demo: a short tour of what the library does.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -121,6 +122,31 @@ void DemoCharacters() {
               OrdersOf("\xE5", 1).c_str(), OrdersOf("\xE5", 3).c_str());
 }
 
+void DemoCollation() {
+  Heading("Collation");
+  // Windows-1252 texts: the accent nearest the end decides, lower case
+  // comes before upper case, punctuation decides last.
+  std::vector<KvString> words = {KvString("c\xF4t\xE9"), KvString("Cote"), KvString("cot\xE9"),
+                                 KvString("c\xF4te"), KvString("cote"), KvString("co-te")};
+  std::stable_sort(words.begin(), words.end(),
+                   [](const KvString& a, const KvString& b) { return a.Compare(b, -1, 0x0010) < 0; });
+  std::string sorted;
+  for (const KvString& w : words) sorted += (sorted.empty() ? "" : " < ") + Utf8Of(w);
+  std::printf("%s\n", sorted.c_str());
+  const KvString name("Stra\xDF" "enbahn");
+  std::printf("\"Stra\xC3\x9F" "enbahn\" matches \"STRASS*\" ignoring case and accents: %s\n",
+              name.Compare(KvString("STRASS*"), -1, 0x0060) == 0 ? "yes" : "no");
+  KvString chico("chico");
+  KvString cuna("cuna");
+  KvString spanishChico(1, 2);
+  spanishChico += chico;
+  KvString spanishCuna(1, 2);
+  spanishCuna += cuna;
+  std::printf("\"chico\" sorts %s \"cuna\" in the neutral order, %s it in Spanish (ch after c)\n",
+              chico.Compare(cuna, -1, 0x10) < 0 ? "before" : "after",
+              spanishChico.Compare(spanishCuna, -1, 0x10) < 0 ? "before" : "after");
+}
+
 }  // namespace
 
 int CmdDemo(Args& args) {
@@ -132,5 +158,6 @@ int CmdDemo(Args& args) {
   DemoCompare(mgr);
   DemoIndex(mgr);
   DemoCharacters();
+  DemoCollation();
   return 0;
 }
