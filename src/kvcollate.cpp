@@ -416,8 +416,25 @@ uint32_t SkippablePrefix(const KvCollateText& a, const KvCollateText& b, const P
   if (a.text == nullptr || b.text == nullptr || a.language != b.language) return 0;
   uint32_t n = 0;
   if (!r.wide) {
+    // Eight bytes at a time within both buffers while they are equal and
+    // hold no terminator; then byte by byte.
+    const uint32_t safe = a.bytes < b.bytes ? a.bytes : b.bytes;
+    for (; n + 8 <= safe; n += 8) {
+      uint64_t x, y;
+      std::memcpy(&x, a.text + n, 8);
+      std::memcpy(&y, b.text + n, 8);
+      if (x != y || ((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) != 0) break;
+    }
     while (a.text[n] == b.text[n] && a.text[n] != 0) ++n;
   } else {
+    // Four units at a time likewise.
+    const uint32_t safe = (a.bytes < b.bytes ? a.bytes : b.bytes) / 2;
+    for (; n + 4 <= safe; n += 4) {
+      uint64_t x, y;
+      std::memcpy(&x, a.text + 2 * n, 8);
+      std::memcpy(&y, b.text + 2 * n, 8);
+      if (x != y || ((x - 0x0001000100010001ull) & ~x & 0x8000800080008000ull) != 0) break;
+    }
     while (a.text[2 * n] == b.text[2 * n] && a.text[2 * n + 1] == b.text[2 * n + 1] &&
            (a.text[2 * n] != 0 || a.text[2 * n + 1] != 0))
       ++n;

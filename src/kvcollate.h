@@ -21,6 +21,9 @@ struct KvCollateText {
   uint8_t codeSet;
   uint8_t language;
   const char* text;
+  // Bytes readable at `text` (its buffer's size), or 0 when unknown; lets
+  // the engine read several bytes at a time without passing the buffer.
+  uint32_t bytes = 0;
 };
 
 // Which level decided a comparison.

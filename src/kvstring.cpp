@@ -602,8 +602,8 @@ short KvString::SubStringPos(const KvString& s, unsigned short op) { return Find
 long KvString::Compare(const KvString& s, short n, unsigned short op) const {
   if (n == 0) return 0;
   if (op == KvCMP_DEFAULT) op = GetDefaultCmpOp();
-  const KvCollateText a{codeSet_, language_, buffer_};
-  const KvCollateText b{s.codeSet_, s.language_, s.buffer_};
+  const KvCollateText a{codeSet_, language_, buffer_, buffer_ != nullptr ? size_ : 0u};
+  const KvCollateText b{s.codeSet_, s.language_, s.buffer_, s.buffer_ != nullptr ? s.size_ : 0u};
   return KvCollate(a, b, op, n, KvFORMAT_LSB_FIRST, nullptr, nullptr);
 }
 
