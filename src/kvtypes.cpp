@@ -5,12 +5,17 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 #include <type_traits>
 
 #include "kvevaluate.h"
 #include "kvformat.h"
+#include "kvplatform/kvassert.h"
 #include "kvplatform/kvbase.h"
+#include "kvplatform/kvi18n.h"
 #include "kvplatform/kvmemfile.h"
+#include "kvplatform/kvmemory.h"
+#include "kvstored.h"
 #include "kvstring_access.h"
 #include "kvtable.h"
 #include "kvtm/kvstring.h"
@@ -358,6 +363,34 @@ struct TextAndAttributes {  // KvIString, KvCaseIString
 
 namespace {
 
+// The KvString functions, defined after the rows.
+template <typename T>
+void* CreateValues(uint32_t count);
+template <typename T>
+void* DeleteValues(void* values, uint32_t count);
+template <typename T>
+void ConstructValues(void* values, uint32_t count, uint32_t);
+template <typename T>
+void DestructValues(void* values, uint32_t count, uint32_t);
+template <typename T>
+void AssignValues(void* target, void* source, uint32_t count, int32_t fill);
+template <typename T>
+void CopyValues(void* target, void* source, uint32_t count, int32_t fill);
+uint32_t StoreString(void* stored, void* values, uint8_t format, uint32_t count);
+uint32_t StoreLegacyString(void* stored, void* values, uint8_t format, uint32_t count);
+uint32_t LoadString(void* values, void* stored, uint8_t format, uint32_t count);
+uint32_t NullSizeString(uint32_t count);
+uint32_t SizeString(void* values, uint8_t valueFormat, uint8_t storedFormat, uint32_t count);
+uint32_t SizeLegacyString(void* values, uint8_t valueFormat, uint8_t storedFormat,
+                          uint32_t count);
+uint32_t FileSizeString(MemFile* file, uint8_t format, uint32_t count);
+uint32_t FileSizeLegacyString(MemFile* file, uint8_t format, uint32_t count);
+uint32_t TranslateString(void* target, uint8_t tf, uint32_t tl, void* source, uint8_t sf,
+                         uint32_t sl, uint32_t count);
+uint32_t TranslateLegacyString(void* target, uint8_t tf, uint32_t tl, void* source, uint8_t sf,
+                               uint32_t sl, uint32_t count);
+
+
 // A primitive number row.
 constexpr KvTypeDescriptor NumberRow(const char* name, uint16_t width, KvCreateFunc create,
                                      KvStoreFunc store, KvLoadFunc load,
@@ -381,6 +414,25 @@ constexpr KvTypeDescriptor EmptyRow(const char* name, uint16_t memLength, uint16
   row.exchangeFormat = format;
   row.memLength = memLength;
   row.fixed = fixed;
+  return row;
+}
+
+// The standard and the legacy KvString rows share everything but their
+// stored form, sizes, comparison, evaluation and translation.
+KvTypeDescriptor StringRow(bool legacy) {
+  KvTypeDescriptor row = EmptyRow("KvString", sizeof(KvString), 0, "%s");
+  row.Create = CreateValues<KvString>;
+  row.Delete = DeleteValues<KvString>;
+  row.Store = legacy ? StoreLegacyString : StoreString;
+  row.Load = LoadString;
+  row.NullSizeGet = NullSizeString;
+  row.SizeGet = legacy ? SizeLegacyString : SizeString;
+  row.SizeGetFromMemFile = legacy ? FileSizeLegacyString : FileSizeString;
+  row.Constructor = ConstructValues<KvString>;
+  row.Destructor = DestructValues<KvString>;
+  row.Assignment = AssignValues<KvString>;
+  row.Copy = CopyValues<KvString>;
+  row.Translate = legacy ? TranslateLegacyString : TranslateString;
   return row;
 }
 
@@ -433,8 +485,8 @@ KvTypeDescriptor blockIdRow = NumberRow(
     DwordCompare, KvEvalNumber<uint32_t>, ConstructNumbers<4>, AssignNumbers<4>, TranslateLong,
     kLongText, "#%lu");
 
-KvTypeDescriptor stringRow = EmptyRow("KvString", sizeof(KvString), 0, "%s");
-KvTypeDescriptor legacyStringRow = EmptyRow("KvString", sizeof(KvString), 0, "%s");
+KvTypeDescriptor stringRow = StringRow(false);
+KvTypeDescriptor legacyStringRow = StringRow(true);
 KvTypeDescriptor dateRow = EmptyRow("KvDate", 4, 1, "%a %e.%b %Y");
 KvTypeDescriptor timeRow = EmptyRow("KvTime", 3, 1, "%I:%M:%S %p");
 KvTypeDescriptor objIdRow = EmptyRow("KvObjId", 12, 1, "(%H-%L#%B)");
@@ -484,3 +536,474 @@ KvTypeDescriptor* const kvLegacyTable[KvTYPE_COUNT + 1] = {
     &iStringRow,   &caseIStringRow, &dDateRow,      &dTimeRow,      &dTimestampRow,
     &intervalRow,  &int64Row,      &boolRow,        nullptr,
 };
+
+// ---- KvString: values, stored forms and translation ----
+
+namespace {
+
+// Class values: count 0 or 1 is a single object, a larger count an array
+// whose count new[] records ahead of its first element.
+template <typename T>
+void* CreateValues(uint32_t count) {
+  if (count <= 1) return new (std::nothrow) T;
+  return new (std::nothrow) T[count];
+}
+
+template <typename T>
+void* DeleteValues(void* values, uint32_t count) {
+  if (values == nullptr) return nullptr;
+  if (count <= 1)
+    delete static_cast<T*>(values);
+  else
+    delete[] static_cast<T*>(values);
+  return nullptr;
+}
+
+template <typename T>
+void ConstructValues(void* values, uint32_t count, uint32_t) {
+  T* v = static_cast<T*>(values);
+  for (uint32_t i = 0; i < count; ++i) new (&v[i]) T;
+}
+
+template <typename T>
+void DestructValues(void* values, uint32_t count, uint32_t) {
+  T* v = static_cast<T*>(values);
+  for (uint32_t i = 0; i < count; ++i) v[i].~T();
+}
+
+template <typename T>
+void AssignValues(void* target, void* source, uint32_t count, int32_t fill) {
+  T* t = static_cast<T*>(target);
+  T* s = static_cast<T*>(source);
+  for (uint32_t i = 0; i < count; ++i) t[i] = s[fill != 0 ? 0 : i];
+}
+
+template <typename T>
+void CopyValues(void* target, void* source, uint32_t count, int32_t fill) {
+  T* t = static_cast<T*>(target);
+  T* s = static_cast<T*>(source);
+  for (uint32_t i = 0; i < count; ++i) new (&t[i]) T(s[fill != 0 ? 0 : i]);
+}
+
+// Text bytes of a stored standard record of `s`: the buffer less its
+// terminator unit (an 8-bit text keeps its zero byte as the first of the
+// two closing bytes).
+uint32_t StoredTextBytes(const KvString& s) {
+  if (s.SizeGet() == 0) return 0;
+  return s.SizeGet() - KvUnitWidth(s.CodeSetGet());
+}
+
+// Writes one standard record; returns its size.
+uint32_t StoreRecord(uint8_t* p, const KvString& s, uint8_t f) {
+  const uint32_t text = StoredTextBytes(s);
+  KvStoredLengthSet(p, static_cast<uint16_t>(text + 4), f);
+  p[2] = s.CodeSetGet();
+  p[3] = s.LanguageGet();
+  KvStringAccess::CopyUnits(reinterpret_cast<char*>(p + 4), s.StrGet(), KvUnitWidth(s.CodeSetGet()),
+                            f, text);
+  p[4 + text] = 0;
+  p[5 + text] = KvSTORED_END_MARK;
+  return text + 6;
+}
+
+uint32_t StoreString(void* stored, void* values, uint8_t format, uint32_t count) {
+  uint8_t* p = static_cast<uint8_t*>(stored);
+  const KvString* v = static_cast<const KvString*>(values);
+  uint32_t total = 0;
+  for (uint32_t i = 0; i < count; ++i) total += StoreRecord(p + total, v[i], format & 15);
+  return total & 0xFFFF;
+}
+
+uint32_t StoreLegacyString(void* stored, void* values, uint8_t format, uint32_t count) {
+  uint8_t* p = static_cast<uint8_t*>(stored);
+  const KvString* v = static_cast<const KvString*>(values);
+  uint32_t t = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    // The legacy form holds 8-bit text only.
+    const uint32_t n = KvCodeSetIsWide(v[i].CodeSetGet()) ? 0 : v[i].Len();
+    if (n != 0) std::memcpy(p + 2 + t, v[i].StrGet(), n);
+    p[2 + t + n] = 0;
+    t += n + 1;
+  }
+  KvStoredLengthSet(p, static_cast<uint16_t>(t), format);
+  return t + 2;
+}
+
+// Reads the standard record at p into `value`; returns its size.
+uint32_t LoadRecord(KvString& value, const uint8_t* p, uint8_t f) {
+  const uint16_t length = KvStoredLength(p, f);
+  const uint8_t cs = length >= 2 ? p[2] : 0;
+  const uint8_t language = length >= 2 ? p[3] : 0;
+  const uint32_t textBytes = length >= 4 ? length - 4u : 0u;
+  const uint32_t units = KvCodeSetIsWide(cs) ? textBytes / 2 : textBytes;
+  KvString loaded(cs, language);
+  KvStringAccess::AssignUnits(loaded, reinterpret_cast<const char*>(p + 4), cs,
+                              static_cast<uint16_t>(units), f);
+  value.Destruct(loaded);
+  return length + 2u;
+}
+
+uint32_t LoadString(void* values, void* stored, uint8_t format, uint32_t count) {
+  const uint8_t* p = static_cast<const uint8_t*>(stored);
+  KvString* v = static_cast<KvString*>(values);
+  const uint16_t length = KvStoredLength(p, format);
+  if (length >= 1 && p[2 + length - 1] == 0) {
+    // A legacy block: zero-terminated 8-bit texts, one per value, taking
+    // the default 8-bit code set and language.
+    uint32_t cursor = 2;
+    for (uint32_t i = 0; i < count; ++i) {
+      // Bounded by the block, whatever its bytes hold.
+      const char* text = reinterpret_cast<const char*>(p + cursor);
+      const size_t n = cursor < length + 2u ? strnlen(text, length + 2u - cursor) : 0;
+      const std::string piece(text, n);
+      v[i] = piece.c_str();
+      cursor += static_cast<uint32_t>(n) + 1;
+    }
+    return length + 2u;
+  }
+  uint32_t total = 0;
+  for (uint32_t i = 0; i < count; ++i) total += LoadRecord(v[i], p + total, format & 15);
+  return total & 0xFFFF;
+}
+
+uint32_t NullSizeString(uint32_t count) { return 6 * count; }
+
+// The code set a size is computed for: flag 32 takes a nonzero code set as
+// 0, flag 64 a zero one as the native code set; 254 stays.
+uint8_t EffectiveCodeSet(uint8_t cs, uint8_t format) {
+  if (cs == KvCS_ORDERS) return cs;
+  if (format & 32) return cs != 0 ? 0 : cs;
+  if ((format & 64) && cs == 0) return KvLanguageContext::GetNativeCodeSet();
+  return cs;
+}
+
+// Flag 128 asks for the size of the key form: up to two bytes of order
+// per byte of 8-bit text, one per byte of 16-bit text (kept to 16 bits).
+uint32_t KeySized(uint32_t s, uint8_t cs, uint8_t ownCodeSet, uint8_t format) {
+  if ((format & 128) == 0 || cs == 0 || cs == KvCS_ORDERS) return s;
+  return (KvCodeSetIsWide(ownCodeSet) ? s * 2 : s * 4) & 0xFFFF;
+}
+
+uint32_t SizeString(void* values, uint8_t valueFormat, uint8_t storedFormat, uint32_t count) {
+  uint32_t total = 0;
+  if (valueFormat & 8) {
+    const KvString* v = static_cast<const KvString*>(values);
+    for (uint32_t i = 0; i < count; ++i) {
+      const uint32_t s = StoredTextBytes(v[i]) + 2;
+      const uint8_t cs = EffectiveCodeSet(v[i].CodeSetGet(), storedFormat);
+      total += KeySized(s, cs, v[i].CodeSetGet(), storedFormat) + 4;
+    }
+    return total;
+  }
+  const uint8_t* p = static_cast<const uint8_t*>(values);
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint16_t length = KvStoredLength(p, storedFormat);
+    if ((storedFormat & 128) == 0 && length >= 1 && p[2 + length - 1] == 0)
+      return length + 2u;  // a legacy block holds every value
+    const uint8_t cs = EffectiveCodeSet(p[2], storedFormat);
+    total += KeySized(length, cs, p[2], storedFormat) + 2;
+    p += length + 2u;
+  }
+  return total;
+}
+
+uint32_t FileSizeString(MemFile* file, uint8_t format, uint32_t count) {
+  unsigned long wanted = 2;
+  const uint8_t* at = file->Seek(0, KvSEEK_CUR, &wanted, 0);
+  if (at == nullptr || wanted < 2) return 0;
+  // Records are walked within the file, never past its end.
+  const uint32_t left = file->EndGet() - file->PosGet();
+  uint32_t offset = 0;
+  uint32_t total = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (offset + 2 > left) return (count - i) * 65535u;
+    const uint16_t length = KvStoredLength(at + offset, format);
+    const bool last = i + 1 == count;
+    if ((format & 128) == 0 && !last) {
+      if (offset + 2 + length > left) return (count - i) * 65535u;
+      if (length >= 1 && at[offset + 2 + length - 1] == 0) return length + 2u;
+    }
+    const uint8_t cs = offset + 2 < left ? at[offset + 2] : 0;
+    total += KeySized(length, EffectiveCodeSet(cs, format), cs, format) + 2;
+    offset += length + 2u;
+  }
+  return total;
+}
+
+uint32_t SizeLegacyString(void* values, uint8_t valueFormat, uint8_t storedFormat,
+                          uint32_t count) {
+  if (valueFormat & 8) {
+    const KvString* v = static_cast<const KvString*>(values);
+    uint32_t total = 2;
+    for (uint32_t i = 0; i < count; ++i)
+      total += (KvCodeSetIsWide(v[i].CodeSetGet()) ? 0 : v[i].Len()) + 1u;
+    return total;
+  }
+  return KvStoredLength(values, storedFormat) + 2u;
+}
+
+uint32_t FileSizeLegacyString(MemFile* file, uint8_t format, uint32_t) {
+  unsigned long wanted = 2;
+  const uint8_t* at = file->Seek(0, KvSEEK_CUR, &wanted, 0);
+  if (at == nullptr || wanted < 2) return 0;
+  return KvStoredLength(at, format) + 2u;
+}
+
+}  // namespace
+
+namespace {
+
+// Stores values into a target of `tl` bytes, never past it: a store that
+// needs more is made in a scratch buffer and cut to the target.
+uint32_t StoreBounded(void* target, uint32_t tl, void* values, uint8_t format, uint32_t count,
+                      KvStoreFunc store, uint32_t needed) {
+  std::memset(target, 0, tl);
+  if (needed <= tl) return store(target, values, format, count);
+  uint8_t* scratch = static_cast<uint8_t*>(KvMemAllocZero(needed));
+  if (scratch == nullptr) return 0;
+  store(scratch, values, format, count);
+  std::memcpy(target, scratch, tl);
+  KvMemFree(scratch);
+  return tl;
+}
+
+// One text walked into a key record: its units (a zero-terminated copy
+// made by the caller), code set, language and whether the source was cut
+// short, so that the key stands for a longer text.
+struct KeySource {
+  const char* text;
+  uint8_t codeSet;
+  uint8_t language;
+  uint8_t unitFormat;
+  bool cut;
+};
+
+// Writes the key record of one text at `out`, within `room` bytes: length,
+// code set 254, the collation class (bit 7: the text goes on beyond what
+// the key holds), the 16-bit orders in `format`, and for a whole text a
+// zero unit whose second byte is the end mark 0xFF. A key that runs out of
+// room, or whose source was cut, has no end and a length two bytes larger
+// than the bytes written, which marks it as cut. Returns the bytes written;
+// 0 when fewer than 5 bytes of room.
+uint32_t WriteKey(uint8_t* out, uint32_t room, const KeySource& src, uint8_t format) {
+  if (room < 5) return 0;
+  KvStringIterator it(const_cast<char*>(src.text), src.codeSet, src.language, src.unitFormat);
+  uint8_t noted = it.CollationClassGet();
+  uint32_t w = 4;
+  bool whole = false;
+  for (;;) {
+    if (w + 2 > room) break;
+    // A cut source ends where its copy ends, without a zero order.
+    if (src.cut && !it.OverflowPendingGet() && it.IsEOS()) break;
+    uint16_t order = it.GetNextOrder(1);
+    if (it.CollationClassGet() != noted) {
+      if (w > 4) {
+        // The key holds one collation class; a text that changes class is
+        // keyed up to the change and marked as standing for more.
+        order = 0;
+        noted |= KvKEY_MARKED;
+      } else {
+        noted = it.CollationClassGet();
+      }
+    }
+    KvStoreBits<uint16_t>(out + w, order, format & 15);
+    w += 2;
+    if (order == 0) {
+      whole = true;
+      out[w - 1] = KvSTORED_END_MARK;
+      break;
+    }
+  }
+  KvStoredLengthSet(out, static_cast<uint16_t>(whole ? w - 2 : w), format);
+  out[2] = KvCS_ORDERS;
+  out[3] = noted;
+  return w;
+}
+
+// A zero-terminated copy of `bytes` text bytes (two zero bytes after them,
+// closing a text of either width), so that walks never leave the stored
+// element.
+struct TextCopy {
+  explicit TextCopy(const uint8_t* text, uint32_t bytes)
+      : data(bytes + 2 <= sizeof local ? local : static_cast<char*>(KvMemAlloc(bytes + 2))) {
+    if (data == nullptr) return;
+    if (bytes != 0) std::memcpy(data, text, bytes);
+    data[bytes] = 0;
+    data[bytes + 1] = 0;
+  }
+  ~TextCopy() {
+    if (data != local) KvMemFree(data);
+  }
+  TextCopy(const TextCopy&) = delete;
+  TextCopy& operator=(const TextCopy&) = delete;
+
+  char local[256];
+  char* data;
+};
+
+uint32_t TranslateStringToKeys(uint8_t* target, uint8_t tf, uint32_t tl, void* source,
+                               uint8_t sf, uint32_t sl, uint32_t count, bool legacySource) {
+  uint32_t total = 0;
+  uint32_t remaining = tl;
+  const uint8_t* src = static_cast<const uint8_t*>(source);
+  uint32_t consumed = legacySource ? 2 : 0;  // a legacy block's texts follow its length
+  for (uint32_t i = 0; i < count && remaining >= 5; ++i) {
+    const uint8_t* text;
+    uint32_t available;
+    uint8_t cs;
+    uint8_t language;
+    bool cut = false;
+    if (sf & 8) {
+      const KvString& v = static_cast<const KvString*>(source)[i];
+      text = reinterpret_cast<const uint8_t*>(v.StrGet());
+      available = StoredTextBytes(v);
+      cs = v.CodeSetGet();
+      language = v.LanguageGet();
+    } else if (legacySource) {
+      if (consumed >= sl) break;
+      text = src + consumed;
+      available = static_cast<uint32_t>(strnlen(reinterpret_cast<const char*>(text), sl - consumed));
+      cs = 0;
+      language = 0;
+      consumed += available + 1;
+    } else {
+      if (consumed + 4 > sl) break;
+      const uint16_t length = KvStoredLength(src + consumed, sf);
+      cs = src[consumed + 2];
+      language = src[consumed + 3];
+      const uint32_t textBytes = length >= 4 ? length - 4u : 0u;
+      const uint32_t present = sl - consumed - 4;
+      text = src + consumed + 4;
+      available = textBytes < present ? textBytes : present;
+      cut = available < textBytes;
+      consumed += length + 2u;
+    }
+    const uint8_t ecs = EffectiveCodeSet(cs, tf);
+    if (ecs == 0 || ecs == KvCS_ORDERS) break;  // handled as plain bytes by the caller
+    const TextCopy copy(text, available);
+    if (copy.data == nullptr) break;
+    const KeySource ks{copy.data, ecs, language, static_cast<uint8_t>(sf & 15), cut};
+    const uint32_t w = WriteKey(target + total, remaining, ks, tf);
+    total += w;
+    remaining -= w;
+    if (cut) break;
+  }
+  return total & 0xFFFF;
+}
+
+uint32_t TranslateString(void* target, uint8_t tf, uint32_t tl, void* source, uint8_t sf,
+                         uint32_t sl, uint32_t count) {
+  uint8_t* out = static_cast<uint8_t*>(target);
+  const uint8_t* src = static_cast<const uint8_t*>(source);
+  // What the source holds.
+  uint8_t cs = 0;
+  bool legacy = false;
+  uint16_t length = 0;
+  if (sf & 8) {
+    if (count != 0) cs = static_cast<const KvString*>(source)->CodeSetGet();
+  } else {
+    if (sl < 2) return 0;
+    length = KvStoredLength(src, sf);
+    legacy = length + 2u <= sl && length >= 1 && src[length + 1] == 0;
+    cs = legacy || sl < 3 ? 0 : src[2];
+  }
+
+  if (tf & 8) {
+    if (sf & 8) {
+      AssignValues<KvString>(target, source, count, 0);
+      return count * static_cast<uint32_t>(sizeof(KvString));
+    }
+    // Records read only within the source length.
+    const bool whole = legacy || SizeString(source, sf, sf & 0x7F, count) <= sl;
+    if (whole) return LoadString(target, source, sf, count);
+    // The first record was cut short (as index keys are): its text is what
+    // the source holds; the other values are empty in its code set.
+    KvString* v = static_cast<KvString*>(target);
+    const uint8_t language = sl >= 4 ? src[3] : 0;
+    const uint32_t bytes = sl >= 4 ? sl - 4 : 0;
+    const uint32_t units = KvCodeSetIsWide(cs) ? bytes / 2 : bytes;
+    KvString first(cs, language);
+    KvStringAccess::AssignUnits(first, reinterpret_cast<const char*>(src + 4), cs,
+                                static_cast<uint16_t>(units), sf & 15);
+    v[0].Destruct(first);
+    for (uint32_t i = 1; i < count; ++i) v[i] = KvString(cs, language);
+    return sl + 2 + 6 * (count > 0 ? count - 1 : 0);
+  }
+
+  if ((sf & 8) && (tf & 128) == 0)
+    return StoreBounded(target, tl, source, tf & 15, count, StoreString,
+                        SizeString(source, 8, tf & 15, count));
+
+  if ((tf & 128) == 0 && (sf & 8) == 0 && sf != tf) {
+    KIVO_assert("\"format combination not supported\" && 0", kvSourceTypes, 1416);
+    return 0;
+  }
+
+  const uint8_t ecs = EffectiveCodeSet(cs, tf);
+  if ((tf & 128) != 0 && ecs != 0 && ecs != KvCS_ORDERS)
+    return TranslateStringToKeys(out, tf, tl, source, sf, sl, count, legacy);
+
+  if (legacy && (sf & 8) == 0) {
+    // One legacy block becomes one standard record: its texts with their
+    // zero bytes, and the end mark when it fits.
+    const uint32_t n = sl + 2 < tl ? sl + 2 : tl;
+    std::memset(out, 0, tl);
+    if (n < 4) return 0;
+    KvStoredLengthSet(out, static_cast<uint16_t>(length + 3), tf);
+    out[2] = ecs;
+    out[3] = 0;
+    std::memcpy(out + 4, src + 2, n - 4);
+    uint32_t written = n;
+    if (sl + 3 <= tl) out[written++] = KvSTORED_END_MARK;
+    return written;
+  }
+
+  // The same form: stored bytes copied as they are, the code set relabelled.
+  uint32_t n;
+  if (sf & 8) {
+    const uint32_t size = SizeString(source, sf & 15, tf, count);
+    uint8_t* scratch = static_cast<uint8_t*>(KvMemAllocZero(size));
+    if (scratch == nullptr) return 0;
+    const uint32_t stored = StoreString(scratch, source, tf & 15, count);
+    n = stored < tl ? stored : tl;
+    if (stored < tl) std::memset(out, 0, tl);
+    std::memcpy(out, scratch, n);
+    KvMemFree(scratch);
+  } else {
+    n = sl < tl ? sl : tl;
+    if (sl < tl) std::memset(out, 0, tl);
+    if (n != 0) std::memmove(out, src, n);
+  }
+  if (n > 2) out[2] = ecs;
+  return n;
+}
+
+uint32_t TranslateLegacyString(void* target, uint8_t tf, uint32_t tl, void* source, uint8_t sf,
+                               uint32_t sl, uint32_t count) {
+  uint8_t* out = static_cast<uint8_t*>(target);
+  const uint8_t* src = static_cast<const uint8_t*>(source);
+  if (tf & 8) {
+    if (sf & 8) {
+      AssignValues<KvString>(target, source, count, 0);
+      return count * static_cast<uint32_t>(sizeof(KvString));
+    }
+    if (sl < 2 || KvStoredLength(src, sf) + 2u > sl) return 0;  // never past the source
+    return LoadString(target, source, sf, count);
+  }
+  if (sf & 8)
+    return StoreBounded(target, tl, source, tf, count, StoreLegacyString,
+                        SizeLegacyString(source, 8, tf, count));
+  if (sl < 2) return 0;
+  const uint16_t length = KvStoredLength(src, sf);
+  const bool standard = length + 2u <= sl && length >= 1 && src[length + 1] == KvSTORED_END_MARK;
+  uint32_t n = standard ? sl - 3 : sl;
+  const uint8_t* text = standard ? src + 4 : src + 2;
+  if (n > tl) n = tl;
+  if (n < tl) std::memset(out, 0, tl);
+  if (n < 2) return 0;
+  KvStoredLengthSet(out, static_cast<uint16_t>(standard ? length - 3 : length), tf);
+  std::memcpy(out + 2, text, n - 2);
+  return n;
+}
+
+}  // namespace
