@@ -25,4 +25,11 @@ template <typename T>
 float KvEvalNumber(KvIdxBounds* range, unsigned short& relation, void* value, uint8_t format,
                    uint32_t count, KvIdxBounds* bounds);
 
+// The evaluators of the KvString rows: the standard table's (values and
+// keys in the header form) and the legacy table's (the plain form).
+float KvEvalString(KvIdxBounds* range, unsigned short& relation, void* value, uint8_t format,
+                   uint32_t count, KvIdxBounds* bounds);
+float KvEvalLegacyString(KvIdxBounds* range, unsigned short& relation, void* value,
+                         uint8_t format, uint32_t count, KvIdxBounds* bounds);
+
 #endif  // KVTM_SRC_KVEVALUATE_H

@@ -3,9 +3,15 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <type_traits>
 
+#include "kvcollate.h"
 #include "kvnumber.h"
+#include "kvplatform/kvi18n.h"
+#include "kvplatform/kvmemory.h"
+#include "kvstored.h"
+#include "kvtm/kvstring.h"
 
 // ---- Numbers ----
 
@@ -202,4 +208,212 @@ long DoubleCompare(unsigned char format, unsigned long length1, void* values1,
                    unsigned long length2, void* values2, unsigned short, unsigned long count,
                    int& status) {
   return CompareNumbers<double>(format, length1, values1, length2, values2, count, status);
+}
+
+// ---- Strings ----
+
+namespace {
+
+// One operand of the string compare walk: where its next element starts,
+// how many bytes are left (when the caller gave a length), and whether it
+// has shown the plain (legacy) form, whose further elements are texts
+// without a length field.
+struct StringOperand {
+  const uint8_t* p;
+  uint32_t left;
+  bool known;
+  bool plain = false;
+};
+
+// Reads the next stored element of an operand; false when the buffer has
+// no element left.
+bool ReadElement(StringOperand& o, uint8_t format, bool secondFactory, KvStoredElement* e) {
+  *e = KvStoredElement();
+  if (o.plain) {
+    // Further elements of a plain operand: zero-terminated 8-bit texts.
+    if (o.known && o.left == 0) return false;
+    const uint32_t bound = o.known ? o.left : 0xFFFF;
+    const uint32_t n = static_cast<uint32_t>(strnlen(reinterpret_cast<const char*>(o.p), bound));
+    e->plain = true;
+    e->text = o.p;
+    e->textBytes = n;
+    e->available = n;
+    e->cut = n == bound ? 2 : 0;
+    e->stored = n + 1;
+    return true;
+  }
+  if (o.known && o.left < 2) return false;
+  e->length = KvStoredLength(o.p, format);
+  const bool whole = !o.known || e->length + 2u <= o.left;
+  const bool plain = (whole && e->length >= 1 && o.p[e->length + 1] == 0) ||
+                     (secondFactory && o.known && o.left < e->length + 2u);
+  if (plain) {
+    o.plain = true;
+    e->plain = true;
+    e->text = o.p + 2;
+    e->textBytes = e->length >= 1 ? e->length - 1u : 0u;
+    e->available = o.known && o.left - 2 < e->textBytes ? o.left - 2 : e->textBytes;
+    e->cut = whole ? 0 : 2;
+    e->stored = e->textBytes + 3;
+    return true;
+  }
+  if (o.known && o.left < 4) {
+    // Not even the code set and language are there.
+    e->cut = 2;
+    e->text = o.p + o.left;
+    e->stored = e->length + 2u;
+    return true;
+  }
+  e->codeSet = o.p[2];
+  e->language = o.p[3];
+  e->text = o.p + 4;
+  e->textBytes = e->length >= 4 ? e->length - 4u : 0u;
+  e->available = o.known && o.left - 4 < e->textBytes ? o.left - 4 : e->textBytes;
+  if (!whole) e->cut = e->length + 2u - o.left == 1 ? 1 : 2;
+  e->stored = e->length + 2u;
+  return true;
+}
+
+// A zero-terminated copy of an element's available text (two zero bytes
+// close a text of either width), on the stack when it is small, so that
+// the engine never reads past the caller's buffer.
+struct ElementText {
+  ElementText(const uint8_t* text, uint32_t bytes)
+      : data(bytes + 2 <= sizeof local ? local : static_cast<char*>(KvMemAlloc(bytes + 2))),
+        size(bytes + 2) {
+    if (data == nullptr) return;
+    if (bytes != 0) std::memcpy(data, text, bytes);
+    data[bytes] = 0;
+    data[bytes + 1] = 0;
+  }
+  ~ElementText() {
+    if (data != local) KvMemFree(data);
+  }
+  ElementText(const ElementText&) = delete;
+  ElementText& operator=(const ElementText&) = delete;
+
+  char local[256];
+  char* data;
+  uint32_t size;
+};
+
+uint32_t UnitsOf(uint32_t bytes, uint8_t codeSet) {
+  return KvCodeSetIsWide(codeSet) ? bytes / 2 : bytes;
+}
+
+long CompareStrings(unsigned char format, unsigned long length1, void* values1,
+                    unsigned long length2, void* values2, unsigned short op, unsigned long count,
+                    int& status, bool secondFactory) {
+  status = 0;
+  const uint32_t n = static_cast<uint32_t>(count);
+  if (n == 0) return 0;
+  long result = 0;
+  if (format == 8) {
+    // Values in memory are never cut.
+    const KvString* a = static_cast<const KvString*>(values1);
+    const KvString* b = static_cast<const KvString*>(values2);
+    for (uint32_t i = 0; i < n && result == 0; ++i) {
+      const KvCollateText t1{a[i].CodeSetGet(), a[i].LanguageGet(), a[i].StrGet(), a[i].SizeGet()};
+      const KvCollateText t2{b[i].CodeSetGet(), b[i].LanguageGet(), b[i].StrGet(), b[i].SizeGet()};
+      result = KvCollate(t1, t2, op, -1, 8, nullptr, nullptr);
+    }
+    return result;
+  }
+  StringOperand o1{static_cast<const uint8_t*>(values1), static_cast<uint32_t>(length1), length1 != 0};
+  StringOperand o2{static_cast<const uint8_t*>(values2), static_cast<uint32_t>(length2), length2 != 0};
+  for (uint32_t i = 0; i < n && result == 0 && status == 0; ++i) {
+    KvStoredElement e1, e2;
+    const bool has1 = ReadElement(o1, format, secondFactory, &e1);
+    const bool has2 = ReadElement(o2, format, secondFactory, &e2);
+    if (!has1 || !has2) {
+      status = KvCMP_INCOMPLETE;
+      return !has1 && !has2 ? 0 : !has1 ? -1 : 1;
+    }
+    for (const KvStoredElement* e : {&e1, &e2}) {
+      if (e->available < e->textBytes && e->available > 253) {
+        status = KvCMP_KEY_TOO_LONG;
+        return -1;
+      }
+    }
+    const ElementText c1(e1.text, e1.available);
+    const ElementText c2(e2.text, e2.available);
+    if (c1.data == nullptr || c2.data == nullptr) {
+      status = KvCMP_INCOMPLETE;
+      return 0;
+    }
+    uint8_t language1 = e1.language;
+    uint8_t language2 = e2.language;
+    bool cut1 = e1.cut != 0;
+    bool cut2 = e2.cut != 0;
+    // A marked key stands for a longer text than it holds.
+    if (e1.codeSet == KvCS_ORDERS && (language1 & KvKEY_MARKED)) {
+      language1 &= ~KvKEY_MARKED;
+      status = KvCMP_INCOMPLETE;
+    }
+    if (e2.codeSet == KvCS_ORDERS && (language2 & KvKEY_MARKED)) {
+      language2 &= ~KvKEY_MARKED;
+      status = KvCMP_INCOMPLETE;
+      if ((op & (KvCMP_EXACT | 0x0100)) == 0) cut2 = true;
+    }
+    const int t = (cut1 ? 1 : 0) + (cut2 ? 2 : 0);
+    const KvCollateText t1{e1.codeSet, language1, c1.data, c1.size};
+    const KvCollateText t2{e2.codeSet, language2, c2.data, c2.size};
+    int32_t limit = -1;
+    const uint32_t chars1 = UnitsOf(e1.available, e1.codeSet);
+    const uint32_t chars2 = UnitsOf(e2.available, e2.codeSet);
+    if (t != 0) {
+      const bool skipSpaces = (op & 0x0080) != 0;
+      const int16_t w = (op & (KvCMP_EXACT | 0x0100)) == 0
+                            ? KvFindWildcard(t2, false, static_cast<int32_t>(chars2), nullptr, format & 15)
+                            : -1;
+      if (w >= 0) {
+        limit = static_cast<int32_t>(chars1 < static_cast<uint32_t>(w) ? chars1 : w);
+        if (!(t == 1 && !skipSpaces && static_cast<uint32_t>(w) + 1 == chars2 &&
+              chars1 >= static_cast<uint32_t>(w)))
+          status = KvCMP_INCOMPLETE;
+      } else if (t == 1) {
+        limit = static_cast<int32_t>(chars1);
+        if (!(chars2 < chars1 && !skipSpaces)) status = KvCMP_INCOMPLETE;
+      } else if (t == 2) {
+        limit = static_cast<int32_t>(chars2);
+        if (!(chars1 < chars2 && !skipSpaces)) status = KvCMP_INCOMPLETE;
+      } else {
+        limit = static_cast<int32_t>(chars1 < chars2 ? chars1 : chars2);
+        status = KvCMP_INCOMPLETE;
+      }
+    }
+    long primary = 0;
+    result = KvCollate(t1, t2, op, limit, format & 15, &primary, nullptr);
+    if (result == 0 && t > 0 && chars1 != chars2) {
+      if (t == 1 && limit == static_cast<int32_t>(chars2)) result = 1;
+      if (t == 2 && limit == static_cast<int32_t>(chars1)) result = -1;
+    }
+    if (t > 0 && (op & 0x0080)) result = primary;
+    // The next element, when there is one.
+    o1.p += e1.stored;
+    o2.p += e2.stored;
+    if (i + 1 < n) {
+      for (StringOperand* o : {&o1, &o2}) {
+        const uint32_t used = o == &o1 ? e1.stored : e2.stored;
+        if (!o->known) continue;
+        o->left = o->left > used ? o->left - used : 0;
+        if (o->left < 5 && result == 0) status = KvCMP_INCOMPLETE;
+      }
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+long StringCompare(unsigned char format, unsigned long length1, void* values1,
+                   unsigned long length2, void* values2, unsigned short op, unsigned long count,
+                   int& status) {
+  return CompareStrings(format, length1, values1, length2, values2, op, count, status, false);
+}
+
+long LegacyStringCompare(unsigned char format, unsigned long length1, void* values1,
+                         unsigned long length2, void* values2, unsigned short op,
+                         unsigned long count, int& status) {
+  return CompareStrings(format, length1, values1, length2, values2, op, count, status, true);
 }

@@ -433,6 +433,8 @@ KvTypeDescriptor StringRow(bool legacy) {
   row.Assignment = AssignValues<KvString>;
   row.Copy = CopyValues<KvString>;
   row.Translate = legacy ? TranslateLegacyString : TranslateString;
+  row.Compare = legacy ? LegacyStringCompare : StringCompare;
+  row.EvalAndBound = legacy ? KvEvalLegacyString : KvEvalString;
   return row;
 }
 

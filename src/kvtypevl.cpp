@@ -1,8 +1,16 @@
 // kvtypevl.cpp — index evaluation: bounds, coverage and the number evaluators.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
+#include "kvcollate.h"
 #include "kvevaluate.h"
+#include "kvplatform/kvassert.h"
+#include "kvplatform/kvi18n.h"
+#include "kvstored.h"
+#include "kvtable.h"
+#include "kvtm/kvchar.h"
+#include "kvtm/kvtypcmp.h"
 #include "kvnumber.h"
 #include "kvplatform/kvmemory.h"
 
@@ -76,3 +84,316 @@ template float KvEvalNumber<float>(KvIdxBounds*, unsigned short&, void*, uint8_t
                                    KvIdxBounds*);
 template float KvEvalNumber<double>(KvIdxBounds*, unsigned short&, void*, uint8_t, uint32_t,
                                     KvIdxBounds*);
+
+// ---- Strings ----
+
+namespace {
+
+constexpr uint16_t kLetterBit = 0x4000;
+constexpr uint16_t kCaseMask = 0x3000;
+constexpr uint16_t kAccentMask = 0x0F80;
+
+bool IsLetterOrder(uint16_t order) { return (order & 0xC000) == kLetterBit; }
+
+// A stored string element read for evaluation: its text copied and closed
+// with a zero unit, so that nothing is read past the element and nothing
+// is written into the caller's buffer.
+struct EvalText {
+  uint8_t codeSet = 0;
+  uint8_t language = 0;
+  std::vector<char> text;     // units, then a zero unit
+  uint32_t characters = 0;    // characters present
+  bool whole = true;          // the element ends in the buffer
+
+  void Set(const uint8_t* units, uint32_t bytes) {
+    text.assign(reinterpret_cast<const char*>(units), reinterpret_cast<const char*>(units) + bytes);
+    text.push_back(0);
+    text.push_back(0);
+    characters = KvCodeSetIsWide(codeSet) ? bytes / 2 : bytes;
+  }
+};
+
+// The value of a condition: a whole stored element (no length is given
+// for it). The plain form of the second table has no code set or language.
+EvalText ReadValue(const uint8_t* p, uint8_t format, bool plain) {
+  EvalText t;
+  const uint16_t length = KvStoredLength(p, format);
+  if (plain) {
+    t.Set(p + 2, length >= 1 ? length - 1u : 0u);
+  } else {
+    t.codeSet = p[2];
+    t.language = p[3];
+    t.Set(p + 4, length >= 4 ? length - 4u : 0u);
+  }
+  return t;
+}
+
+// A range key or bound of `bytes` bytes. Header-form keys have a 4-byte
+// header, plain-form ones 2 bytes.
+EvalText ReadKey(const uint8_t* p, uint32_t bytes, uint8_t format, bool plain) {
+  EvalText t;
+  const uint32_t header = plain ? 2 : 4;
+  if (p == nullptr || bytes < header) {
+    t.Set(nullptr, 0);
+    return t;
+  }
+  const uint16_t length = KvStoredLength(p, format);
+  if (!plain) {
+    t.codeSet = p[2];
+    t.language = p[3] & ~KvKEY_MARKED;
+  }
+  const uint32_t claimed = plain ? (length >= 1 ? length - 1u : 0u) : (length >= 4 ? length - 4u : 0u);
+  const uint32_t present = bytes - header;
+  t.whole = claimed <= present;
+  t.Set(p + header, claimed < present ? claimed : present);
+  return t;
+}
+
+// The 16-bit orders of a text, walked as keys are made, masks applied
+// (case and accent bits of letters cleared), up to `limit` elements. Code
+// set 0 text gives its bytes.
+std::vector<uint16_t> OrdersOf(const EvalText& t, uint8_t unitFormat, uint16_t masks,
+                               uint32_t limit, uint8_t* firstClass) {
+  std::vector<uint16_t> out;
+  if (t.codeSet == 0) {
+    for (uint32_t i = 0; i < limit && static_cast<uint8_t>(t.text[i]) != 0; ++i)
+      out.push_back(static_cast<uint8_t>(t.text[i]));
+    if (firstClass) *firstClass = 0;
+    return out;
+  }
+  KvStringIterator it(const_cast<char*>(t.text.data()), t.codeSet, t.language, unitFormat);
+  for (uint32_t i = 0; i < limit; ++i) {
+    uint16_t o = it.GetNextOrder(1);
+    if (i == 0 && firstClass) *firstClass = it.CollationClassGet();
+    if (o == 0) break;
+    if (IsLetterOrder(o)) o &= static_cast<uint16_t>(~masks);
+    out.push_back(o);
+  }
+  return out;
+}
+
+// The position of a text after its first k elements, for the estimate:
+// code set 0 text as a base-128 number of up to four further bytes; other
+// text as its collation class and the next three orders of digits, letters
+// and other significant characters (letters by letter only).
+double PositionOf(const std::vector<uint16_t>& orders, uint32_t k, bool bytes, uint8_t cls) {
+  if (bytes) {
+    double v = 0;
+    for (uint32_t i = 0; i < 4; ++i) {
+      const uint32_t b = k + i < orders.size() ? (orders[k + i] > 0x7F ? 0x7F : orders[k + i]) : 0;
+      v = v * 128 + b;
+    }
+    return v;
+  }
+  uint32_t digits[3] = {0, 0, 0};
+  uint32_t found = 0;
+  for (uint32_t i = k; i < orders.size() && found < 3; ++i) {
+    const uint16_t o = orders[i];
+    if (o < 0x3F00) continue;
+    digits[found++] = IsLetterOrder(o) ? (o & 0x407F) : o;
+  }
+  return ((cls & 0x7F) * 65536.0 + digits[0]) * 4294967296.0 + (digits[1] * 65536.0 + digits[2]);
+}
+
+// A bound key in the form index keys have: the orders of `prefix`, its
+// letters at the smallest (lower) or largest (upper) variant under the
+// masks, a largest element after them for an upper bound of a pattern,
+// and the end. Keys longer than KvINDEX_MAX_KEYLEN are cut there.
+struct BoundKey {
+  std::vector<uint8_t> bytes;
+  bool cut = false;
+};
+
+BoundKey MakeBoundKey(const EvalText& prefix, uint8_t format, bool plain, bool upper,
+                      bool widen, uint16_t caseMask, uint16_t accentMask, uint8_t* keyClass) {
+  const uint8_t f = format & 15;
+  BoundKey key;
+  std::vector<uint8_t>& b = key.bytes;
+  const bool byteText = plain || prefix.codeSet == 0;
+  if (byteText) {
+    // Keys of texts without a code set are the stored bytes themselves.
+    b.resize(plain ? 2 : 4);
+    if (!plain) {
+      b[2] = 0;
+      b[3] = prefix.language;
+    }
+    for (uint32_t i = 0; i < prefix.characters; ++i) b.push_back(static_cast<uint8_t>(prefix.text[i]));
+    if (widen) b.push_back(0xFF);
+  } else {
+    std::vector<uint16_t> orders = OrdersOf(prefix, f, 0, 0xFFFFFFFF, keyClass);
+    b.resize(4);
+    b[2] = KvCS_ORDERS;
+    b[3] = *keyClass;
+    for (uint16_t o : orders) {
+      if (IsLetterOrder(o)) {
+        // The smallest variant: no accent, lower case; the largest: every
+        // accent bit, upper case.
+        o = upper ? static_cast<uint16_t>((o | accentMask) & ~caseMask)
+                  : static_cast<uint16_t>((o & ~accentMask) | caseMask);
+      }
+      uint8_t unit[2];
+      KvStoreBits<uint16_t>(unit, o, f);
+      b.insert(b.end(), unit, unit + 2);
+    }
+    if (widen) {
+      uint8_t unit[2];
+      KvStoreBits<uint16_t>(unit, 0xFFFE, f);
+      b.insert(b.end(), unit, unit + 2);
+    }
+  }
+  // The end: a zero unit (one zero byte in the plain form), then the end
+  // mark of the header form; a key cut to the longest key has none.
+  const uint32_t unit = byteText ? 1 : 2;
+  const uint32_t end = plain ? 1 : unit + (unit == 1 ? 1 : 0);
+  if (b.size() + end > KvINDEX_MAX_KEYLEN) {
+    key.cut = true;
+    b.resize(KvINDEX_MAX_KEYLEN - (KvINDEX_MAX_KEYLEN - (plain ? 2 : 4)) % unit);
+    if (upper) {
+      // A cut upper bound still lies above every key it stands for.
+      if (unit == 2)
+        KvStoreBits<uint16_t>(&b[b.size() - 2], 0xFFFE, f);
+      else
+        b.back() = 0xFF;
+    }
+    KvStoredLengthSet(b.data(), static_cast<uint16_t>(b.size()), f);
+    return key;
+  }
+  if (plain) {
+    b.push_back(0);
+  } else if (unit == 2) {
+    b.push_back(0);
+    b.push_back(KvSTORED_END_MARK);
+  } else {
+    b.push_back(0);
+    b.push_back(KvSTORED_END_MARK);
+  }
+  KvStoredLengthSet(b.data(), static_cast<uint16_t>(b.size() - 2), f);
+  return key;
+}
+
+uint8_t* CopyBound(const std::vector<uint8_t>& key) {
+  uint8_t* p = static_cast<uint8_t*>(KvMemAlloc(static_cast<uint32_t>(key.size())));
+  if (p != nullptr) std::memcpy(p, key.data(), key.size());
+  return p;
+}
+
+float EvalString(KvIdxBounds* range, unsigned short& relation, void* valuePtr, uint8_t format,
+                 KvIdxBounds* bounds, bool plain) {
+  const uint16_t opBits = relation & 0x7FF0;
+  relation &= 0x800F;
+  const uint8_t f = format & 15;
+  const EvalText value = ReadValue(static_cast<const uint8_t*>(valuePtr), format, plain);
+  const uint32_t unit = KvCodeSetIsWide(value.codeSet) ? 2 : 1;
+
+  // The wildcard, or a value that is a cut key standing for more text.
+  int32_t w = -1;
+  if ((opBits & KvCMP_EXACT) == 0) {
+    w = KvFindWildcard(KvCollateText{value.codeSet, value.language, value.text.data()}, false, -1,
+                       nullptr, f);
+    if (w < 0 && !plain && (value.language & KvKEY_MARKED) && (value.language & 0x7F) != 1)
+      w = static_cast<int32_t>(value.characters);
+  }
+  if (w >= 0) relation |= KvREL_WIDENED;
+
+  uint16_t caseMask = 0;
+  uint16_t accentMask = 0;
+  if (value.codeSet != 0 && (value.language & 0x7F) < 20) {
+    if (opBits & 0x0020) caseMask = kCaseMask;
+    if (opBits & 0x0040) accentMask = kAccentMask;
+  }
+  if (bounds == nullptr) return 0.0f;
+
+  const bool skipping = (opBits & (0x0080 | 0x0200)) != 0;
+  const bool hadLow = bounds->low != nullptr;
+  const bool hadHigh = bounds->high != nullptr;
+  EvalText prefix = value;
+  if (w >= 0) prefix.Set(reinterpret_cast<const uint8_t*>(value.text.data()), static_cast<uint32_t>(w) * unit);
+  uint8_t keyClass = 1;
+  bool upperCut = false;
+  std::vector<uint8_t> upperKey;
+  if (w != 0) {
+    if (!hadLow && (relation & KvREL_LESS) == 0) {
+      const BoundKey key = MakeBoundKey(prefix, format, plain, false, false, caseMask, accentMask, &keyClass);
+      if (key.cut) KIVO_assert("actualLen <= KvINDEX_MAX_KEYLEN", kvSourceTypevl, __LINE__);
+      bounds->low = CopyBound(key.bytes);
+      if (bounds->low != nullptr) bounds->lowLength = static_cast<uint8_t>(key.bytes.size());
+    }
+    if (!hadHigh && (relation & KvREL_GREATER) == 0) {
+      const BoundKey key = MakeBoundKey(prefix, format, plain, true, w > 0 || skipping, caseMask,
+                                        accentMask, &keyClass);
+      if (key.cut) KIVO_assert("actualLen <= KvINDEX_MAX_KEYLEN", kvSourceTypevl, __LINE__);
+      bounds->high = CopyBound(key.bytes);
+      if (bounds->high != nullptr) bounds->highLength = static_cast<uint8_t>(key.bytes.size());
+      upperKey = key.bytes;
+      upperCut = key.cut;
+    }
+  }
+
+  // The estimate: where the lower and upper sides of the condition lie
+  // between the range's low and high keys.
+  if (range == nullptr || range->low == nullptr || range->high == nullptr) return 0.0f;
+  if (w == 0) return 1.0f;  // a leading wildcard selects every key
+  const EvalText lowKey = ReadKey(range->low, range->lowLength, format, plain);
+  const EvalText highKey = ReadKey(range->high, range->highLength, format, plain);
+  const EvalText lowerSide =
+      hadLow ? ReadKey(bounds->low, bounds->lowLength, format, plain) : value;
+  const EvalText upperSide =
+      bounds->high != nullptr ? ReadKey(bounds->high, bounds->highLength, format, plain) : value;
+  const uint16_t masks = static_cast<uint16_t>(caseMask | accentMask);
+  const bool bytes = value.codeSet == 0 || plain;
+  // Known character counts bound the walk.
+  uint32_t known = 0xFFFF;
+  auto take = [&known](uint32_t n) {
+    if (n < known) known = n;
+  };
+  if (w > 0) take(static_cast<uint32_t>(w));
+  take(lowKey.characters);
+  take(highKey.characters);
+  if (hadLow) take(lowerSide.characters);
+  if (hadHigh || upperCut) take(upperSide.characters);
+  uint8_t classes[4] = {0, 0, 0, 0};
+  const EvalText* texts[4] = {&lowerSide, &upperSide, &lowKey, &highKey};
+  std::vector<uint16_t> orders[4];
+  for (int i = 0; i < 4; ++i) orders[i] = OrdersOf(*texts[i], f, masks, 0xFFFF, &classes[i]);
+  uint32_t k = 0;
+  const bool sameClass = classes[0] == classes[1] && classes[1] == classes[2] && classes[2] == classes[3];
+  while (sameClass && k < known && k < orders[0].size() && k < orders[1].size() &&
+         k < orders[2].size() && k < orders[3].size() && orders[0][k] == orders[1][k] &&
+         orders[1][k] == orders[2][k] && orders[2][k] == orders[3][k])
+    ++k;
+  const double step = bytes ? 0x80 : 0x100000;
+  double pos[4];
+  for (int i = 0; i < 4; ++i) pos[i] = PositionOf(orders[i], k, bytes, classes[i]);
+  const double total = pos[3] - pos[2] + step;
+  double covered = KvCoverage(relation, pos[0], pos[1], pos[2], pos[3], step);
+  if (covered == 0) {
+    // The positions are too coarse: the collation decides at the ends.
+    const uint16_t op = static_cast<uint16_t>(relation | opBits);
+    auto compare = [&](const EvalText& a, const EvalText& b, uint32_t limit) {
+      const KvCollateText ta{a.codeSet, a.language, a.text.data()};
+      const KvCollateText tb{b.codeSet, b.language, b.text.data()};
+      return KvCollate(ta, tb, op, static_cast<int32_t>(limit), f, nullptr, nullptr);
+    };
+    if (((relation & KvREL_LESS) && pos[1] == pos[2]) || ((relation & KvREL_GREATER) && pos[0] == pos[3])) {
+      if ((relation & KvREL_LESS) && compare(upperSide, lowKey, lowerSide.characters) >= 0) covered += step;
+      const uint32_t limit = upperSide.characters < highKey.characters ? upperSide.characters : highKey.characters;
+      if ((relation & KvREL_GREATER) && compare(lowerSide, highKey, limit) <= 0) covered += step;
+    }
+    if (covered == 0 && pos[2] == pos[3] && pos[3] < pos[1] && highKey.characters < upperSide.characters &&
+        (relation & KvREL_EQUAL) && compare(upperSide, highKey, highKey.characters) == 0)
+      covered += step;
+  }
+  return static_cast<float>(covered / total);
+}
+
+}  // namespace
+
+float KvEvalString(KvIdxBounds* range, unsigned short& relation, void* value, uint8_t format,
+                   uint32_t, KvIdxBounds* bounds) {
+  return EvalString(range, relation, value, format, bounds, false);
+}
+
+float KvEvalLegacyString(KvIdxBounds* range, unsigned short& relation, void* value, uint8_t format,
+                         uint32_t, KvIdxBounds* bounds) {
+  return EvalString(range, relation, value, format, bounds, true);
+}

@@ -65,4 +65,19 @@ KVTM_EXPORT long DoubleCompare(unsigned char format, unsigned long length1, void
                                unsigned long length2, void* values2, unsigned short op,
                                unsigned long count, int& status);
 
+// Strings in memory (format 8) or in a stored form that may be cut short,
+// as index keys are. A key cut short, or marked as standing for a longer
+// text, leaves the result undecided beyond what it holds: status
+// KvCMP_INCOMPLETE. A cut text of more than 253 bytes: status
+// KvCMP_KEY_TOO_LONG and -1. The compare operator's collation bits apply
+// (case, accents, skipped spaces and symbols, '*' and '?' in operand 2).
+KVTM_EXPORT long StringCompare(unsigned char format, unsigned long length1, void* values1,
+                               unsigned long length2, void* values2, unsigned short op,
+                               unsigned long count, int& status);
+// The same for the legacy table, whose elements may be in the plain form
+// (8-bit text without code set and language).
+KVTM_EXPORT long LegacyStringCompare(unsigned char format, unsigned long length1, void* values1,
+                                     unsigned long length2, void* values2, unsigned short op,
+                                     unsigned long count, int& status);
+
 #endif  // KVTM_KVTYPCMP_H
