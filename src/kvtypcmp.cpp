@@ -248,13 +248,19 @@ bool ReadElement(StringOperand& o, uint8_t format, bool secondFactory, KvStoredE
   const bool plain = (whole && e->length >= 1 && o.p[e->length + 1] == 0) ||
                      (secondFactory && o.known && o.left < e->length + 2u);
   if (plain) {
+    // A legacy block: its texts follow the length, each with its zero
+    // byte; this element is the first of them.
     o.plain = true;
     e->plain = true;
     e->text = o.p + 2;
-    e->textBytes = e->length >= 1 ? e->length - 1u : 0u;
-    e->available = o.known && o.left - 2 < e->textBytes ? o.left - 2 : e->textBytes;
-    e->cut = whole ? 0 : 2;
-    e->stored = e->textBytes + 3;
+    const uint32_t block = e->length >= 1 ? e->length - 1u : 0u;
+    const uint32_t present = o.known && o.left - 2 < block ? o.left - 2 : block;
+    const uint32_t n =
+        static_cast<uint32_t>(strnlen(reinterpret_cast<const char*>(e->text), present));
+    e->textBytes = n < present || whole ? n : block;
+    e->available = n;
+    e->cut = whole || n < present ? 0 : 2;
+    e->stored = n + 3;
     return true;
   }
   if (o.known && o.left < 4) {
@@ -397,7 +403,9 @@ long CompareStrings(unsigned char format, unsigned long length1, void* values1,
         const uint32_t used = o == &o1 ? e1.stored : e2.stored;
         if (!o->known) continue;
         o->left = o->left > used ? o->left - used : 0;
-        if (o->left < 5 && result == 0) status = KvCMP_INCOMPLETE;
+        // Too few bytes for a further element: a record needs a header,
+        // a text of a legacy block at least its zero byte.
+        if (o->left < (o->plain ? 1u : 5u) && result == 0) status = KvCMP_INCOMPLETE;
       }
     }
   }
