@@ -217,6 +217,14 @@ void ParseOne(const NumberType& t, const std::string& text, uint8_t* out) {
 
 bool IsNumberType(char id) { return FindNumberType(id) != nullptr; }
 
+char NumberTypeArg(const std::string& name, const char* command) {
+  const char id = TypeIdOf(name);
+  if (!IsNumberType(id))
+    throw CliError{std::string(command) + " does not handle type " +
+                   Manager().NameGet(id, nullptr) + " yet"};
+  return id;
+}
+
 std::vector<uint8_t> ParseNumbers(char id, const std::string& text, uint32_t* count) {
   const NumberType* t = FindNumberType(id);
   if (t == nullptr) throw CliError{"type " + TypeName(id) + " is not a number type"};

@@ -52,6 +52,9 @@ uint8_t CodeSetOf(const std::string& text);
 
 // Memory-form values of the number types.
 bool IsNumberType(char id);
+// The id of a number type named on the command line (a usage error for
+// any other type).
+char NumberTypeArg(const std::string& name, const char* command);
 // A comma-separated list of values of a number type, in memory form.
 std::vector<uint8_t> ParseNumbers(char id, const std::string& text, uint32_t* count);
 // One memory-form value of a number type as text.
@@ -68,6 +71,8 @@ int CmdCodesets(Args& args);
 int CmdOrders(Args& args);
 int CmdConvert(Args& args);
 int CmdCollate(Args& args);
+int CmdKey(Args& args);
+int CmdBounds(Args& args);
 int CmdSort(Args& args);
 int CmdPrint(Args& args);
 int CmdScan(Args& args);

@@ -147,6 +147,33 @@ void DemoCollation() {
               spanishChico.Compare(spanishCuna, -1, 0x10) < 0 ? "before" : "after");
 }
 
+void DemoStringIndex(KvTypeMgr& mgr) {
+  Heading("Strings in an index");
+  KvString word("Stra\xDF" "e");
+  unsigned char record[16];
+  const unsigned long n = mgr.Store(KvTYPE_STRING, record, &word, 2, 1);
+  std::printf("\"Stra\xC3\x9F" "e\" stored: %s\n", HexOf(record, n).c_str());
+  unsigned char key[32];
+  const unsigned long k = mgr.Translate(KvTYPE_STRING, key, 0x82, sizeof key, &word, 8, 0, 1);
+  std::printf("its index key (collation orders; \xC3\x9F is two of them): %s\n", HexOf(key, k).c_str());
+  // name = 'stra*' ignoring case: the bounds of an index scan.
+  KvString pattern("STRA*");
+  unsigned char value[16];
+  mgr.Store(KvTYPE_STRING, value, &pattern, 2, 1);
+  unsigned short relation = KvREL_EQUAL | 0x0020;
+  KvIdxBounds bounds = {nullptr, nullptr, 0, 0};
+  mgr.EvalAndBound(KvTYPE_STRING, nullptr, relation, value, 2, 1, &bounds);
+  std::printf("name = 'STRA*' ignoring case scans from %s\n            to %s%s\n",
+              HexOf(bounds.low, bounds.lowLength).c_str(), HexOf(bounds.high, bounds.highLength).c_str(),
+              (relation & KvREL_WIDENED) ? " (widened)" : "");
+  int status = 0;
+  const long inLow = mgr.Cmp(KvTYPE_STRING, k, key, bounds.lowLength, bounds.low, 0x0020, 1, 2, status);
+  const long inHigh = mgr.Cmp(KvTYPE_STRING, k, key, bounds.highLength, bounds.high, 0x0020, 1, 2, status);
+  std::printf("the key of \"Stra\xC3\x9F" "e\" lies %s the bounds\n", inLow >= 0 && inHigh <= 0 ? "within" : "outside");
+  KvMemFree(bounds.low);
+  KvMemFree(bounds.high);
+}
+
 }  // namespace
 
 int CmdDemo(Args& args) {
@@ -159,5 +186,6 @@ int CmdDemo(Args& args) {
   DemoIndex(mgr);
   DemoCharacters();
   DemoCollation();
+  DemoStringIndex(mgr);
   return 0;
 }

@@ -6,18 +6,6 @@
 
 #include "cli.h"
 
-namespace {
-
-char NumberTypeArg(const std::string& name, const char* command) {
-  const char id = TypeIdOf(name);
-  if (!IsNumberType(id))
-    throw CliError{std::string(command) + " does not handle type " +
-                   Manager().NameGet(id, nullptr) + " yet"};
-  return id;
-}
-
-}  // namespace
-
 int CmdPrint(Args& args) {
   if (args.words.size() != 2 && args.words.size() != 3)
     throw CliError{"usage: kvtm print TYPE VALUE[,VALUE...] [FORMAT]", 2};

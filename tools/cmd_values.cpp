@@ -1,8 +1,11 @@
 // cmd_values.cpp — kvtm store, load and compare.
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "cli.h"
+#include "values.h"
 #include "kvplatform/kvmemfile.h"
 
 namespace {
@@ -20,28 +23,23 @@ std::vector<uint8_t> FormatsOf(Args& args) {
   return {FormatOf(f)};
 }
 
-char NumberTypeArg(const std::string& name, const char* command) {
-  const char id = TypeIdOf(name);
-  if (!IsNumberType(id))
-    throw CliError{std::string(command) + " does not handle type " +
-                   Manager().NameGet(id, nullptr) + " yet"};
-  return id;
-}
-
 }  // namespace
 
 int CmdStore(Args& args) {
   const std::vector<uint8_t> formats = FormatsOf(args);
-  if (args.words.size() != 2) throw CliError{"usage: kvtm store TYPE VALUE[,VALUE...] [--format N]", 2};
+  const TextOptions options = TextOptionsOf(args);
+  if (args.words.size() != 2)
+    throw CliError{"usage: kvtm store TYPE VALUE[,VALUE...] [--format N] [--cs N] [--lang N]", 2};
   KvTypeMgr& mgr = Manager();
-  const char id = NumberTypeArg(args.words[0], "store");
-  uint32_t count = 0;
-  std::vector<uint8_t> values = ParseNumbers(id, args.words[1], &count);
-  std::printf("%s %s (%u value%s)\n", mgr.NameGet(id, nullptr), args.words[1].c_str(), count,
-              count == 1 ? "" : "s");
+  const char id = HandledTypeArg(args.words[0], "store");
+  const std::unique_ptr<Values> values(ParseValues(id, args.words[1], options));
+  const uint32_t count = values->Count();
+  std::printf("%s", mgr.NameGet(id, nullptr));
+  for (uint32_t i = 0; i < count; ++i) std::printf("%s %s", i == 0 ? "" : ",", ShowValue(id, *values, i).c_str());
+  std::printf(" (%u value%s)\n", count, count == 1 ? "" : "s");
   for (uint8_t format : formats) {
-    std::vector<uint8_t> stored(mgr.DiskLenGet(id, values.data(), format, count, 8) + 1);
-    const unsigned long n = mgr.Store(id, stored.data(), values.data(), format, count);
+    std::vector<uint8_t> stored(mgr.DiskLenGet(id, values->Data(), format, count, 8) + 1);
+    const unsigned long n = mgr.Store(id, stored.data(), values->Data(), format, count);
     std::printf("  format %u (%s): %s\n", format, FormatName(format), HexOf(stored.data(), n).c_str());
   }
   return 0;
@@ -49,27 +47,36 @@ int CmdStore(Args& args) {
 
 int CmdLoad(Args& args) {
   const std::vector<uint8_t> formats = FormatsOf(args);
-  if (args.words.size() != 2) throw CliError{"usage: kvtm load TYPE HEX [--format N]", 2};
+  const std::string countText = args.Take("--count", "");
+  if (args.words.size() != 2) throw CliError{"usage: kvtm load TYPE HEX [--format N] [--count N]", 2};
   KvTypeMgr& mgr = Manager();
-  const char id = NumberTypeArg(args.words[0], "load");
+  const char id = HandledTypeArg(args.words[0], "load");
   std::vector<uint8_t> stored = BytesOfHex(args.words[1]);
-  const unsigned width = mgr.MemLenGet(id, 1);
-  if (stored.empty() || stored.size() % width != 0)
-    throw CliError{"bad hex for type " + std::string(mgr.NameGet(id, nullptr)) + ": " +
-                   std::to_string(stored.size()) + " bytes are not a whole number of " +
-                   std::to_string(width) + "-byte values"};
-  const uint32_t count = static_cast<uint32_t>(stored.size() / width);
+  uint32_t count = 1;
+  if (IsNumberType(id)) {
+    const unsigned width = mgr.MemLenGet(id, 1);
+    if (stored.empty() || stored.size() % width != 0)
+      throw CliError{"bad hex for type " + std::string(mgr.NameGet(id, nullptr)) + ": " +
+                     std::to_string(stored.size()) + " bytes are not a whole number of " +
+                     std::to_string(width) + "-byte values"};
+    count = static_cast<uint32_t>(stored.size() / width);
+  } else if (!countText.empty()) {
+    count = static_cast<uint32_t>(std::strtoul(countText.c_str(), nullptr, 10));
+    if (count == 0 || count > 1000) throw CliError{"bad count '" + countText + "'", 2};
+  }
   for (uint8_t format : formats) {
     MemFile file(stored.data(), static_cast<uint32_t>(stored.size()));
     const unsigned long length = mgr.DiskLenGetFromMemFile(id, &file, format, count);
-    void* values = mgr.Create(id, count);
-    if (values == nullptr) throw CliError{"out of memory"};
-    mgr.Load(id, values, stored.data(), format, count);
+    // A stored length beyond the bytes given is not read.
+    if (length > stored.size() || length == 0) {
+      std::printf("  format %u (%s): the bytes hold no whole value\n", format, FormatName(format));
+      continue;
+    }
+    Values values(id, count);
+    mgr.Load(id, values.Data(), stored.data(), format, count);
     std::printf("  format %u (%s, %lu bytes):", format, FormatName(format), length);
-    for (uint32_t i = 0; i < count; ++i)
-      std::printf("%s %s", i == 0 ? "" : ",", FormatNumber(id, static_cast<uint8_t*>(values) + i * width).c_str());
+    for (uint32_t i = 0; i < count; ++i) std::printf("%s %s", i == 0 ? "" : ",", ShowValue(id, values, i).c_str());
     std::printf("\n");
-    mgr.Delete(id, values, count);
   }
   return 0;
 }
@@ -77,27 +84,41 @@ int CmdLoad(Args& args) {
 int CmdCompare(Args& args) {
   const std::string f = args.Take("--format", "8");
   const uint8_t format = FormatOf(f);
-  if (args.words.size() != 3) throw CliError{"usage: kvtm compare TYPE A B [--format N]", 2};
+  const std::string opText = args.Take("--op", "16");
+  const TextOptions options = TextOptionsOf(args);
+  if (args.words.size() != 3)
+    throw CliError{"usage: kvtm compare TYPE A B [--format N] [--op N] [--cs N] [--lang N]", 2};
   KvTypeMgr& mgr = Manager();
-  const char id = NumberTypeArg(args.words[0], "compare");
-  uint32_t countA = 0;
-  uint32_t countB = 0;
-  std::vector<uint8_t> a = ParseNumbers(id, args.words[1], &countA);
-  std::vector<uint8_t> b = ParseNumbers(id, args.words[2], &countB);
+  const char id = HandledTypeArg(args.words[0], "compare");
+  const unsigned short op = static_cast<unsigned short>(std::strtoul(opText.c_str(), nullptr, 0));
+  const std::unique_ptr<Values> a(ParseValues(id, args.words[1], options));
+  const std::unique_ptr<Values> b(ParseValues(id, args.words[2], options));
   // Lists of different lengths compare as far as both go: the shorter
   // buffer ends early and the result may be incomplete.
-  const uint32_t count = countA > countB ? countA : countB;
+  const uint32_t count = a->Count() > b->Count() ? a->Count() : b->Count();
+  std::vector<uint8_t> storedA, storedB;
+  void* pa = a->Data();
+  void* pb = b->Data();
+  unsigned long lengthA = 0, lengthB = 0;
   if (format != 8) {
-    std::vector<uint8_t> storedA(a.size()), storedB(b.size());
-    mgr.Store(id, storedA.data(), a.data(), format, countA);
-    mgr.Store(id, storedB.data(), b.data(), format, countB);
-    a.swap(storedA);
-    b.swap(storedB);
+    storedA.resize(mgr.DiskLenGet(id, a->Data(), format, a->Count(), 8));
+    storedB.resize(mgr.DiskLenGet(id, b->Data(), format, b->Count(), 8));
+    mgr.Store(id, storedA.data(), a->Data(), format, a->Count());
+    mgr.Store(id, storedB.data(), b->Data(), format, b->Count());
+    pa = storedA.data();
+    pb = storedB.data();
+    lengthA = storedA.size();
+    lengthB = storedB.size();
+  } else if (a->Count() != b->Count()) {
+    // In memory the lengths tell how many values each side holds.
+    lengthA = a->Count() * mgr.MemLenGet(id, 1);
+    lengthB = b->Count() * mgr.MemLenGet(id, 1);
   }
   int status = 0;
-  const long result = mgr.Cmp(id, a.size(), a.data(), b.size(), b.data(), 0, count, format, status);
+  const long result = mgr.Cmp(id, lengthA, pa, lengthB, pb, op, count, format, status);
   const char* relation = result < 0 ? "A < B" : result > 0 ? "A > B" : "A = B";
-  std::printf("%ld (%s)%s\n", result, relation,
-              status == KvCMP_INCOMPLETE ? ", incomplete: the values end before the comparison was decided" : "");
+  std::printf("%d (%s)%s\n", result < 0 ? -1 : result > 0 ? 1 : 0, relation,
+              status == KvCMP_INCOMPLETE ? ", incomplete: the values end before the comparison was decided"
+              : status == KvCMP_KEY_TOO_LONG ? ", key too long" : "");
   return 0;
 }

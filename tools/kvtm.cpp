@@ -27,6 +27,9 @@ const Command kCommands[] = {
     {"convert", CmdConvert, "convert --from CS --to CS     standard input to standard output"},
     {"collate", CmdCollate, "collate A B [--op FLAGS] [--cs N] [--lang N]   order two texts"},
     {"sort", CmdSort, "sort [--op FLAGS] [--lang N]  sort standard input's lines"},
+    {"key", CmdKey, "key TEXT [--cs N] [--lang N] [--format N]   the index key of a string"},
+    {"bounds", CmdBounds,
+     "bounds TYPE VALUE --rel eq|lt|le|gt|ge|ne [--op FLAGS] [--range LOW HIGH]   index bounds"},
 };
 
 void PrintUsage(FILE* out) {

@@ -1,0 +1,70 @@
+// values.cpp — values of the types the tool handles.
+#include "values.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "kvplatform/kvi18n.h"
+#include "kvtm/kvstring.h"
+
+TextOptions TextOptionsOf(Args& args) {
+  TextOptions o;
+  o.codeSet = CodeSetOf(args.Take("--cs", "1"));
+  const std::string language = args.Take("--lang", "1");
+  char* end = nullptr;
+  const long n = std::strtol(language.c_str(), &end, 10);
+  if (language.empty() || *end != '\0' || n < 0 || n > 255)
+    throw CliError{"bad language '" + language + "' (expected a number from 0 to 255)", 2};
+  o.language = static_cast<uint8_t>(n);
+  return o;
+}
+
+Values::Values(char id, uint32_t count)
+    : id_(id), count_(count), data_(Manager().Create(id, count)) {
+  if (data_ == nullptr) throw CliError{"out of memory"};
+}
+
+Values::~Values() { Manager().Delete(id_, data_, count_); }
+
+void* Values::At(uint32_t i) const {
+  return static_cast<uint8_t*>(data_) + static_cast<size_t>(i) * Manager().MemLenGet(id_, 1);
+}
+
+bool IsHandledType(char id) { return IsNumberType(id) || id == KvTYPE_STRING; }
+
+char HandledTypeArg(const std::string& name, const char* command) {
+  const char id = TypeIdOf(name);
+  if (!IsHandledType(id))
+    throw CliError{std::string(command) + " does not handle type " +
+                   Manager().NameGet(id, nullptr) + " yet"};
+  return id;
+}
+
+Values* ParseValues(char id, const std::string& text, const TextOptions& options) {
+  if (id == KvTYPE_STRING) {
+    Values* v = new Values(id, 1);
+    std::vector<uint16_t> chars = DecodeUtf8(text);
+    chars.push_back(0);
+    KvString wide(chars.data());
+    KvString s(options.codeSet, options.language);
+    s += wide;
+    *static_cast<KvString*>(v->Data()) = s;
+    return v;
+  }
+  uint32_t count = 0;
+  const std::vector<uint8_t> bytes = ParseNumbers(id, text, &count);
+  Values* v = new Values(id, count);
+  std::memcpy(v->Data(), bytes.data(), bytes.size());
+  return v;
+}
+
+std::string ShowValue(char id, const Values& values, uint32_t i) {
+  if (id == KvTYPE_STRING) {
+    const KvString& s = *static_cast<const KvString*>(values.At(i));
+    char tail[64];
+    std::snprintf(tail, sizeof tail, "\" (code set %u, language %u)", s.CodeSetGet(), s.LanguageGet());
+    return "\"" + Utf8Of(s) + tail;
+  }
+  return FormatNumber(id, values.At(i));
+}
