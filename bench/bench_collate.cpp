@@ -6,6 +6,7 @@
 #include <unicode/ustring.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <fstream>
 #include <random>
@@ -112,6 +113,102 @@ void BM_IcuCollate(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
   ucol_close(collator);
 }
+
+// Index keys: our key form (Translate into format 0x81) beside ICU's sort
+// keys, made and compared.
+void BM_KvKey(benchmark::State& state) {
+  const Words& w = WordsOf(PathOf(static_cast<int>(state.range(0))));
+  if (!w.ok) {
+    state.SkipWithError("word list missing: run bench/setup");
+    return;
+  }
+  KvTypeMgr mgr;
+  std::vector<KvString> words = w.narrow;
+  uint8_t key[512];
+  size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        mgr.Translate(KvTYPE_STRING, key, 0x81, sizeof key, &words[i], 8, 0, 1));
+    i = i + 1 < words.size() ? i + 1 : 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_IcuSortKey(benchmark::State& state) {
+  const Words& w = WordsOf(PathOf(static_cast<int>(state.range(0))));
+  if (!w.ok) {
+    state.SkipWithError("word list missing: run bench/setup");
+    return;
+  }
+  UErrorCode status = U_ZERO_ERROR;
+  UCollator* collator = ucol_open(state.range(0) == 0 ? "fr" : "de", &status);
+  uint8_t key[512];
+  size_t i = 0;
+  for (auto _ : state) {
+    const std::u16string& u = w.utf16[i];
+    benchmark::DoNotOptimize(ucol_getSortKey(collator, reinterpret_cast<const UChar*>(u.data()),
+                                             static_cast<int32_t>(u.size()), key, sizeof key));
+    i = i + 1 < w.utf16.size() ? i + 1 : 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+  ucol_close(collator);
+}
+
+void BM_KvKeyCompare(benchmark::State& state) {
+  const Words& w = WordsOf(PathOf(static_cast<int>(state.range(0))));
+  if (!w.ok) {
+    state.SkipWithError("word list missing: run bench/setup");
+    return;
+  }
+  KvTypeMgr mgr;
+  std::vector<KvString> words = w.narrow;
+  std::vector<std::vector<uint8_t>> keys;
+  for (KvString& word : words) {
+    std::vector<uint8_t> key(512);
+    key.resize(mgr.Translate(KvTYPE_STRING, key.data(), 0x81, 512, &word, 8, 0, 1));
+    keys.push_back(key);
+  }
+  size_t i = 0;
+  for (auto _ : state) {
+    int status = 0;
+    std::vector<uint8_t>& a = keys[i];
+    std::vector<uint8_t>& b = keys[i + 1];
+    benchmark::DoNotOptimize(StringCompare(1, a.size(), a.data(), b.size(), b.data(), 0x0010, 1, status));
+    i = i + 2 < keys.size() ? i + 2 : 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_IcuKeyMemcmp(benchmark::State& state) {
+  const Words& w = WordsOf(PathOf(static_cast<int>(state.range(0))));
+  if (!w.ok) {
+    state.SkipWithError("word list missing: run bench/setup");
+    return;
+  }
+  UErrorCode status = U_ZERO_ERROR;
+  UCollator* collator = ucol_open(state.range(0) == 0 ? "fr" : "de", &status);
+  std::vector<std::vector<uint8_t>> keys;
+  for (const std::u16string& u : w.utf16) {
+    std::vector<uint8_t> key(512);
+    key.resize(ucol_getSortKey(collator, reinterpret_cast<const UChar*>(u.data()),
+                               static_cast<int32_t>(u.size()), key.data(), 512));
+    keys.push_back(key);
+  }
+  ucol_close(collator);
+  size_t i = 0;
+  for (auto _ : state) {
+    const std::vector<uint8_t>& a = keys[i];
+    const std::vector<uint8_t>& b = keys[i + 1];
+    benchmark::DoNotOptimize(std::memcmp(a.data(), b.data(), a.size() < b.size() ? a.size() : b.size()));
+    i = i + 2 < keys.size() ? i + 2 : 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK(BM_KvKey)->Arg(0)->Arg(1);
+BENCHMARK(BM_IcuSortKey)->Arg(0)->Arg(1);
+BENCHMARK(BM_KvKeyCompare)->Arg(0)->Arg(1);
+BENCHMARK(BM_IcuKeyMemcmp)->Arg(0)->Arg(1);
 
 // Arguments: 0 French, 1 German; then the code set width of our strings.
 BENCHMARK(BM_KvCollate)->Args({0, 8})->Args({0, 16})->Args({1, 8})->Args({1, 16});

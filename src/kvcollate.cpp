@@ -362,6 +362,7 @@ struct PlainReader {
       : table(codeSet->OrderTableGet()),
         wide(KvCodeSetIsWide(codeSet->IdGet())),
         msbFirst(unitFormat == 2),
+        orders(codeSet->IdGet() == KvCS_ORDERS),
         variants(false),
         cls(codeSet->CollationClassGet(language)) {
     // The neutral language has no variants; the look-up is for the others.
@@ -387,6 +388,13 @@ struct PlainReader {
       *weight = 0;
       return true;
     }
+    if (orders) {
+      // Order text (index keys): each unit is its order; ignorable ones
+      // take the general walk.
+      if (unit <= kLastSymbolOrder) return false;
+      *weight = WeightOf(unit, cls);
+      return true;
+    }
     if (unit >= table->limit) {
       // Beyond the records the order is the value itself, in class 20.
       *weight = WeightOf(unit, kOutsideTablesClass);
@@ -401,6 +409,7 @@ struct PlainReader {
   const KvOrderTable* table;
   bool wide;
   bool msbFirst;
+  bool orders;
   bool variants;
   uint8_t cls;
 };
@@ -517,11 +526,11 @@ long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int3
   KvCollateText from2 = b;
   const uint8_t cs1 = a.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : a.codeSet;
   const uint8_t cs2 = b.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : b.codeSet;
-  if (cs1 == cs2 && !orderText && a.language == b.language && a.text != nullptr &&
-      b.text != nullptr) {
+  if (cs1 == cs2 && a.language == b.language && a.text != nullptr && b.text != nullptr) {
     const PlainReader reader(KvLanguageContext::QueryCodeSet(cs1), a.language, unitFormat);
     long result;
-    if (reader.table != nullptr && CollatePlain(reader, &from1, &from2, op, limit, primary, level, &result))
+    if ((reader.table != nullptr || reader.orders) &&
+        CollatePlain(reader, &from1, &from2, op, limit, primary, level, &result))
       return result;
   }
   Side s1(from1, unitFormat);
