@@ -65,4 +65,26 @@ KVTM_EXPORT long DoubleCompare(unsigned char format, unsigned long length1, void
                                unsigned long length2, void* values2, unsigned short op,
                                unsigned long count, int& status);
 
+// The insensitive string types: count KvIString (KvCaseIString) objects in
+// memory form, or one stored block of count texts in any other format. A
+// text whose attribute byte (the stored block's marker) has bit 0x80 holds
+// weights and is compared as such. Unless op has 0x0010 or 0x0100, '*', '?'
+// and '\\' make operand 2 a pattern: 0 when operand 1 matches it, else the
+// order of operand 1 against the part before the first of them (1 when
+// that part is equal). Without a pattern, texts of equal weights are
+// ordered by their bytes (again unless op has 0x0010 or 0x0100). Status is
+// KvCMP_INCOMPLETE when a cut text (a buffer that ends before its block
+// does) leaves the result open, when a further element is missing, and
+// whenever one side is a key compared with text; KvCMP_KEY_TOO_LONG (result
+// -1) when a cut operand 2 holds more than 253 bytes of text.
+KVTM_EXPORT long KvIStringCompare(unsigned char format, unsigned long length1, void* values1,
+                                  unsigned long length2, void* values2, unsigned short op,
+                                  unsigned long count, int& status);
+// As KvIStringCompare, with the KvCaseIString weights; accents weigh
+// unless one side is a key, and a key operand 1 is still matched against a
+// pattern (the result then comes with KvCMP_INCOMPLETE).
+KVTM_EXPORT long KvCaseIStringCompare(unsigned char format, unsigned long length1,
+                                      void* values1, unsigned long length2, void* values2,
+                                      unsigned short op, unsigned long count, int& status);
+
 #endif  // KVTM_KVTYPCMP_H
