@@ -549,8 +549,9 @@ class InsensitiveOperand {
       t->cut = true;
     } else {
       t->length = static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - p);
-      // A key cut to its buffer still ends in a zero, in the last byte.
-      t->cut = cut_ && t->length + 1 == left;
+      // A key cut to its buffer still ends in a zero, in its last byte;
+      // in a plain block a zero always ends a text.
+      t->cut = cut_ && folded_ && t->length + 1 == left;
     }
     return true;
   }

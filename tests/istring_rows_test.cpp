@@ -250,6 +250,130 @@ TEST(IStringRows, TranslateOtherwise) {
   EXPECT_EQ(mgr.Translate(kCase, to.Get(), 0x88, 64, from.Get(), 8, 0, 2), 0u);  // no memory key
 }
 
+// A stored block of one text in format 1.
+Bytes Block(const std::string& text, uint8_t marker = 0x40) {
+  Bytes b = {marker, static_cast<uint8_t>(text.size() + 1), static_cast<uint8_t>((text.size() + 1) >> 8)};
+  b.insert(b.end(), text.begin(), text.end());
+  b.push_back(0);
+  return b;
+}
+
+TEST(IStringRows, CompareInMemory) {
+  struct Row {
+    const char* what;
+    char id;
+    const char* a;
+    uint8_t attributes;  // operand 1's; 0x80: its text is weights
+    const char* b;
+    unsigned short op;
+    int sign, status;
+  };
+  const int kOpen = KvCMP_INCOMPLETE;
+  const Row rows[] = {
+      {"lower case below its capital", kI, "a", 0, "A", 0, -1, 0},
+      {"equal weights: the bytes decide", kI, "\xE9", 0, "e", 0, 1, 0},
+      {"exact: the weights alone", kI, "Stra\xDF" "e", 0, "Strasse", KvCMP_EXACT, 0, 0},
+      {"case: equal weights, the bytes decide", kCase, "ABC", 0, "abc", 0, -1, 0},
+      {"case: accents weigh", kCase, "\xE9", 0, "e", KvCMP_EXACT, 1, 0},
+      {"escaped star: a star", kI, "a*b", 0, "a\\*b", 0, 0, 0},
+      {"escaped star: not another character", kI, "axb", 0, "a\\*b", 0, 1, 0},
+      {"escaped star: not a shorter text", kI, "ab", 0, "a\\*b", 0, 1, 0},
+      {"below the text before the pattern", kI, "", 0, "a\\*b", 0, -1, 0},
+      {"c folds to a backslash byte but is no escape", kI, "cx", 0, "c*", 0, 0, 0},
+      {"c in a plain text", kI, "ab", 0, "abc", 0, -1, 0},
+      {"a question mark takes 223 whole", kI, "Stra\xDF" "e", 0, "Stra?e", 0, 0, 0},
+      {"matching ignores accents", kI, "\xE9t\xE9", 0, "et*", 0, 0, 0},
+      {"KvIString matching keeps case", kI, "Abc", 0, "a*", 0, 1, 0},
+      {"KvCaseIString matching ignores it", kCase, "Abc", 0, "a*", 0, 0, 0},
+      {"backslash n is a line feed", kI, "\n", 0, "\\n", 0, 0, 0},
+      {"a lone backslash never matches", kI, "a\\", 0, "a\\", 0, 1, 0},
+      {"exact: a star is a character", kI, "ab", 0, "a*", KvCMP_EXACT, 1, 0},
+      {"key against a lone star", kI, "\x4E\x5A", 0x80, "*", 0, 0, 0},
+      {"key against a pattern: undecided", kI, "\x4E\x5A", 0x80, "a*", 0, 0, kOpen},
+      {"case key against a pattern: matched", kCase, "\x54\x5B", 0x80, "a*", 0, 0, kOpen},
+      {"case key against another pattern", kCase, "\x54\x5B", 0x80, "b*", 0, -1, kOpen},
+      {"key against text: never final", kI, "\x4E\x5A", 0x80, "ab", 0, 0, kOpen},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    Values a(r.id, {r.a}, r.attributes), b(r.id, {r.b});
+    int status = 99;
+    const long result = KvTypeMgr().Cmp(r.id, 0, a.Get(), 0, b.Get(), r.op, 1, 8, status);
+    EXPECT_EQ((result > 0) - (result < 0), r.sign);
+    EXPECT_EQ(status, r.status);
+  }
+  Values a(kI, {"a", "b", "c"}), b(kI, {"a", "b", "d"});
+  const unsigned long one = sizeof(KvIString);
+  struct Walk { unsigned long length1; unsigned long count; int sign, status; };
+  for (const Walk& w : {Walk{0, 3, -1, 0}, Walk{2 * one, 3, 0, kOpen}, Walk{one - 1, 1, 0, kOpen},
+                        Walk{0, 0, 0, 0}}) {
+    int status = 99;
+    const long result = KvIStringCompare(8, w.length1, a.Get(), 0, b.Get(), 0, w.count, status);
+    EXPECT_EQ((result > 0) - (result < 0), w.sign);
+    EXPECT_EQ(status, w.status);
+  }
+}
+
+TEST(IStringRows, CompareStored) {
+  struct Row {
+    const char* what;
+    uint8_t format;
+    Bytes a;
+    unsigned long length1;
+    Bytes b;
+    unsigned long length2;
+    unsigned long count;
+    int sign, status;
+  };
+  const int kOpen = KvCMP_INCOMPLETE;
+  const Bytes abc = Block("abc");
+  // "ABCD" cut to 6 bytes; capitals weigh alike in both classes.
+  const Bytes cutKey = {0xC0, 0x05, 0x00, 0x54, 0x5B, 0x00};
+  const Bytes two = {0x40, 0x06, 0x00, 'a', 'b', 0, 'c', 'd', 0};
+  const Row rows[] = {
+      {"exact lengths", 1, Block("ab"), 6, Block("ab"), 6, 1, 0, 0},
+      {"format 2", 2, {0x40, 0x00, 0x03, 'a', 'b', 0}, 0, {0x40, 0x00, 0x04, 'a', 'b', 'c', 0}, 0, 1, -1, 0},
+      {"cut operand 1, equal so far", 1, abc, 5, Block("abd"), 0, 1, 0, kOpen},
+      {"cut operand 1, longer than operand 2", 1, abc, 5, Block("ab"), 0, 1, 1, 0},
+      {"cut operand 1, different", 1, abc, 5, Block("b"), 0, 1, -1, 0},
+      {"cut operand 1, may still match", 1, abc, 5, Block("a*c"), 0, 1, 0, kOpen},
+      {"cut operand 1, cannot match", 1, abc, 5, Block("b*"), 0, 1, -1, 0},
+      {"a pattern with marker 0x40", 1, Block("a*b"), 0, Block("a\\*b"), 0, 1, 0, 0},
+      {"cut key against text", 1, cutKey, 6, Block("ABZZ"), 0, 1, 0, kOpen},
+      {"cut key against a lone star", 1, cutKey, 6, Block("*"), 0, 1, 0, 0},
+      {"cut key without its length", 1, cutKey, 0, {0xC0, 0x04, 0x00, 0x54, 0x5B, 0x5E, 0}, 0, 1, 0, kOpen},
+      {"two keys", 1, Block("\x4E\x5A", 0xC0), 0, Block("\x4E\x5C", 0xC0), 0, 1, -1, 0},
+      {"a length field past the buffer", 1, {0x40, 0xFF, 0xFF, 'a', 'b'}, 5, Block("ab"), 6, 1, 1, 0},
+      {"no header", 1, {0x40, 0x03}, 2, Block("ab"), 0, 1, 0, kOpen},
+      {"arrays: the second element decides", 1, two, 9, {0x40, 0x06, 0x00, 'a', 'b', 0, 'c', 'e', 0}, 9, 2, -1, 0},
+      {"arrays: the last element at the end", 1, two, 9, two, 9, 2, 0, 0},
+      {"arrays: buffer 2 ends after the first", 1, two, 9, two, 6, 2, 0, kOpen},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    // Exactly the bytes given, so that a read past them is caught.
+    Bytes a(r.a.begin(), r.a.begin() + (r.length1 != 0 ? r.length1 : r.a.size()));
+    Bytes b(r.b.begin(), r.b.begin() + (r.length2 != 0 ? r.length2 : r.b.size()));
+    for (char id : {kI, kCase}) {
+      int status = 99;
+      const long result = KvTypeMgr().Cmp(id, r.length1, a.data(), r.length2, b.data(), 0, r.count, r.format, status);
+      EXPECT_EQ((result > 0) - (result < 0), r.sign) << int{id};
+      EXPECT_EQ(status, r.status) << int{id};
+    }
+  }
+}
+
+TEST(IStringRows, CutOperand2LongerThanAKey) {
+  const Bytes whole = Block(std::string(300, 'a'));
+  for (unsigned long length2 : {257ul, 256ul}) {
+    Bytes a = Block("b"), b(whole.begin(), whole.begin() + length2);
+    int status = 99;
+    const long result = KvIStringCompare(1, 0, a.data(), length2, b.data(), 0, 1, status);
+    EXPECT_EQ(result > 0 ? 1 : result < 0 ? -1 : 0, length2 == 257 ? -1 : 1);
+    EXPECT_EQ(status, length2 == 257 ? KvCMP_KEY_TOO_LONG : 0);
+  }
+}
+
 template <typename S>
 void ConstructAssignCopyDestroy(char id) {
   KvTypeMgr mgr;
