@@ -72,8 +72,10 @@ template <typename S>
 uint32_t KvFoldKey(uint8_t* out, uint32_t room, const uint8_t* text, uint32_t n, bool folded);
 
 // Offset of the first '*', '?' or '\\' among the n bytes of a pattern, or
-// -1. A folded pattern holds the weights of those characters instead (the
-// weights of letters include the byte values of all three). kvtypcmp.cpp.
+// -1. They are looked for in the text itself: among weights, 'c' of
+// KvIString weighs 0x5C, the byte of a backslash. A folded pattern has no
+// text, so there the weights of the three characters are looked for.
+// kvtypcmp.cpp.
 template <typename S>
 int32_t KvInsensitiveSpecial(const uint8_t* pattern, uint32_t n, bool folded);
 

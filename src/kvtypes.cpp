@@ -487,7 +487,9 @@ KvTypeDescriptor* const kvLegacyTable[KvTYPE_COUNT + 1] = {
 
 namespace {
 
-constexpr bool kNoLimit = false;
+// The length of a block that nobody gave: its texts are trusted to be
+// terminated, as a block that Store wrote is.
+constexpr uint32_t kUnbounded = UINT32_MAX;
 
 // The marker a plain store writes, and the format T is written in. The two
 // classes differ here, and existing blocks keep them apart.
@@ -511,9 +513,11 @@ void PutLength(uint8_t* block, uint32_t t, uint8_t format) {
 }
 
 // Bytes before the first zero among the `limit` bytes at p (limit when
-// there is none); with kNoLimit the text is trusted to be terminated.
-uint32_t TextLength(const uint8_t* p, uint32_t limit, bool bounded = true) {
-  if (!bounded) return static_cast<uint32_t>(std::strlen(reinterpret_cast<const char*>(p)));
+// there is none).
+uint32_t TextLength(const uint8_t* p, uint32_t limit) {
+  if (limit == kUnbounded) {
+    return static_cast<uint32_t>(std::strlen(reinterpret_cast<const char*>(p)));
+  }
   const void* zero = std::memchr(p, 0, limit);
   return zero != nullptr ? static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - p) : limit;
 }
@@ -529,21 +533,19 @@ void AssignBytes(S& value, const uint8_t* p, uint32_t n) {
   KvMemFree(text);
 }
 
-// Reads count texts of the block at `stored` into values, within `bytes`
-// bytes of the block unless `bounded` is false. A text that the bytes cut
-// short is taken as far as it goes, and the values after it become empty.
-// Returns the bytes read, header included.
+// Reads count texts of the block at `stored`, `bytes` long, into values. A
+// text that the bytes cut short is taken as far as it goes, and the values
+// after it become empty. Returns the bytes read, header included.
 template <typename S>
-uint32_t LoadTexts(S* values, const uint8_t* stored, uint32_t bytes, bool bounded,
-                   uint32_t count) {
+uint32_t LoadTexts(S* values, const uint8_t* stored, uint32_t bytes, uint32_t count) {
   uint32_t at = 3;
   for (uint32_t i = 0; i < count; ++i) {
-    if (bounded && at >= bytes) {
+    if (at >= bytes) {
       values[i] = static_cast<const char*>(nullptr);
       continue;
     }
-    const uint32_t n = TextLength(stored + at, bounded ? bytes - at : 0, bounded);
-    if (bounded && at + n == bytes) {
+    const uint32_t n = TextLength(stored + at, bytes == kUnbounded ? kUnbounded : bytes - at);
+    if (at + n == bytes) {
       AssignBytes(values[i], stored + at, n);
       at = bytes;
       continue;
@@ -560,11 +562,10 @@ template <typename S>
 uint32_t MemorySize(const S* values, bool folded, uint32_t count) {
   uint32_t n = 3;
   for (uint32_t i = 0; i < count; ++i) {
+    const uint8_t* text = reinterpret_cast<const uint8_t*>(values[i].StrGet());
+    const bool weights = (values[i].AttributesGet() & KvISTR_FOLDED) != 0;
     const uint32_t length = values[i].Len();
-    n += 1 + (folded ? KvFoldKey<S>(nullptr, 0, reinterpret_cast<const uint8_t*>(
-                                                      values[i].StrGet()),
-                                    length, (values[i].AttributesGet() & KvISTR_FOLDED) != 0)
-                     : length);
+    n += 1 + (folded ? KvFoldKey<S>(nullptr, 0, text, length, weights) : length);
   }
   return n;
 }
@@ -661,7 +662,7 @@ uint32_t KvInsensitiveSlots<S>::Store(void* stored, void* values, uint8_t format
 
 template <typename S>
 uint32_t KvInsensitiveSlots<S>::Load(void* values, void* stored, uint8_t, uint32_t count) {
-  return LoadTexts(static_cast<S*>(values), static_cast<const uint8_t*>(stored), 0, kNoLimit,
+  return LoadTexts(static_cast<S*>(values), static_cast<const uint8_t*>(stored), kUnbounded,
                    count);
 }
 
@@ -794,7 +795,7 @@ uint32_t KvInsensitiveSlots<S>::Translate(void* target, uint8_t tf, uint32_t tl,
         return limit + 3u;
       }
     }
-    return LoadTexts(values, in, sourceBytes, true, count);
+    return LoadTexts(values, in, sourceBytes, count);
   }
 
   if (fromMemory) {

@@ -67,22 +67,25 @@ KVTM_EXPORT long DoubleCompare(unsigned char format, unsigned long length1, void
 
 // The insensitive string types: count KvIString (KvCaseIString) objects in
 // memory form, or one stored block of count texts in any other format. A
-// text whose attribute byte (the stored block's marker) has bit 0x80 holds
-// weights and is compared as such. Unless op has 0x0010 or 0x0100, '*', '?'
-// and '\\' make operand 2 a pattern: 0 when operand 1 matches it, else the
-// order of operand 1 against the part before the first of them (1 when
-// that part is equal). Without a pattern, texts of equal weights are
-// ordered by their bytes (again unless op has 0x0010 or 0x0100). Status is
-// KvCMP_INCOMPLETE when a cut text (a buffer that ends before its block
-// does) leaves the result open, when a further element is missing, and
-// whenever one side is a key compared with text; KvCMP_KEY_TOO_LONG (result
-// -1) when a cut operand 2 holds more than 253 bytes of text.
+// text whose attribute byte (the block's marker) has bit 0x80 is a key: its
+// bytes are weights. Unless op has 0x0010 or 0x0100:
+//   - '*', '?' and '\\' make operand 2 a pattern ('\\' escapes the next
+//     character; \n, \r, \t are control characters): 0 when operand 1
+//     matches, else the order of operand 1 against the text before the
+//     first of them, or 1 when it begins with that text;
+//   - otherwise texts of equal weights are ordered by their bytes.
+// Status KvCMP_INCOMPLETE: a cut text (its block ends after its buffer)
+// leaves the result open; a further element is missing; a key and a text
+// are ordered (a key cannot tell accents and bytes); or a key operand 1
+// meets a pattern other than stars alone (KvIStringCompare then gives 0).
+// KvCMP_KEY_TOO_LONG, result -1: a cut operand 2 holds more than 253 bytes
+// of text.
 KVTM_EXPORT long KvIStringCompare(unsigned char format, unsigned long length1, void* values1,
                                   unsigned long length2, void* values2, unsigned short op,
                                   unsigned long count, int& status);
 // As KvIStringCompare, with the KvCaseIString weights; accents weigh
-// unless one side is a key, and a key operand 1 is still matched against a
-// pattern (the result then comes with KvCMP_INCOMPLETE).
+// unless one side is a key, and a key operand 1 is matched against a
+// pattern (the result comes with KvCMP_INCOMPLETE).
 KVTM_EXPORT long KvCaseIStringCompare(unsigned char format, unsigned long length1,
                                       void* values1, unsigned long length2, void* values2,
                                       unsigned short op, unsigned long count, int& status);
