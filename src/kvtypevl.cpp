@@ -198,8 +198,8 @@ float KvEvalInsensitive(KvIdxBounds* range, unsigned short& relation, void* valu
   uint8_t key[KvINDEX_MAX_KEYLEN];
   const uint32_t k = KvFoldKey<S>(key, sizeof key, text.bytes, n, text.folded);
 
-  // A key shorter than four weights stands for the positions up to the
-  // next value of its last weight.
+  // A key of fewer than four weights also stands for the keys that extend
+  // it: the byte after its weights runs up to 0xFF.
   const uint32_t digits = k < 4 ? k : 4;
   const int64_t pad = digits < 4 ? int64_t{0xFF} << (8 * (3 - digits)) : 0;
   const int64_t position = std::clamp(PositionOf(key, digits), lo - 1, hi + 1);
