@@ -77,7 +77,7 @@ uint32_t KvFoldKey(uint8_t* out, uint32_t room, const uint8_t* text, uint32_t n,
 // text, so there the weights of the three characters are looked for.
 // kvtypcmp.cpp.
 template <typename S>
-int32_t KvInsensitiveSpecial(const uint8_t* pattern, uint32_t n, bool folded);
+int32_t KvFirstPatternChar(const uint8_t* pattern, uint32_t n, bool folded);
 
 // The evaluator of the rows of S; kvtypevl.cpp.
 template <typename S>

@@ -298,10 +298,10 @@ WeightOrder CompareWeights(Weights<S> a, bool cut1, Weights<S> b, bool cut2) {
 
 // The three pattern characters, as text or as weights in a folded pattern.
 template <typename S>
-struct PatternBytes {
+struct PatternMarks {
   uint8_t star, question, escape, newline, carriageReturn, tab;
 
-  explicit PatternBytes(bool folded) {
+  explicit PatternMarks(bool folded) {
     star = Weigh('*', folded);
     question = Weigh('?', folded);
     escape = Weigh('\\', folded);
@@ -319,9 +319,9 @@ struct PatternBytes {
 // Whether the pattern ends in a backslash that escapes nothing.
 template <typename S>
 bool EndsInEscape(const InsensitiveText& pattern) {
-  const PatternBytes<S> special(pattern.folded);
+  const PatternMarks<S> marks(pattern.folded);
   for (uint32_t i = 0; i < pattern.length; ++i) {
-    if (pattern.bytes[i] != special.escape) continue;
+    if (pattern.bytes[i] != marks.escape) continue;
     if (i + 1 == pattern.length) return true;
     ++i;
   }
@@ -334,10 +334,10 @@ template <typename S>
 class PatternReader {
  public:
   explicit PatternReader(const InsensitiveText& t)
-      : p_(t.bytes), end_(t.bytes + t.length), folded_(t.folded), special_(t.folded) {}
+      : p_(t.bytes), end_(t.bytes + t.length), folded_(t.folded), marks_(t.folded) {}
 
   bool Ended() const { return p_ == end_ && pending_ == 0; }
-  bool AtStar() const { return pending_ == 0 && p_ != end_ && *p_ == special_.star; }
+  bool AtStar() const { return pending_ == 0 && p_ != end_ && *p_ == marks_.star; }
   void SkipStar() { ++p_; }
 
   // The next element after no star: true for a question mark, else false
@@ -349,9 +349,9 @@ class PatternReader {
       return false;
     }
     uint8_t c = *p_++;
-    if (c == special_.question) return true;
+    if (c == marks_.question) return true;
     bool escaped = false;
-    if (c == special_.escape) {
+    if (c == marks_.escape) {
       c = *p_++;
       escaped = true;
     }
@@ -369,16 +369,16 @@ class PatternReader {
  private:
   // \n, \r and \t stand for control characters, which weigh as themselves.
   uint8_t Escaped(uint8_t c) const {
-    if (c == special_.newline) return '\n';
-    if (c == special_.carriageReturn) return '\r';
-    if (c == special_.tab) return '\t';
+    if (c == marks_.newline) return '\n';
+    if (c == marks_.carriageReturn) return '\r';
+    if (c == marks_.tab) return '\t';
     return c;
   }
 
   const uint8_t* p_;
   const uint8_t* end_;
   bool folded_;
-  PatternBytes<S> special_;
+  PatternMarks<S> marks_;
   uint8_t pending_ = 0;
 };
 
@@ -427,9 +427,9 @@ Match MatchPattern(const InsensitiveText& text, const InsensitiveText& pattern) 
 
 template <typename S>
 bool OnlyStars(const InsensitiveText& pattern) {
-  const PatternBytes<S> special(pattern.folded);
+  const PatternMarks<S> marks(pattern.folded);
   for (uint32_t i = 0; i < pattern.length; ++i)
-    if (pattern.bytes[i] != special.star) return false;
+    if (pattern.bytes[i] != marks.star) return false;
   return true;
 }
 
@@ -446,8 +446,8 @@ long CompareTexts(const InsensitiveText& a, const InsensitiveText& b, unsigned s
   const WeightMode mode =
       kCase && !a.folded && !b.folded ? WeightMode::kAccents : WeightMode::kPlain;
 
-  const int32_t special = patterns ? KvInsensitiveSpecial<S>(b.bytes, b.length, b.folded) : -1;
-  if (special < 0) {
+  const int32_t first = patterns ? KvFirstPatternChar<S>(b.bytes, b.length, b.folded) : -1;
+  if (first < 0) {
     const WeightOrder order =
         CompareWeights(Weights<S>(a, mode), a.cut, Weights<S>(b, mode), b.cut);
     if (order.open1 || order.open2 || mixed) {
@@ -471,7 +471,7 @@ long CompareTexts(const InsensitiveText& a, const InsensitiveText& b, unsigned s
   // The text before the first pattern character, as a cut text: its end
   // says nothing of what follows.
   InsensitiveText prefix = b;
-  prefix.length = static_cast<uint32_t>(special);
+  prefix.length = static_cast<uint32_t>(first);
   prefix.cut = true;
   const WeightOrder before =
       CompareWeights(Weights<S>(a, mode), a.cut, Weights<S>(prefix, mode), true);
@@ -608,18 +608,18 @@ long CompareInsensitive(unsigned char format, unsigned long length1, void* value
 }  // namespace
 
 template <typename S>
-int32_t KvInsensitiveSpecial(const uint8_t* pattern, uint32_t n, bool folded) {
-  const PatternBytes<S> special(folded);
+int32_t KvFirstPatternChar(const uint8_t* pattern, uint32_t n, bool folded) {
+  const PatternMarks<S> marks(folded);
   for (uint32_t i = 0; i < n; ++i) {
     const uint8_t c = pattern[i];
-    if (c == special.star || c == special.question || c == special.escape)
+    if (c == marks.star || c == marks.question || c == marks.escape)
       return static_cast<int32_t>(i);
   }
   return -1;
 }
 
-template int32_t KvInsensitiveSpecial<KvIString>(const uint8_t*, uint32_t, bool);
-template int32_t KvInsensitiveSpecial<KvCaseIString>(const uint8_t*, uint32_t, bool);
+template int32_t KvFirstPatternChar<KvIString>(const uint8_t*, uint32_t, bool);
+template int32_t KvFirstPatternChar<KvCaseIString>(const uint8_t*, uint32_t, bool);
 
 long KvIStringCompare(unsigned char format, unsigned long length1, void* values1,
                       unsigned long length2, void* values2, unsigned short op,

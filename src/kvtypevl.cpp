@@ -184,7 +184,7 @@ float KvEvalInsensitive(KvIdxBounds* range, unsigned short& relation, void* valu
   const int64_t total = hi - lo + 1;
 
   const ValueText text = TextOfValue<S>(value, format);
-  const int32_t wild = KvInsensitiveSpecial<S>(text.bytes, text.length, text.folded);
+  const int32_t wild = KvFirstPatternChar<S>(text.bytes, text.length, text.folded);
   // A value that begins with a pattern character takes every key.
   if (wild == 0) {
     relation |= KvREL_WIDENED;
