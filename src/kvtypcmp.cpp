@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "kvcollate.h"
+#include "kvistring_rows.h"
 #include "kvnumber.h"
 #include "kvplatform/kvi18n.h"
 #include "kvplatform/kvmemory.h"
@@ -424,4 +425,433 @@ long LegacyStringCompare(unsigned char format, unsigned long length1, void* valu
                          unsigned long length2, void* values2, unsigned short op,
                          unsigned long count, int& status) {
   return CompareStrings(format, length1, values1, length2, values2, op, count, status, true);
+}
+
+// ---- KvIString and KvCaseIString ----
+//
+// An operand is count S objects (format 8) or one stored block of count
+// texts. A stored text is read only within the length its caller gave (or
+// its own block when none was given); a block that ends before its T says
+// has its last text cut, and a comparison that the missing bytes could
+// still turn ends KvCMP_INCOMPLETE.
+
+namespace {
+
+// A text of one element, as far as its buffer holds it.
+struct InsensitiveText {
+  const uint8_t* bytes;
+  uint32_t length;  // bytes present, terminator excluded
+  bool folded;      // the bytes are weights already
+  bool cut;         // the text goes on beyond its buffer
+};
+
+enum class WeightMode { kBytes, kPlain, kAccents };
+
+// The weights of a text: its bytes (kBytes, and always for a folded text),
+// the primary and second weights without accents (kPlain), or the accent
+// sensitive weights of KvCaseIString (kAccents: an accent is added to the
+// letter's weight, a character of two letters weighs just below its first).
+template <typename S>
+class Weights {
+ public:
+  Weights(const InsensitiveText& t, WeightMode mode)
+      : p_(t.bytes), end_(t.bytes + t.length), mode_(t.folded ? WeightMode::kBytes : mode) {}
+
+  bool Ended() const { return p_ == end_ && pending_ == 0; }
+  // Whether the next weight begins a character.
+  bool AtCharacter() const { return pending_ == 0; }
+
+  // Never called once Ended().
+  uint8_t Next() {
+    if (pending_ != 0) {
+      const uint8_t w = pending_;
+      pending_ = 0;
+      return w;
+    }
+    const uint8_t c = *p_++;
+    if (mode_ == WeightMode::kBytes) return c;
+    uint8_t s;
+    const uint8_t w = S::Fold(c, s);
+    if (mode_ == WeightMode::kAccents) return static_cast<uint8_t>(s > 8 ? w - 1 : w + s);
+    if (s > 8) pending_ = s;
+    return w;
+  }
+
+  void SkipCharacter() {
+    Next();
+    while (!AtCharacter()) Next();
+  }
+
+ private:
+  const uint8_t* p_;
+  const uint8_t* end_;
+  WeightMode mode_;
+  uint8_t pending_ = 0;
+};
+
+// The order of two weight sequences. Every weight of a character is above
+// 0, so a cut text that runs out sorts after a text that has ended there;
+// against a text that goes on, it leaves the order open.
+struct WeightOrder {
+  long result;
+  bool open1;  // text 1 ran out while cut
+  bool open2;
+};
+
+template <typename S>
+WeightOrder CompareWeights(Weights<S> a, bool cut1, Weights<S> b, bool cut2) {
+  for (;;) {
+    const bool end1 = a.Ended();
+    const bool end2 = b.Ended();
+    const bool open1 = end1 && cut1;
+    const bool open2 = end2 && cut2;
+    if (open1 || open2) {
+      if (open1 && end2 && !cut2) return {1, false, false};
+      if (open2 && end1 && !cut1) return {-1, false, false};
+      return {0, open1, open2};
+    }
+    const uint8_t w1 = end1 ? 0 : a.Next();
+    const uint8_t w2 = end2 ? 0 : b.Next();
+    if (w1 != w2) return {static_cast<long>(w1) - static_cast<long>(w2), false, false};
+    if (w1 == 0) return {0, false, false};
+  }
+}
+
+// The three pattern characters, as text or as weights in a folded pattern.
+template <typename S>
+struct PatternMarks {
+  uint8_t star, question, escape, newline, carriageReturn, tab;
+
+  explicit PatternMarks(bool folded) {
+    star = Weigh('*', folded);
+    question = Weigh('?', folded);
+    escape = Weigh('\\', folded);
+    newline = Weigh('n', folded);
+    carriageReturn = Weigh('r', folded);
+    tab = Weigh('t', folded);
+  }
+
+  static uint8_t Weigh(char c, bool folded) {
+    uint8_t s;
+    return folded ? S::Fold(static_cast<uint8_t>(c), s) : static_cast<uint8_t>(c);
+  }
+};
+
+// Whether the pattern ends in a backslash that escapes nothing.
+template <typename S>
+bool EndsInEscape(const InsensitiveText& pattern) {
+  const PatternMarks<S> marks(pattern.folded);
+  for (uint32_t i = 0; i < pattern.length; ++i) {
+    if (pattern.bytes[i] != marks.escape) continue;
+    if (i + 1 == pattern.length) return true;
+    ++i;
+  }
+  return false;
+}
+
+// Reads a pattern as stars, question marks and the weights of literal
+// characters. The pattern must not end in a lone backslash.
+template <typename S>
+class PatternReader {
+ public:
+  explicit PatternReader(const InsensitiveText& t)
+      : p_(t.bytes), end_(t.bytes + t.length), folded_(t.folded), marks_(t.folded) {}
+
+  bool Ended() const { return p_ == end_ && pending_ == 0; }
+  bool AtStar() const { return pending_ == 0 && p_ != end_ && *p_ == marks_.star; }
+  void SkipStar() { ++p_; }
+
+  // The next element after no star: true for a question mark, else false
+  // with `weight` set.
+  bool Next(uint8_t* weight) {
+    if (pending_ != 0) {
+      *weight = pending_;
+      pending_ = 0;
+      return false;
+    }
+    uint8_t c = *p_++;
+    if (c == marks_.question) return true;
+    bool escaped = false;
+    if (c == marks_.escape) {
+      c = *p_++;
+      escaped = true;
+    }
+    if (folded_) {
+      *weight = escaped ? Escaped(c) : c;
+      return false;
+    }
+    if (escaped) c = Escaped(c);
+    uint8_t s;
+    *weight = S::Fold(c, s);
+    if (s > 8) pending_ = s;
+    return false;
+  }
+
+ private:
+  // \n, \r and \t stand for control characters, which weigh as themselves.
+  uint8_t Escaped(uint8_t c) const {
+    if (c == marks_.newline) return '\n';
+    if (c == marks_.carriageReturn) return '\r';
+    if (c == marks_.tab) return '\t';
+    return c;
+  }
+
+  const uint8_t* p_;
+  const uint8_t* end_;
+  bool folded_;
+  PatternMarks<S> marks_;
+  uint8_t pending_ = 0;
+};
+
+enum class Match { kNo, kYes, kOpen };
+
+// Matches a text against a pattern weight by weight: a star takes any run,
+// a question mark one character. One star is remembered for backtracking
+// (the last one seen), which is enough when only stars take runs. A cut
+// text that runs out could still match: kOpen.
+template <typename S>
+Match MatchPattern(const InsensitiveText& text, const InsensitiveText& pattern) {
+  if (EndsInEscape<S>(pattern)) return Match::kNo;
+  Weights<S> t(text, WeightMode::kPlain);
+  PatternReader<S> p(pattern);
+  bool star = false;
+  Weights<S> starText = t;
+  PatternReader<S> starPattern = p;
+  for (;;) {
+    if (p.AtStar()) {
+      p.SkipStar();
+      star = true;
+      starText = t;
+      starPattern = p;
+      continue;
+    }
+    if (t.Ended()) {
+      if (text.cut) return Match::kOpen;
+      while (p.AtStar()) p.SkipStar();
+      return p.Ended() ? Match::kYes : Match::kNo;
+    }
+    if (!p.Ended()) {
+      uint8_t w = 0;
+      if (p.Next(&w)) {
+        t.SkipCharacter();
+        continue;
+      }
+      if (t.Next() == w) continue;
+    }
+    if (!star) return Match::kNo;
+    // The star takes one more weight; the text after it is tried again.
+    starText.Next();
+    t = starText;
+    p = starPattern;
+  }
+}
+
+template <typename S>
+bool OnlyStars(const InsensitiveText& pattern) {
+  const PatternMarks<S> marks(pattern.folded);
+  for (uint32_t i = 0; i < pattern.length; ++i)
+    if (pattern.bytes[i] != marks.star) return false;
+  return true;
+}
+
+// Compares one pair of elements.
+template <typename S>
+long CompareTexts(const InsensitiveText& a, const InsensitiveText& b, unsigned short op,
+                  int& status) {
+  constexpr bool kCase = std::is_same_v<S, KvCaseIString>;
+  const bool patterns = (op & (KvCMP_OP_EXACT | KvCMP_OP_SIMPLE)) == 0;
+  // A key has lost its accents and its text bytes, so it is compared with
+  // text by plain weights, and the result is never final: the text may
+  // differ where the key cannot tell.
+  const bool mixed = a.folded != b.folded;
+  const WeightMode mode =
+      kCase && !a.folded && !b.folded ? WeightMode::kAccents : WeightMode::kPlain;
+
+  const int32_t first = patterns ? KvFirstPatternChar<S>(b.bytes, b.length, b.folded) : -1;
+  if (first < 0) {
+    const WeightOrder order =
+        CompareWeights(Weights<S>(a, mode), a.cut, Weights<S>(b, mode), b.cut);
+    if (order.open1 || order.open2 || mixed) {
+      status = KvCMP_INCOMPLETE;
+      return order.result;
+    }
+    if (order.result != 0 || !patterns || a.folded) return order.result;
+    // Equal weights: the bytes decide ("e" before "é"), so that only equal
+    // texts compare equal.
+    return CompareWeights(Weights<S>(a, WeightMode::kBytes), false,
+                          Weights<S>(b, WeightMode::kBytes), false)
+        .result;
+  }
+
+  // Operand 2 is a pattern.
+  if (!b.cut && OnlyStars<S>(b)) return 0;
+  if (a.folded && !kCase) {
+    status = KvCMP_INCOMPLETE;
+    return 0;
+  }
+  // The text before the first pattern character, as a cut text: its end
+  // says nothing of what follows.
+  InsensitiveText prefix = b;
+  prefix.length = static_cast<uint32_t>(first);
+  prefix.cut = true;
+  const WeightOrder before =
+      CompareWeights(Weights<S>(a, mode), a.cut, Weights<S>(prefix, mode), true);
+  if (b.cut) {
+    // A pattern cut short can only tell texts apart before its first
+    // pattern character.
+    if (before.result == 0) status = KvCMP_INCOMPLETE;
+    return before.result;
+  }
+  long result = 0;
+  switch (MatchPattern<S>(a, b)) {
+    case Match::kYes:
+      break;
+    case Match::kOpen:
+      status = KvCMP_INCOMPLETE;
+      return 0;
+    case Match::kNo:
+      // Texts that do not match order by that first part, and after the
+      // texts that begin with it.
+      if (before.open1) {
+        status = KvCMP_INCOMPLETE;
+        return 0;
+      }
+      result = before.result != 0 ? before.result : 1;
+      break;
+  }
+  if (a.folded) status = KvCMP_INCOMPLETE;
+  return result;
+}
+
+// One operand of a compare call: count objects in memory form, or the
+// texts of one stored block.
+template <typename S>
+class InsensitiveOperand {
+ public:
+  InsensitiveOperand(unsigned char format, unsigned long length, const void* values,
+                     uint32_t count)
+      : base_(static_cast<const uint8_t*>(values)), memory_(format == 8) {
+    const uint32_t given = static_cast<uint32_t>(length);
+    if (memory_) {
+      const uint64_t whole = uint64_t{count} * sizeof(S);
+      bytes_ = given != 0 ? given : whole;
+      return;
+    }
+    // Without its header a block has no text at all.
+    if (given != 0 && given < 3) {
+      bytes_ = 0;
+      return;
+    }
+    folded_ = (base_[0] & KvISTR_FOLDED) != 0;
+    bytes_ = KvInsensitiveBlockBytes(base_, format, given);
+    cut_ = bytes_ < KvInsensitiveLength(base_, format) + 3;
+    at_ = 3;
+  }
+
+  // The current element; false when the buffer does not hold it.
+  bool Element(InsensitiveText* t) const {
+    if (memory_) {
+      if (at_ + sizeof(S) > bytes_) return false;
+      const S& value = *reinterpret_cast<const S*>(base_ + at_);
+      t->bytes = reinterpret_cast<const uint8_t*>(value.StrGet());
+      t->length = value.Len();
+      t->folded = (value.AttributesGet() & KvISTR_FOLDED) != 0;
+      t->cut = false;
+      return true;
+    }
+    if (at_ >= bytes_) return false;
+    const uint8_t* p = base_ + at_;
+    const uint64_t left = bytes_ - at_;
+    const void* zero = std::memchr(p, 0, left);
+    t->bytes = p;
+    t->folded = folded_;
+    if (zero == nullptr) {
+      t->length = static_cast<uint32_t>(left);
+      t->cut = true;
+    } else {
+      t->length = static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - p);
+      // A key cut to its buffer still ends in a zero, in its last byte;
+      // in a plain block a zero always ends a text.
+      t->cut = cut_ && folded_ && t->length + 1 == left;
+    }
+    return true;
+  }
+
+  // Moves past the current element, which Element() returned.
+  void Step() {
+    if (memory_) {
+      at_ += sizeof(S);
+      return;
+    }
+    const uint64_t left = bytes_ - at_;
+    const void* zero = std::memchr(base_ + at_, 0, left);
+    at_ = zero != nullptr ? static_cast<const uint8_t*>(zero) - base_ + 1 : bytes_;
+  }
+
+ private:
+  const uint8_t* base_;
+  bool memory_;
+  bool folded_ = false;
+  bool cut_ = false;
+  uint64_t bytes_ = 0;
+  uint64_t at_ = 0;
+};
+
+template <typename S>
+long CompareInsensitive(unsigned char format, unsigned long length1, void* values1,
+                        unsigned long length2, void* values2, unsigned short op,
+                        unsigned long count, int& status) {
+  status = 0;
+  const uint32_t n = static_cast<uint32_t>(count);
+  if (n == 0) return 0;
+  InsensitiveOperand<S> a(format, length1, values1, n);
+  InsensitiveOperand<S> b(format, length2, values2, n);
+  for (uint32_t i = 0;;) {
+    InsensitiveText t1, t2;
+    // The first element is missing only when a buffer lacks even that; a
+    // further one is missing when the buffers end after the ones compared.
+    if (!a.Element(&t1) || !b.Element(&t2)) {
+      status = KvCMP_INCOMPLETE;
+      return 0;
+    }
+    // A key holds at most 253 bytes of text.
+    if (t2.cut && t2.length > 253) {
+      status = KvCMP_KEY_TOO_LONG;
+      return -1;
+    }
+    const long result = CompareTexts<S>(t1, t2, op, status);
+    if (result != 0 || status != 0 || ++i == n) return result;
+    a.Step();
+    b.Step();
+  }
+}
+
+}  // namespace
+
+template <typename S>
+int32_t KvFirstPatternChar(const uint8_t* pattern, uint32_t n, bool folded) {
+  const PatternMarks<S> marks(folded);
+  for (uint32_t i = 0; i < n; ++i) {
+    const uint8_t c = pattern[i];
+    if (c == marks.star || c == marks.question || c == marks.escape)
+      return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+template int32_t KvFirstPatternChar<KvIString>(const uint8_t*, uint32_t, bool);
+template int32_t KvFirstPatternChar<KvCaseIString>(const uint8_t*, uint32_t, bool);
+
+long KvIStringCompare(unsigned char format, unsigned long length1, void* values1,
+                      unsigned long length2, void* values2, unsigned short op,
+                      unsigned long count, int& status) {
+  return CompareInsensitive<KvIString>(format, length1, values1, length2, values2, op, count,
+                                       status);
+}
+
+long KvCaseIStringCompare(unsigned char format, unsigned long length1, void* values1,
+                          unsigned long length2, void* values2, unsigned short op,
+                          unsigned long count, int& status) {
+  return CompareInsensitive<KvCaseIString>(format, length1, values1, length2, values2, op,
+                                           count, status);
 }

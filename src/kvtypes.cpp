@@ -10,6 +10,7 @@
 
 #include "kvevaluate.h"
 #include "kvformat.h"
+#include "kvistring_rows.h"
 #include "kvplatform/kvassert.h"
 #include "kvplatform/kvbase.h"
 #include "kvplatform/kvi18n.h"
@@ -347,16 +348,6 @@ constexpr TextSlots kFloatText{ListOf<float>, ValuesOf<float, ReadFloatItem>,
 constexpr TextSlots kDoubleText{ListOf<double>, ValuesOf<double, ReadDoubleItem>,
                                 PrintNumber<double>, ScanNumber<double>};
 
-// ---- Memory lengths of value classes built in later stages ----
-//
-// Each row's memory length is the size of its class on this host; these
-// stand in for classes that are not part of the library yet and carry the
-// same fields.
-struct TextAndAttributes {  // KvIString, KvCaseIString
-  char* text;
-  uint8_t attributes;
-};
-
 }  // namespace
 
 // ---- The rows ----
@@ -496,8 +487,9 @@ KvTypeDescriptor classIdRow = EmptyRow("KvClassId", 4, 1, "(%Cv%V)");
 KvTypeDescriptor refRow = EmptyRow("KvRef", 20, 1, "(%D:%H-%L#%B, %C)");
 KvTypeDescriptor blobRow = EmptyRow("KvBlob", sizeof(void*), 0, "[BLOB,len=%L]");
 KvTypeDescriptor dateTimeRow = EmptyRow("KvDateTime", 8, 1, "%a %e.%b %Y %I:%M:%S %p");
-KvTypeDescriptor iStringRow = EmptyRow("KvIString", sizeof(TextAndAttributes), 0, "%s");
-KvTypeDescriptor caseIStringRow = EmptyRow("KvCaseIString", sizeof(TextAndAttributes), 0, "%s");
+KvTypeDescriptor iStringRow = KvInsensitiveRow<KvIString>("KvIString", KvIStringCompare);
+KvTypeDescriptor caseIStringRow =
+    KvInsensitiveRow<KvCaseIString>("KvCaseIString", KvCaseIStringCompare);
 KvTypeDescriptor dDateRow = EmptyRow("d_Date", 4, 1, "%a %b %e");
 KvTypeDescriptor dTimeRow = EmptyRow("d_Time", 6, 1, "%I:%M:%S %p");
 KvTypeDescriptor dTimestampRow = EmptyRow("d_Timestamp", 10, 1, "%a %b %e %I:%M:%S %p");
@@ -1009,3 +1001,351 @@ uint32_t TranslateLegacyString(void* target, uint8_t tf, uint32_t tl, void* sour
 }
 
 }  // namespace
+
+// ---- KvIString and KvCaseIString ----
+//
+// A block holds every value of an array member: a marker, the 16-bit length
+// T of the texts, then each text and its terminator. Lengths given by a
+// caller bound every read and write; T only bounds a block whose length
+// nobody gave, and says whether a block was cut short (as index keys are).
+
+namespace {
+
+// The length of a block that nobody gave: its texts are trusted to be
+// terminated, as a block that Store wrote is.
+constexpr uint32_t kUnbounded = UINT32_MAX;
+
+// The marker a plain store writes, and the format T is written in. The two
+// classes differ here, and existing blocks keep them apart.
+template <typename S>
+uint8_t StoredMarker(uint8_t format) {
+  if constexpr (std::is_same_v<S, KvCaseIString>) return (format & 0xF0) != 0 ? 0x01 : 0x40;
+  return (format & 0x80) != 0 ? 0x01 : 0x40;
+}
+
+template <typename S>
+uint8_t LengthFormat(uint8_t format) {
+  if constexpr (std::is_same_v<S, KvCaseIString>) return format;
+  return (format & 0x80) != 0 ? format & 15 : format;
+}
+
+void PutLength(uint8_t* block, uint32_t t, uint8_t format) {
+  // T has 16 bits; a longer text saturates it rather than wrapping to a
+  // small length that a reader would believe.
+  uint16_t field = static_cast<uint16_t>(t > 0xFFFF ? 0xFFFF : t);
+  ShortStore(block + 1, &field, format, 1);
+}
+
+// Bytes before the first zero among the `limit` bytes at p (limit when
+// there is none).
+uint32_t TextLength(const uint8_t* p, uint32_t limit) {
+  if (limit == kUnbounded) {
+    return static_cast<uint32_t>(std::strlen(reinterpret_cast<const char*>(p)));
+  }
+  const void* zero = std::memchr(p, 0, limit);
+  return zero != nullptr ? static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - p) : limit;
+}
+
+// Gives `value` the n bytes at p as its text.
+template <typename S>
+void AssignBytes(S& value, const uint8_t* p, uint32_t n) {
+  char* text = static_cast<char*>(KvMemAlloc(n + 1));
+  if (text == nullptr) return;
+  if (n != 0) std::memcpy(text, p, n);
+  text[n] = 0;
+  value = text;
+  KvMemFree(text);
+}
+
+// Reads count texts of the block at `stored`, `bytes` long, into values. A
+// text that the bytes cut short is taken as far as it goes, and the values
+// after it become empty. Returns the bytes read, header included.
+template <typename S>
+uint32_t LoadTexts(S* values, const uint8_t* stored, uint32_t bytes, uint32_t count) {
+  uint32_t at = 3;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (at >= bytes) {
+      values[i] = static_cast<const char*>(nullptr);
+      continue;
+    }
+    const uint32_t n = TextLength(stored + at, bytes == kUnbounded ? kUnbounded : bytes - at);
+    if (at + n == bytes) {
+      AssignBytes(values[i], stored + at, n);
+      at = bytes;
+      continue;
+    }
+    values[i] = reinterpret_cast<const char*>(stored + at);
+    at += n + 1;
+  }
+  return at;
+}
+
+// Stored length of count values in memory: the plain block, or the block
+// of their folded texts.
+template <typename S>
+uint32_t MemorySize(const S* values, bool folded, uint32_t count) {
+  uint32_t n = 3;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint8_t* text = reinterpret_cast<const uint8_t*>(values[i].StrGet());
+    const bool weights = (values[i].AttributesGet() & KvISTR_FOLDED) != 0;
+    const uint32_t length = values[i].Len();
+    n += 1 + (folded ? KvFoldKey<S>(nullptr, 0, text, length, weights) : length);
+  }
+  return n;
+}
+
+// Stored length of the block at `block` (`bytes` long) once folded: the
+// folded texts of its count values and their terminators. A value the
+// block does not hold counts as empty.
+template <typename S>
+uint32_t FoldedBlockSize(const uint8_t* block, uint32_t bytes, uint32_t count) {
+  uint32_t n = 3;
+  uint32_t at = 3;
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t length = 0;
+    if (at < bytes) {
+      length = TextLength(block + at, bytes - at);
+      n += KvFoldKey<S>(nullptr, 0, block + at, length, false);
+      at += length + 1;
+    }
+    n += 1;
+  }
+  return n;
+}
+
+// Writes the key block of the n bytes at `text` into the tl bytes at out,
+// which are zero: marker, T, the weights that fit before the last byte,
+// and a terminator. T counts the weights of the whole text, plus one when
+// the text itself was cut, so that a key cut here or before says so.
+// Returns the bytes of the key, tl when it was cut.
+template <typename S>
+uint32_t WriteKey(uint8_t* out, uint8_t format, uint32_t tl, uint8_t marker,
+                  const uint8_t* text, uint32_t n, bool folded, bool textCut) {
+  const uint32_t room = tl - 4;
+  const uint32_t weights = KvFoldKey<S>(out + 3, room, text, n, folded);
+  const uint32_t written = weights < room ? weights : room;
+  out[3 + written] = 0;
+  out[0] = marker;
+  PutLength(out, weights + 1 + (textCut ? 1 : 0), format);
+  return written + 4;
+}
+
+}  // namespace
+
+template <typename S>
+uint32_t KvFoldKey(uint8_t* out, uint32_t room, const uint8_t* text, uint32_t n, bool folded) {
+  uint32_t weights = 0;
+  for (uint32_t i = 0; i < n; ++i) {
+    uint8_t second = 0;
+    const uint8_t w = folded ? text[i] : S::Fold(text[i], second);
+    if (weights < room) out[weights] = w;
+    ++weights;
+    // Below 9 the secondary is an accent, which a key does not keep.
+    if (second > 8) {
+      if (weights < room) out[weights] = second;
+      ++weights;
+    }
+  }
+  return weights;
+}
+
+template <typename S>
+void* KvInsensitiveSlots<S>::Create(uint32_t count) {
+  if (count <= 1) return new (std::nothrow) S();
+  if (count > (SIZE_MAX - 64) / sizeof(S)) return nullptr;
+  return new (std::nothrow) S[count];
+}
+
+template <typename S>
+void* KvInsensitiveSlots<S>::Delete(void* values, uint32_t count) {
+  S* v = static_cast<S*>(values);
+  if (count <= 1) {
+    delete v;
+  } else {
+    delete[] v;
+  }
+  return nullptr;
+}
+
+template <typename S>
+uint32_t KvInsensitiveSlots<S>::Store(void* stored, void* values, uint8_t format,
+                                      uint32_t count) {
+  uint8_t* out = static_cast<uint8_t*>(stored);
+  const S* v = static_cast<const S*>(values);
+  uint32_t at = 3;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t n = v[i].Len();
+    if (n != 0) std::memcpy(out + at, v[i].StrGet(), n);
+    at += n;
+    out[at++] = 0;
+  }
+  out[0] = StoredMarker<S>(format);
+  PutLength(out, at - 3, LengthFormat<S>(format));
+  return at;
+}
+
+template <typename S>
+uint32_t KvInsensitiveSlots<S>::Load(void* values, void* stored, uint8_t, uint32_t count) {
+  return LoadTexts(static_cast<S*>(values), static_cast<const uint8_t*>(stored), kUnbounded,
+                   count);
+}
+
+template <typename S>
+uint32_t KvInsensitiveSlots<S>::NullSize(uint32_t count) {
+  return count + 3;
+}
+
+template <typename S>
+uint32_t KvInsensitiveSlots<S>::Size(void* values, uint8_t valueFormat, uint8_t storedFormat,
+                                     uint32_t count) {
+  // There is no folded form in memory.
+  if ((storedFormat & 8) != 0 && (storedFormat & 0x80) != 0) return 0;
+  const bool folded = (storedFormat & 0x80) != 0;
+  if ((valueFormat & 8) != 0) return MemorySize(static_cast<const S*>(values), folded, count);
+  const uint8_t* block = static_cast<const uint8_t*>(values);
+  const uint32_t t = KvInsensitiveLength(block, valueFormat);
+  if (!folded || (block[0] & KvISTR_FOLDED) != 0) return t + 3;
+  return FoldedBlockSize<S>(block, t + 3, count);
+}
+
+template <typename S>
+uint32_t KvInsensitiveSlots<S>::FileSize(MemFile* file, uint8_t format, uint32_t count) {
+  unsigned long header = 3;
+  const uint8_t* block = file->Seek(0, KvSEEK_CUR, &header, 0);
+  if (block == nullptr) return 0;
+  const uint32_t left = file->EndGet() - file->PosGet();
+  const uint32_t bytes = header == 3 ? KvInsensitiveLength(block, format) + 3 : UINT32_MAX;
+  // A block that runs past the file's end is not followed: the result is
+  // then 65535 per value, more than the file can hold.
+  if (bytes > left) {
+    const uint64_t missing = 65535ull * (count != 0 ? count : 1);
+    return missing > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(missing);
+  }
+  return Size(const_cast<uint8_t*>(block), format & ~8u, format, count);
+}
+
+template <typename S>
+void KvInsensitiveSlots<S>::Construct(void* values, uint32_t count, uint32_t) {
+  S* v = static_cast<S*>(values);
+  for (uint32_t i = 0; i < count; ++i) new (&v[i]) S();
+}
+
+template <typename S>
+void KvInsensitiveSlots<S>::Destruct(void* values, uint32_t count, uint32_t) {
+  S* v = static_cast<S*>(values);
+  for (uint32_t i = 0; i < count; ++i) v[i].~S();
+}
+
+template <typename S>
+void KvInsensitiveSlots<S>::Assign(void* target, void* source, uint32_t count, int32_t fill) {
+  S* t = static_cast<S*>(target);
+  const S* s = static_cast<const S*>(source);
+  for (uint32_t i = 0; i < count; ++i) t[i] = s[fill != 0 ? 0 : i];
+}
+
+template <typename S>
+void KvInsensitiveSlots<S>::CopyConstruct(void* target, void* source, uint32_t count,
+                                          int32_t fill) {
+  S* t = static_cast<S*>(target);
+  const S* s = static_cast<const S*>(source);
+  for (uint32_t i = 0; i < count; ++i) new (&t[i]) S(s[fill != 0 ? 0 : i]);
+}
+
+// Lengths of 0 are lengths nobody gave: a stored source is then bounded by
+// its own block, a target only in the memory cases (as the number rows
+// do).
+template <typename S>
+uint32_t KvInsensitiveSlots<S>::Translate(void* target, uint8_t tf, uint32_t tl, void* source,
+                                          uint8_t sf, uint32_t sl, uint32_t count) {
+  uint8_t* out = static_cast<uint8_t*>(target);
+  const uint8_t* in = static_cast<const uint8_t*>(source);
+  const bool fromMemory = (sf & 8) != 0;
+  // Every stored source needs its header.
+  if (!fromMemory && sl != 0 && sl < 3) return 0;
+  const uint32_t sourceBytes = fromMemory ? sl : KvInsensitiveBlockBytes(in, sf, sl);
+
+  if ((tf & 0x80) != 0) {
+    // The key form of the first value. A key needs its header and its
+    // terminator; no key lives in memory.
+    if ((tf & 8) != 0 || count == 0 || tl < 4) return 0;
+    if (fromMemory) {
+      const S& value = *static_cast<const S*>(source);
+      std::memset(out, 0, tl);
+      return WriteKey<S>(out, tf, tl, KvISTR_MARKER_KEY,
+                         reinterpret_cast<const uint8_t*>(value.StrGet()), value.Len(),
+                         (value.AttributesGet() & KvISTR_FOLDED) != 0, false);
+    }
+    const uint8_t marker = in[0];
+    if ((marker & KvISTR_FOLDED) != 0) {
+      const uint32_t n = sourceBytes < tl ? sourceBytes : tl;
+      if (sourceBytes < tl) std::memset(out, 0, tl);
+      std::memmove(out, in, n);
+      return n;
+    }
+    const uint32_t n = TextLength(in + 3, sourceBytes - 3);
+    const bool cut = n == sourceBytes - 3;
+    // The source may be the target: fold from a copy of the text.
+    uint8_t* text = static_cast<uint8_t*>(KvMemAlloc(n + 1));
+    if (text == nullptr) return 0;
+    std::memcpy(text, in + 3, n);
+    std::memset(out, 0, tl);
+    const uint32_t written = WriteKey<S>(out, tf, tl, marker | KvISTR_MARKER_KEY, text, n,
+                                         false, cut);
+    KvMemFree(text);
+    return written;
+  }
+
+  if ((tf & 8) != 0) {
+    S* values = static_cast<S*>(target);
+    if (fromMemory) {
+      if (tl != 0 && tl / sizeof(S) < count) count = static_cast<uint32_t>(tl / sizeof(S));
+      if (sl != 0 && sl / sizeof(S) < count) count = static_cast<uint32_t>(sl / sizeof(S));
+      Assign(target, source, count, 0);
+      return count * static_cast<uint32_t>(sizeof(S));
+    }
+    if constexpr (std::is_same_v<S, KvCaseIString>) {
+      // A key turns back into text: capitals without accents, except
+      // where a weight and its accent name a character.
+      if ((in[0] & KvISTR_FOLDED) != 0 && count != 0) {
+        const uint32_t t = KvInsensitiveLength(in, sf);
+        const uint32_t present = sourceBytes - 3;
+        const uint16_t limit = static_cast<uint16_t>(t < present ? t : present);
+        char* text = static_cast<char*>(KvMemAllocZero(limit + 1u));
+        if (text == nullptr) return 0;
+        KvCaseIString::UnfoldText(text, reinterpret_cast<const char*>(in + 3), limit);
+        values[0] = text;
+        KvMemFree(text);
+        for (uint32_t i = 1; i < count; ++i) values[i] = static_cast<const char*>(nullptr);
+        return limit + 3u;
+      }
+    }
+    return LoadTexts(values, in, sourceBytes, count);
+  }
+
+  if (fromMemory) {
+    const S* values = static_cast<const S*>(source);
+    const uint32_t size = MemorySize(values, false, count);
+    if (tl == 0 || size <= tl) {
+      if (tl != 0) std::memset(out, 0, tl);
+      return Store(target, source, tf, count);
+    }
+    // The block does not fit: the target receives the first tl bytes of
+    // it, a block cut short that its T tells as such.
+    uint8_t* block = static_cast<uint8_t*>(KvMemAlloc(size));
+    if (block == nullptr) return 0;
+    Store(block, source, tf, count);
+    std::memcpy(out, block, tl);
+    KvMemFree(block);
+    return tl;
+  }
+
+  const uint32_t n = sourceBytes < tl ? sourceBytes : tl;
+  if (sourceBytes < tl) std::memset(out, 0, tl);
+  if (n != 0) std::memmove(out, in, n);
+  return n;
+}
+
+template struct KvInsensitiveSlots<KvIString>;
+template struct KvInsensitiveSlots<KvCaseIString>;
+template uint32_t KvFoldKey<KvIString>(uint8_t*, uint32_t, const uint8_t*, uint32_t, bool);
+template uint32_t KvFoldKey<KvCaseIString>(uint8_t*, uint32_t, const uint8_t*, uint32_t, bool);

@@ -1,5 +1,6 @@
 // Facts about the string compare functions over memory, stored and cut
 // operands: results and statuses.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,11 +14,14 @@ namespace {
 
 // A stored standard record (format 1) of 8-bit text in code set 1.
 Bytes Record(const std::string& text, uint8_t cs = 1, uint8_t language = 1) {
-  Bytes r = {static_cast<uint8_t>((text.size() + 4) & 0xFF), static_cast<uint8_t>((text.size() + 4) >> 8),
-             cs, language};
-  r.insert(r.end(), text.begin(), text.end());
-  r.push_back(0);
-  r.push_back(0xFF);
+  Bytes r(text.size() + 6);
+  r[0] = static_cast<uint8_t>((text.size() + 4) & 0xFF);
+  r[1] = static_cast<uint8_t>((text.size() + 4) >> 8);
+  r[2] = cs;
+  r[3] = language;
+  std::copy(text.begin(), text.end(), r.begin() + 4);
+  r[text.size() + 4] = 0;
+  r[text.size() + 5] = 0xFF;
   return r;
 }
 

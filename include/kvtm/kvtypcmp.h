@@ -80,4 +80,29 @@ KVTM_EXPORT long LegacyStringCompare(unsigned char format, unsigned long length1
                                      unsigned long length2, void* values2, unsigned short op,
                                      unsigned long count, int& status);
 
+// The insensitive string types: count KvIString (KvCaseIString) objects in
+// memory form, or one stored block of count texts in any other format. A
+// text whose attribute byte (the block's marker) has bit 0x80 is a key: its
+// bytes are weights. Unless op has 0x0010 or 0x0100:
+//   - '*', '?' and '\\' make operand 2 a pattern ('\\' escapes the next
+//     character; \n, \r, \t are control characters): 0 when operand 1
+//     matches, else the order of operand 1 against the text before the
+//     first of them, or 1 when it begins with that text;
+//   - otherwise texts of equal weights are ordered by their bytes.
+// Status KvCMP_INCOMPLETE: a cut text (its block ends after its buffer)
+// leaves the result open; a further element is missing; a key and a text
+// are ordered (a key cannot tell accents and bytes); or a key operand 1
+// meets a pattern other than stars alone (KvIStringCompare then gives 0).
+// KvCMP_KEY_TOO_LONG, result -1: a cut operand 2 holds more than 253 bytes
+// of text.
+KVTM_EXPORT long KvIStringCompare(unsigned char format, unsigned long length1, void* values1,
+                                  unsigned long length2, void* values2, unsigned short op,
+                                  unsigned long count, int& status);
+// As KvIStringCompare, with the KvCaseIString weights; accents weigh
+// unless one side is a key, and a key operand 1 is matched against a
+// pattern (the result comes with KvCMP_INCOMPLETE).
+KVTM_EXPORT long KvCaseIStringCompare(unsigned char format, unsigned long length1,
+                                      void* values1, unsigned long length2, void* values2,
+                                      unsigned short op, unsigned long count, int& status);
+
 #endif  // KVTM_KVTYPCMP_H
