@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "kvplatform/kvi18n.h"
+#include "kvtm/kvistring.h"
 #include "kvtm/kvstring.h"
 
 TextOptions TextOptionsOf(Args& args) {
@@ -31,7 +32,24 @@ void* Values::At(uint32_t i) const {
   return static_cast<uint8_t*>(data_) + static_cast<size_t>(i) * Manager().MemLenGet(id_, 1);
 }
 
-bool IsHandledType(char id) { return IsNumberType(id) || id == KvTYPE_STRING; }
+bool IsHandledType(char id) {
+  return IsNumberType(id) || id == KvTYPE_STRING || id == KvTYPE_ISTRING ||
+         id == KvTYPE_CASEISTRING;
+}
+
+namespace {
+
+// The terminal's UTF-8 as Windows-1252 text, the repertoire of the
+// insensitive strings.
+std::string Cp1252Of(const std::string& utf8) {
+  std::vector<uint16_t> chars = DecodeUtf8(utf8);
+  chars.push_back(0);
+  KvString wide(chars.data());
+  wide.MapToCodeSet(KvCS_CP1252);
+  return std::string(wide.StrGet(), wide.Len());
+}
+
+}  // namespace
 
 char HandledTypeArg(const std::string& name, const char* command) {
   const char id = TypeIdOf(name);
@@ -52,6 +70,15 @@ Values* ParseValues(char id, const std::string& text, const TextOptions& options
     *static_cast<KvString*>(v->Data()) = s;
     return v;
   }
+  if (id == KvTYPE_ISTRING || id == KvTYPE_CASEISTRING) {
+    Values* v = new Values(id, 1);
+    const std::string narrow = Cp1252Of(text);
+    if (id == KvTYPE_ISTRING)
+      *static_cast<KvIString*>(v->Data()) = narrow.c_str();
+    else
+      *static_cast<KvCaseIString*>(v->Data()) = narrow.c_str();
+    return v;
+  }
   uint32_t count = 0;
   const std::vector<uint8_t> bytes = ParseNumbers(id, text, &count);
   Values* v = new Values(id, count);
@@ -65,6 +92,11 @@ std::string ShowValue(char id, const Values& values, uint32_t i) {
     char tail[64];
     std::snprintf(tail, sizeof tail, "\" (code set %u, language %u)", s.CodeSetGet(), s.LanguageGet());
     return "\"" + Utf8Of(s) + tail;
+  }
+  if (id == KvTYPE_ISTRING || id == KvTYPE_CASEISTRING) {
+    const char* text = id == KvTYPE_ISTRING ? static_cast<const KvIString*>(values.At(i))->StrGet()
+                                            : static_cast<const KvCaseIString*>(values.At(i))->StrGet();
+    return "\"" + Utf8Of(KvString(text)) + "\"";
   }
   return FormatNumber(id, values.At(i));
 }
