@@ -835,6 +835,17 @@ struct TextCopy {
   char* data;
 };
 
+// Whether count standard records lie wholly within the sl bytes at p.
+bool RecordsFit(const uint8_t* p, uint32_t sl, uint8_t format, uint32_t count) {
+  uint32_t offset = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (offset + 2 > sl) return false;
+    offset += KvStoredLength(p + offset, format) + 2u;
+    if (offset > sl) return false;
+  }
+  return true;
+}
+
 uint32_t TranslateStringToKeys(uint8_t* target, uint8_t tf, uint32_t tl, void* source,
                                uint8_t sf, uint32_t sl, uint32_t count, bool legacySource) {
   uint32_t total = 0;
@@ -908,7 +919,7 @@ uint32_t TranslateString(void* target, uint8_t tf, uint32_t tl, void* source, ui
       return count * static_cast<uint32_t>(sizeof(KvString));
     }
     // Records read only within the source length.
-    const bool whole = legacy || SizeString(source, sf, sf & 0x7F, count) <= sl;
+    const bool whole = legacy || RecordsFit(src, sl, sf, count);
     if (whole) return LoadString(target, source, sf, count);
     // The first record was cut short (as index keys are): its text is what
     // the source holds; the other values are empty in its code set.
