@@ -1,0 +1,286 @@
+// kvdate.cpp — KvDate, KvTime, KvDateTime and the calendar's name tables.
+//
+// Day numbers and seconds are 32-bit quantities in stored values and text
+// lists, so every entry point narrows its long argument to 32 bits first and
+// computes as a 32-bit build would. Fields are not validated when set; the
+// arithmetic below stores into the 8-bit fields step by step, so out-of-range
+// intermediate values wrap exactly as they always have.
+#include "kvtm/kvdate.h"
+
+#include <cstdint>
+
+#include "kvplatform/kvclock.h"
+
+namespace {
+
+const char* const kMonthNames[12] = {
+    "Januar", "Februar", "March",     "April",   "May",      "June",
+    "July",   "August",  "September", "October", "November", "December"};
+
+const char* const kWeekdayNames[7] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                      "Friday", "Saturday", "Sunday"};
+
+// The native day number of year, month, day; every division truncates, and
+// month 13 means January of the next year.
+int32_t NativeDayNumber(int32_t year, int32_t month, int32_t day) {
+  int32_t a = (month - 14) / 12;
+  int32_t b = year + a + 4800;
+  return 1461 * b / 4 + day - 32075 + 367 * (month - 2 - 12 * a) / 12 -
+         3 * ((b + 100) / 100) / 4;
+}
+
+// Stores the date of a native day number. The intermediate products exceed 32
+// bits only for day numbers of years far beyond what the 16-bit year holds.
+void NativeDate(int64_t n, int16_t* year, int8_t* month, int8_t* day) {
+  int64_t l = n + 68569;
+  int64_t k = 4 * l / 146097;
+  l = l - (146097 * k + 3) / 4;
+  int64_t i = 4000 * (l + 1) / 1461001;
+  l = l - 1461 * i / 4 + 31;
+  int64_t j = 80 * l / 2447;
+  *day = static_cast<int8_t>(l - 2447 * j / 80);
+  int64_t q = j / 11;
+  *month = static_cast<int8_t>(j + 2 - 12 * q);
+  *year = static_cast<int16_t>(100 * (k - 49) + i + q);
+}
+
+}  // namespace
+
+const char* KvMonthName(int index) {
+  return index >= 0 && index < 12 ? kMonthNames[index] : "";
+}
+
+const char* KvWeekdayName(int index) {
+  return index >= 0 && index < 7 ? kWeekdayNames[index] : "no day";
+}
+
+// ---- KvDate ----
+
+KvDate::KvDate() { Today(); }
+
+KvDate::KvDate(long dayNumber) { dateabs(dayNumber); }
+
+KvDate::KvDate(short year, signed char month, signed char day)
+    : year_(year), month_(month), day_(day) {}
+
+KvDate& KvDate::Today() {
+  bdate now{};
+  rozararoze(&now);
+  year_ = static_cast<int16_t>(now.year);
+  month_ = static_cast<int8_t>(now.month);
+  day_ = static_cast<int8_t>(now.day);
+  return *this;
+}
+
+KvDate::operator long() const { return dayabs(); }
+
+long KvDate::divide(long a, long b) { return a / b; }
+
+long KvDate::modulo(long a, long b) { return a % b; }
+
+long KvDate::dayabs() const { return NativeDayNumber(year_, month_, day_); }
+
+void KvDate::dateabs(long dayNumber) {
+  NativeDate(static_cast<int32_t>(dayNumber), &year_, &month_, &day_);
+}
+
+long KvDate::daynxtmonth() const {
+  return NativeDayNumber(year_, month_ + 1, 1) - dayabs();
+}
+
+KvDate KvDate::operator+(long days) const {
+  return KvDate(static_cast<long>(static_cast<int32_t>(dayabs() + static_cast<int32_t>(days))));
+}
+
+KvDate KvDate::operator-(long days) const {
+  return KvDate(static_cast<long>(static_cast<int32_t>(dayabs() - static_cast<int32_t>(days))));
+}
+
+KvDate& KvDate::operator+=(long days) { return *this = *this + days; }
+
+KvDate& KvDate::operator-=(long days) { return *this = *this - days; }
+
+KvDate& KvDate::operator++() { return *this += 1; }
+
+KvDate& KvDate::operator--() { return *this -= 1; }
+
+long KvDate::operator-(const KvDate& other) const {
+  return static_cast<int32_t>(dayabs() - other.dayabs());
+}
+
+long KvDate::operator!=(const KvDate& other) const {
+  const int32_t mine[3] = {year_, month_, day_};
+  const int32_t theirs[3] = {other.year_, other.month_, other.day_};
+  for (int i = 0; i < 3; i++) {
+    if (mine[i] == -1 || theirs[i] == -1) continue;
+    if (mine[i] != theirs[i]) return mine[i] - theirs[i];
+  }
+  return 0;
+}
+
+unsigned short KvDate::operator==(const KvDate& other) const {
+  return year_ == other.year_ && month_ == other.month_ && day_ == other.day_;
+}
+
+KvDaysOfTheWeek KvDate::DayOfTheDate() const {
+  // A congruence on the fields; it agrees with the day number modulo 7 for
+  // every Gregorian date while its sum stays positive.
+  long a = divide(month_ - 14, 12);
+  long y = year_ + a;
+  long h = divide(y, 100);
+  long m = month_ + 10;
+  long w = divide((m - 12 * divide(m, 13)) * 13 - 1, 5) + divide((y - 100 * h) * 5, 4) +
+           day_ - 2 * h + divide(y, 400) + 77;
+  long r = modulo(w, 7);
+  if (r < 0) {
+    // The sum turns negative in spring 4600 as the century term outgrows the
+    // others; from year 1 on the day number itself gives the weekday. Far
+    // below year 1 the weekday stays unknown.
+    if (year_ < 1) return static_cast<KvDaysOfTheWeek>(7);
+    return static_cast<KvDaysOfTheWeek>(dayabs() % 7);
+  }
+  return static_cast<KvDaysOfTheWeek>((r + 6) % 7);
+}
+
+KvString KvDate::PrintDayOfTheDate() const {
+  return KvString(KvWeekdayName(DayOfTheDate()));
+}
+
+unsigned short KvDate::IsDate() const {
+  return day_ >= 1 && day_ <= 31 && month_ >= 1 && month_ <= 12 && daynxtmonth() > 0;
+}
+
+unsigned short KvDate::IsLastDayOfTheMonth() const { return daynxtmonth() == 1; }
+
+// ---- KvTime ----
+
+KvTime::KvTime() { Now(); }
+
+KvTime::KvTime(long seconds) {
+  int32_t s = static_cast<int32_t>(seconds);
+  hour_ = static_cast<int8_t>(s / 3600);
+  minute_ = static_cast<int8_t>(s % 3600 / 60);
+  second_ = static_cast<int8_t>(s % 3600 % 60);
+}
+
+KvTime::KvTime(signed char hour, signed char minute, signed char second)
+    : hour_(hour), minute_(minute), second_(second) {}
+
+KvTime& KvTime::Now() {
+  btime now{};
+  dadavuvuve(&now);
+  hour_ = static_cast<int8_t>(now.hour);
+  minute_ = static_cast<int8_t>(now.minute);
+  second_ = static_cast<int8_t>(now.second);
+  return *this;
+}
+
+KvTime::operator long() const { return hour_ * 3600 + minute_ * 60 + second_; }
+
+KvTime KvTime::operator+(long seconds) const {
+  KvTime t = *this;
+  int32_t s = static_cast<int32_t>(seconds);
+  int32_t minutes = s / 60;
+  int32_t hours = minutes / 60;
+  t.hour_ = static_cast<int8_t>(t.hour_ + hours);
+  t.minute_ = static_cast<int8_t>(t.minute_ + (minutes - 60 * hours));
+  t.second_ = static_cast<int8_t>(t.second_ + s % 60);
+  if (t.second_ >= 60) {
+    t.second_ = static_cast<int8_t>(t.second_ - 60);
+    t.minute_ = static_cast<int8_t>(t.minute_ + 1);
+  }
+  if (t.minute_ >= 60) {
+    t.minute_ = static_cast<int8_t>(t.minute_ - 60);
+    t.hour_ = static_cast<int8_t>(t.hour_ + 1);
+  }
+  if (t.hour_ >= 24) t.hour_ = static_cast<int8_t>(t.hour_ % 24);
+  return t;
+}
+
+namespace {
+
+// The borrows after a field-wise subtraction: one step each, so the result is
+// a time of day when every field started within its range.
+void Borrow(int8_t* hour, int8_t* minute, int8_t* second) {
+  if (*second < 0) {
+    *second = static_cast<int8_t>(*second + 60);
+    *minute = static_cast<int8_t>(*minute - 1);
+  }
+  if (*minute < 0) {
+    *minute = static_cast<int8_t>(*minute + 60);
+    *hour = static_cast<int8_t>(*hour - 1);
+  }
+  if (*hour < 0) *hour = static_cast<int8_t>(*hour + 24);
+}
+
+}  // namespace
+
+KvTime KvTime::operator-(long seconds) const {
+  KvTime t = *this;
+  int32_t s = static_cast<int32_t>(seconds);
+  int32_t minutes = s / 60;
+  int32_t hours = minutes / 60;
+  t.hour_ = static_cast<int8_t>(t.hour_ - hours);
+  t.minute_ = static_cast<int8_t>(t.minute_ - (minutes - 60 * hours));
+  t.second_ = static_cast<int8_t>(t.second_ - s % 60);
+  Borrow(&t.hour_, &t.minute_, &t.second_);
+  return t;
+}
+
+KvTime& KvTime::operator+=(long seconds) { return *this = *this + seconds; }
+
+KvTime& KvTime::operator-=(long seconds) { return *this = *this - seconds; }
+
+KvTime& KvTime::operator++() { return *this += 1; }
+
+KvTime& KvTime::operator--() { return *this -= 1; }
+
+KvTime KvTime::operator-(const KvTime& other) const {
+  KvTime t = *this;
+  t.hour_ = static_cast<int8_t>(hour_ - other.hour_);
+  t.minute_ = static_cast<int8_t>(minute_ - other.minute_);
+  t.second_ = static_cast<int8_t>(second_ - other.second_);
+  Borrow(&t.hour_, &t.minute_, &t.second_);
+  return t;
+}
+
+long KvTime::operator!=(const KvTime& other) const {
+  if (hour_ != other.hour_) return hour_ < other.hour_ ? -1 : 1;
+  if (minute_ != other.minute_) return minute_ < other.minute_ ? -1 : 1;
+  if (second_ != other.second_) return second_ < other.second_ ? -1 : 1;
+  return 0;
+}
+
+unsigned short KvTime::IsTime() const {
+  return hour_ >= 0 && hour_ < 24 && minute_ >= 0 && minute_ < 60 && second_ >= 0 &&
+         second_ < 60;
+}
+
+// ---- KvDateTime ----
+
+KvDateTime::KvDateTime() { Now(); }
+
+KvDateTime::KvDateTime(const KvDate& date, const KvTime& time) : date_(date), time_(time) {}
+
+KvDateTime::KvDateTime(const KvDate& date) : date_(date), time_() {}
+
+KvDateTime::KvDateTime(const KvTime& time) : date_(), time_(time) {}
+
+KvDateTime& KvDateTime::Now() {
+  time_.Now();
+  date_.Today();
+  return *this;
+}
+
+KvDateTime& KvDateTime::operator=(const KvTime& time) {
+  time_ = time;
+  return *this;
+}
+
+unsigned short KvDateTime::IsDaTime() const { return date_.IsDate() && time_.IsTime(); }
+
+long KvDateTime::operator!=(const KvDateTime& other) const {
+  long dates = date_ != other.date_;
+  if (dates != 0) return dates;
+  return time_ != other.time_;
+}
