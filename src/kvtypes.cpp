@@ -8,6 +8,8 @@
 #include <string>
 #include <type_traits>
 
+#include "kvdate_access.h"
+#include "kvdatefmt.h"
 #include "kvevaluate.h"
 #include "kvformat.h"
 #include "kvistring_rows.h"
@@ -19,6 +21,8 @@
 #include "kvstored.h"
 #include "kvstring_access.h"
 #include "kvtable.h"
+#include "kvtm/kvdate.h"
+#include "kvtm/kvodmg.h"
 #include "kvtm/kvstring.h"
 #include "kvtm/kvtypcmp.h"
 #include "kvtm/kvtypemgr.h"
@@ -144,22 +148,21 @@ void SetValueAt(void* values, uint32_t i, M v) {
 int ItemText(char* item, size_t size, int32_t v) { return std::snprintf(item, size, "%d,", v); }
 int ItemText(char* item, size_t size, double v) { return std::snprintf(item, size, "%.15g,", v); }
 
-// ConvertToKvString: "1,2,3," for three values, an empty string for none.
-// The text is made in 8-bit digits and taken into the default code set at
-// once, as every number string is. A list longer than a string holds ends
-// after the last whole item, and the overflow is reported.
-template <typename M>
-KvString* ListOf(void* values, uint32_t count) {
-  using Text = std::conditional_t<std::is_floating_point_v<M>, double, int32_t>;
+// ConvertToKvString: a list of count items, each written by
+// item(i, buffer, size) with its separator; its length is returned. The
+// text is made in 8-bit digits and taken into the default code set at once,
+// as every number string is. A list longer than a string holds ends after
+// the last whole item, and the overflow is reported.
+template <typename ItemWriter>
+KvString* ListText(uint32_t count, ItemWriter item) {
   KvString* list = new (std::nothrow) KvString();
   if (list == nullptr) return nullptr;
-  if (values == nullptr) count = 0;
   const uint8_t cs = list->CodeSetGet();
   KvTextBuffer text(KvSTRING_MAX_SIZE / KvUnitWidth(cs) - 1);
   for (uint32_t i = 0; i < count; ++i) {
-    char item[40];  // "%.15g" needs at most 23 bytes, "%d" 11
-    const int n = ItemText(item, sizeof item, static_cast<Text>(ValueAt<M>(values, i)));
-    if (!text.Append(item, static_cast<size_t>(n))) {
+    char buffer[40];  // the widest item, two "%d" and a separator, needs 24
+    const int n = item(i, buffer, sizeof buffer);
+    if (!text.Append(buffer, static_cast<size_t>(n))) {
       KvStringAccess::ReportOverflow();
       break;
     }
@@ -169,6 +172,16 @@ KvString* ListOf(void* values, uint32_t count) {
                                 KvSTRING_WHOLE, KvFORMAT_LSB_FIRST);
   }
   return list;
+}
+
+// "1,2,3," for three values, an empty string for none.
+template <typename M>
+KvString* ListOf(void* values, uint32_t count) {
+  using Text = std::conditional_t<std::is_floating_point_v<M>, double, int32_t>;
+  if (values == nullptr) count = 0;
+  return ListText(count, [values](uint32_t i, char* buffer, size_t size) {
+    return ItemText(buffer, size, static_cast<Text>(ValueAt<M>(values, i)));
+  });
 }
 
 // The readers of list items, as the KvString conversions read 8-bit text:
@@ -193,43 +206,79 @@ uint16_t UnitAt(const char* units, size_t i, uint8_t width) {
   return u;
 }
 
-// ConvertFromKvString: count new values read from the text list, which is
-// consumed. The separator is the text's last character ("," for an empty
-// text); each value is read from the text's beginning, then the text is cut
-// after the first separator. A value beyond the text's end is 0.
+// The items of a text list, for ConvertFromKvString. The separator is the
+// text's last character ("," for an empty text); each item runs from the
+// text's beginning to the first separator, and the text is cut after it. An
+// item beyond the text's end is empty. The text is consumed: when the reader
+// ends, the string holds what no item took.
 //
 // 16-bit text is read through an 8-bit copy: its own digit rule knows
 // neither a sign nor a separator, so "-2," would not read back as -2. Each
 // character has one counterpart, so positions agree in both.
+class ListItems {
+ public:
+  explicit ListItems(KvString* text) : text_(text != nullptr ? text : &empty_) {
+    cs_ = text_->CodeSetGet();
+    width_ = KvUnitWidth(cs_);
+    units_ = text_->StrGet();
+    digits_ = units_;
+    if (width_ == 2) {
+      narrow_ = *text_;
+      narrow_.SetCodeSet(KvString::GetDefault8CodeSet());
+      digits_ = narrow_.StrGet();
+    }
+    length_ = text_->Len();
+    separator_ = length_ == 0 ? ',' : UnitAt(units_, length_ - 1, width_);
+  }
+
+  ~ListItems() {
+    // The rest is taken from the string's own buffer, which the edit
+    // releases only after copying.
+    if (offset_ != 0) {
+      KvStringAccess::AssignUnits(*text_, units_ + width_ * offset_, cs_, KvSTRING_WHOLE,
+                                  KvFORMAT_LSB_FIRST);
+    }
+  }
+
+  ListItems(const ListItems&) = delete;
+  ListItems& operator=(const ListItems&) = delete;
+
+  // The next item as 8-bit text running on to the end of the list (a
+  // number reader stops at the separator), and its length before the
+  // separator.
+  const char* Next(size_t* itemLength) {
+    const size_t start = offset_;
+    while (offset_ < length_ && UnitAt(units_, offset_, width_) != separator_) ++offset_;
+    *itemLength = offset_ - start;
+    if (offset_ < length_) ++offset_;
+    return digits_ + start;
+  }
+
+  uint16_t Separator() const { return separator_; }
+
+ private:
+  KvString empty_{""};
+  KvString* text_;
+  KvString narrow_;
+  const char* units_;
+  const char* digits_;
+  size_t length_;
+  size_t offset_ = 0;
+  uint16_t separator_;
+  uint8_t cs_;
+  uint8_t width_;
+};
+
+// count new values read from the text list, which is consumed. A value
+// beyond the text's end is 0.
 template <typename M, M (*Read)(const char*)>
 void* ValuesOf(KvString* text, uint32_t count) {
   void* values = AllocateNumbers(count, sizeof(M), sizeof(M) == 1);
   if (values == nullptr) return nullptr;
-  KvString empty("");
-  if (text == nullptr) text = &empty;
-  const uint8_t cs = text->CodeSetGet();
-  const uint8_t width = KvUnitWidth(cs);
-  const char* units = text->StrGet();
-  KvString narrow;
-  const char* digits = units;
-  if (width == 2) {
-    narrow = *text;
-    narrow.SetCodeSet(KvString::GetDefault8CodeSet());
-    digits = narrow.StrGet();
-  }
-  const size_t length = text->Len();
-  const uint16_t separator = length == 0 ? ',' : UnitAt(units, length - 1, width);
-  size_t offset = 0;
+  ListItems items(text);
   for (uint32_t i = 0; i < count; ++i) {
-    SetValueAt(values, i, Read(digits + offset));
-    while (offset < length && UnitAt(units, offset, width) != separator) ++offset;
-    if (offset < length) ++offset;
-  }
-  // The rest is taken from the string's own buffer, which the edit
-  // releases only after copying.
-  if (offset != 0) {
-    KvStringAccess::AssignUnits(*text, units + width * offset, cs, KvSTRING_WHOLE,
-                                KvFORMAT_LSB_FIRST);
+    size_t length;
+    SetValueAt(values, i, Read(items.Next(&length)));
   }
   return values;
 }
@@ -382,6 +431,9 @@ uint32_t TranslateLegacyString(void* target, uint8_t tf, uint32_t tl, void* sour
                                uint32_t sl, uint32_t count);
 
 
+template <typename T, uint32_t S>
+KvTypeDescriptor DateRow(const char* name, const char* format);
+
 // A primitive number row.
 constexpr KvTypeDescriptor NumberRow(const char* name, uint16_t width, KvCreateFunc create,
                                      KvStoreFunc store, KvLoadFunc load,
@@ -480,27 +532,27 @@ KvTypeDescriptor blockIdRow = NumberRow(
 
 KvTypeDescriptor stringRow = StringRow(false);
 KvTypeDescriptor legacyStringRow = StringRow(true);
-KvTypeDescriptor dateRow = EmptyRow("KvDate", 4, 1, "%a %e.%b %Y");
-KvTypeDescriptor timeRow = EmptyRow("KvTime", 3, 1, "%I:%M:%S %p");
+KvTypeDescriptor dateRow = DateRow<KvDate, 4>("KvDate", "%a %e.%b %Y");
+KvTypeDescriptor timeRow = DateRow<KvTime, 3>("KvTime", "%I:%M:%S %p");
 KvTypeDescriptor objIdRow = EmptyRow("KvObjId", 12, 1, "(%H-%L#%B)");
 KvTypeDescriptor classIdRow = EmptyRow("KvClassId", 4, 1, "(%Cv%V)");
 KvTypeDescriptor refRow = EmptyRow("KvRef", 20, 1, "(%D:%H-%L#%B, %C)");
 KvTypeDescriptor blobRow = EmptyRow("KvBlob", sizeof(void*), 0, "[BLOB,len=%L]");
-KvTypeDescriptor dateTimeRow = EmptyRow("KvDateTime", 8, 1, "%a %e.%b %Y %I:%M:%S %p");
+KvTypeDescriptor dateTimeRow =
+    DateRow<KvDateTime, 7>("KvDateTime", "%a %e.%b %Y %I:%M:%S %p");
 KvTypeDescriptor iStringRow = KvInsensitiveRow<KvIString>("KvIString", KvIStringCompare);
 KvTypeDescriptor caseIStringRow =
     KvInsensitiveRow<KvCaseIString>("KvCaseIString", KvCaseIStringCompare);
-KvTypeDescriptor dDateRow = EmptyRow("d_Date", 4, 1, "%a %b %e");
-KvTypeDescriptor dTimeRow = EmptyRow("d_Time", 6, 1, "%I:%M:%S %p");
-KvTypeDescriptor dTimestampRow = EmptyRow("d_Timestamp", 10, 1, "%a %b %e %I:%M:%S %p");
+KvTypeDescriptor dDateRow = DateRow<d_Date, 4>("d_Date", "%a %b %e");
+KvTypeDescriptor dTimeRow = DateRow<d_Time, 6>("d_Time", "%I:%M:%S %p");
+KvTypeDescriptor dTimestampRow = DateRow<d_Timestamp, 10>("d_Timestamp", "%a %b %e %I:%M:%S %p");
 KvTypeDescriptor int64Row = EmptyRow("KvInt64", 8, 1, "%S");
 KvTypeDescriptor boolRow = EmptyRow("bool", 1, 1, "noop");
 
-// The interval borrows the float family for its sizes, comparison,
-// evaluation and translation; its own functions come with the date types.
+// The interval is stored, compared, evaluated and translated as a float.
 KvTypeDescriptor IntervalRow() {
   KvTypeDescriptor row =
-      EmptyRow("d_Interval", 4, 1, "%e days, %I hours, %M minutes, %S seconds");
+      DateRow<d_Interval, 4>("d_Interval", "%e days, %I hours, %M minutes, %S seconds");
   row.NullSizeGet = FloatNullSizeGet;
   row.SizeGet = FloatSizeGet;
   row.SizeGetFromMemFile = FileSizeFloat;
@@ -1360,3 +1412,379 @@ template struct KvInsensitiveSlots<KvIString>;
 template struct KvInsensitiveSlots<KvCaseIString>;
 template uint32_t KvFoldKey<KvIString>(uint8_t*, uint32_t, const uint8_t*, uint32_t, bool);
 template uint32_t KvFoldKey<KvCaseIString>(uint8_t*, uint32_t, const uint8_t*, uint32_t, bool);
+
+// ---- Date and time rows ----
+//
+// Stored forms: a year through ShortStore in the format's byte order, every
+// other field one byte as it is; a d_Time is its six held bytes, an interval
+// a float. Every value of a row stores alike, so a null value takes the room
+// of any other.
+
+namespace {
+
+// Dates and times: one value for count 0 or 1, else a block of the 32-bit
+// count followed by the values, given out at its first value. Every value of
+// a new array takes the first one's reading of the clock.
+constexpr uint32_t kCountBytes = 4;
+
+template <typename T>
+void* CreateDates(uint32_t count) {
+  if (count <= 1) return new (std::nothrow) T;
+  static_assert(kCountBytes % alignof(T) == 0, "values follow the count aligned");
+  if (count > (UINT32_MAX - kCountBytes) / sizeof(T)) return nullptr;
+  uint8_t* block =
+      static_cast<uint8_t*>(::operator new(kCountBytes + count * sizeof(T), std::nothrow));
+  if (block == nullptr) return nullptr;
+  std::memcpy(block, &count, kCountBytes);
+  T* values = reinterpret_cast<T*>(block + kCountBytes);
+  new (&values[0]) T;
+  for (uint32_t i = 1; i < count; ++i) new (&values[i]) T(values[0]);
+  return values;
+}
+
+template <typename T>
+void* DeleteDates(void* values, uint32_t count) {
+  if (values == nullptr) return nullptr;
+  if (count < 2) {
+    delete static_cast<T*>(values);
+  } else {
+    ::operator delete(static_cast<uint8_t*>(values) - kCountBytes);
+  }
+  return nullptr;
+}
+
+template <typename T>
+void ConstructDates(void* values, uint32_t count, uint32_t) {
+  if (count == 0) return;
+  T* v = static_cast<T*>(values);
+  new (&v[0]) T;
+  for (uint32_t i = 1; i < count; ++i) new (&v[i]) T(v[0]);
+}
+
+void DestructDates(void*, uint32_t, uint32_t) {}
+
+// One value's stored form.
+void StoreYear(uint8_t* p, int16_t year, uint8_t format) { ShortStore(p, &year, format, 1); }
+int16_t LoadYear(const uint8_t* p, uint8_t format) {
+  int16_t year;
+  ShortStore(&year, const_cast<uint8_t*>(p), format, 1);
+  return year;
+}
+signed char SignedAt(const uint8_t* p, int i) { return static_cast<signed char>(p[i]); }
+
+void StoreOne(uint8_t* p, const KvDate& v, uint8_t f) {
+  StoreYear(p, v.YearGet(), f);
+  p[2] = static_cast<uint8_t>(v.MonthGet());
+  p[3] = static_cast<uint8_t>(v.DayGet());
+}
+void LoadOne(KvDate* v, const uint8_t* p, uint8_t f) {
+  *v = KvDate(LoadYear(p, f), SignedAt(p, 2), SignedAt(p, 3));
+}
+
+void StoreOne(uint8_t* p, const KvTime& v, uint8_t) {
+  p[0] = static_cast<uint8_t>(v.HourGet());
+  p[1] = static_cast<uint8_t>(v.MinuteGet());
+  p[2] = static_cast<uint8_t>(v.SecondGet());
+}
+void LoadOne(KvTime* v, const uint8_t* p, uint8_t) {
+  *v = KvTime(SignedAt(p, 0), SignedAt(p, 1), SignedAt(p, 2));
+}
+
+void StoreOne(uint8_t* p, const KvDateTime& v, uint8_t f) {
+  StoreOne(p, v.DateGet(), f);
+  StoreOne(p + 4, v.TimeGet(), f);
+}
+void LoadOne(KvDateTime* v, const uint8_t* p, uint8_t f) {
+  LoadOne(&v->DateGet(), p, f);
+  LoadOne(&v->TimeGet(), p + 4, f);
+}
+
+void StoreOne(uint8_t* p, const d_Date& v, uint8_t f) {
+  StoreYear(p, v.year(), f);
+  p[2] = static_cast<uint8_t>(v.month());
+  p[3] = static_cast<uint8_t>(v.day());
+}
+void LoadOne(d_Date* v, const uint8_t* p, uint8_t f) { *v = d_Date(LoadYear(p, f), p[2], p[3]); }
+
+void StoreOne(uint8_t* p, const d_Time& v, uint8_t) {
+  p[0] = static_cast<uint8_t>(KvDateAccess::ZoneHour(v));
+  p[1] = static_cast<uint8_t>(KvDateAccess::ZoneMinute(v));
+  p[2] = static_cast<uint8_t>(KvDateAccess::Hour(v));
+  p[3] = static_cast<uint8_t>(KvDateAccess::Minute(v));
+  p[4] = static_cast<uint8_t>(KvDateAccess::Second(v));
+  p[5] = static_cast<uint8_t>(KvDateAccess::Hundredths(v));
+}
+void LoadOne(d_Time* v, const uint8_t* p, uint8_t) {
+  int8_t held[6];
+  std::memcpy(held, p, sizeof held);
+  *v = KvDateAccess::TimeOf(held);
+}
+
+void StoreOne(uint8_t* p, const d_Timestamp& v, uint8_t f) {
+  StoreOne(p, v.date(), f);
+  StoreOne(p + 4, v.time(), f);
+}
+void LoadOne(d_Timestamp* v, const uint8_t* p, uint8_t f) {
+  d_Date date(0, 1, 1);
+  d_Time time(0L);
+  LoadOne(&date, p, f);
+  LoadOne(&time, p + 4, f);
+  *v = d_Timestamp(date, time);
+}
+
+void StoreOne(uint8_t* p, const d_Interval& v, uint8_t f) {
+  float seconds = v.SecondsGet();
+  FloatStore(p, &seconds, f, 1);
+}
+void LoadOne(d_Interval* v, const uint8_t* p, uint8_t f) {
+  float seconds;
+  FloatStore(&seconds, const_cast<uint8_t*>(p), f, 1);
+  *v = KvDateAccess::IntervalOf(seconds);
+}
+
+// Truncation toward zero of the seconds of an interval, kept within 32 bits.
+int32_t WholeSeconds(double seconds) {
+  if (!(seconds > -2147483648.0)) return seconds != seconds ? 0 : INT32_MIN;
+  if (seconds >= 2147483647.0) return INT32_MAX;
+  return static_cast<int32_t>(seconds);
+}
+
+// The seconds of the day a d_Time shows, zone-free; hundredths are dropped.
+int32_t SecondsOfDay(const d_Time& t) {
+  return ((KvDateAccess::Hour(t) - KvDateAccess::ZoneHour(t)) * 60 + KvDateAccess::Minute(t) -
+          KvDateAccess::ZoneMinute(t)) * 60 + KvDateAccess::Second(t);
+}
+
+// One item of a text list, separator included: a native date its day
+// number, an ODMG date the Julian Day Number, times their seconds of the
+// day, intervals their whole seconds.
+int ListItem(char* b, size_t n, const KvDate& v) {
+  return std::snprintf(b, n, "%d;", static_cast<int32_t>(static_cast<long>(v)));
+}
+int ListItem(char* b, size_t n, const KvTime& v) {
+  return std::snprintf(b, n, "%d,", static_cast<int32_t>(static_cast<long>(v)));
+}
+int ListItem(char* b, size_t n, const KvDateTime& v) {
+  return std::snprintf(b, n, "%d:%d;", static_cast<int32_t>(static_cast<long>(v.DateGet())),
+                       static_cast<int32_t>(static_cast<long>(v.TimeGet())));
+}
+int ListItem(char* b, size_t n, const d_Date& v) {
+  return std::snprintf(b, n, "%d;", static_cast<int32_t>(KvDateAccess::DayNumber(v) + 1));
+}
+int ListItem(char* b, size_t n, const d_Time& v) {
+  return std::snprintf(b, n, "%d,", SecondsOfDay(v));
+}
+int ListItem(char* b, size_t n, const d_Timestamp& v) {
+  return std::snprintf(b, n, "%d:%d;", static_cast<int32_t>(KvDateAccess::DayNumber(v.date()) + 1),
+                       SecondsOfDay(v.time()));
+}
+int ListItem(char* b, size_t n, const d_Interval& v) {
+  return std::snprintf(b, n, "%d,", WholeSeconds(v.SecondsGet()));
+}
+
+// An ODMG date from a list number: a Julian Day Number in a ';' list, the
+// day number itself in any other.
+d_Date ListDate(int32_t number, uint16_t separator) {
+  return KvDateAccess::DateOf(separator == ';' ? number - 1 : number);
+}
+
+// Where the time of a date-and-time item begins: after the item's ':', or
+// null without one. Only the item's own text counts, so that a later
+// item's ':' is never taken for it.
+const char* ItemTime(const char* item, size_t length) {
+  const void* colon = std::memchr(item, ':', length);
+  return colon != nullptr ? static_cast<const char*>(colon) + 1 : nullptr;
+}
+
+// One value from a list item (its text runs on; length is the item's).
+void FromItem(KvDate* v, const char* item, size_t, uint16_t) {
+  *v = KvDate(static_cast<long>(ReadLongItem(item)));
+}
+void FromItem(KvTime* v, const char* item, size_t, uint16_t) {
+  *v = KvTime(static_cast<long>(ReadLongItem(item)));
+}
+void FromItem(d_Interval* v, const char* item, size_t, uint16_t) {
+  *v = KvDateAccess::IntervalOf(static_cast<float>(ReadLongItem(item)));
+}
+void FromItem(d_Time* v, const char* item, size_t, uint16_t) {
+  *v = d_Time(static_cast<long>(ReadLongItem(item)));
+}
+void FromItem(d_Date* v, const char* item, size_t, uint16_t separator) {
+  *v = ListDate(ReadLongItem(item), separator);
+}
+// "date:time"; ":time" stands for the all-zero date.
+void FromItem(KvDateTime* v, const char* item, size_t length, uint16_t) {
+  KvDate date(static_cast<long>(ReadLongItem(item)));
+  KvTime time(0, 0, 0);
+  const char* t = ItemTime(item, length);
+  if (t != nullptr) {
+    if (t == item + 1) date = KvDate(0, 0, 0);
+    if (t < item + length) time = KvTime(static_cast<long>(ReadLongItem(t)));
+  }
+  *v = KvDateTime(date, time);
+}
+void FromItem(d_Timestamp* v, const char* item, size_t length, uint16_t separator) {
+  d_Date date = ListDate(ReadLongItem(item), separator);
+  d_Time time(0, 0, 0);
+  const char* t = ItemTime(item, length);
+  if (t != nullptr) {
+    if (t == item + 1) date = d_Date(0, 0, 0);
+    if (t < item + length) time = d_Time(static_cast<long>(ReadLongItem(t)));
+  }
+  *v = d_Timestamp(date, time);
+}
+
+// The date and time fields a value prints and scans through, and the value
+// a scanned view gives. A date alone shows the current time, a time alone
+// today; an ODMG time shows its zone-free clock.
+KvDateTime ViewOf(const KvDate& v) { return KvDateTime(v); }
+KvDateTime ViewOf(const KvTime& v) { return KvDateTime(v); }
+KvDateTime ViewOf(const KvDateTime& v) { return v; }
+KvDate NativeDate(const d_Date& v) {
+  return KvDate(v.year(), static_cast<signed char>(v.month()), static_cast<signed char>(v.day()));
+}
+KvTime NativeTime(const d_Time& v) {
+  const float second = KvDateAccess::Second(v) + KvDateAccess::Hundredths(v) / 100.0f;
+  return KvTime(static_cast<signed char>(KvDateAccess::Hour(v) - KvDateAccess::ZoneHour(v)),
+                static_cast<signed char>(KvDateAccess::Minute(v) - KvDateAccess::ZoneMinute(v)),
+                static_cast<signed char>(static_cast<int32_t>(second)));
+}
+KvDateTime ViewOf(const d_Date& v) { return KvDateTime(NativeDate(v), KvTime(0, 0, 0)); }
+KvDateTime ViewOf(const d_Time& v) { return KvDateTime(KvDate(0, 1, 1), NativeTime(v)); }
+KvDateTime ViewOf(const d_Timestamp& v) {
+  return KvDateTime(NativeDate(v.date()), NativeTime(v.time()));
+}
+// An interval shows as days (kept to a byte), hours, minutes and seconds.
+KvDateTime ViewOf(const d_Interval& v) {
+  const double s = v.SecondsGet();
+  const int32_t whole = WholeSeconds(s);
+  const int32_t days = WholeSeconds(s / 86400);
+  return KvDateTime(KvDate(0, 1, static_cast<signed char>(days)),
+                    KvTime(static_cast<signed char>(whole % 86400 / 3600),
+                           static_cast<signed char>(whole % 3600 / 60),
+                           static_cast<signed char>(WholeSeconds(s - whole + whole % 60))));
+}
+
+void FromView(KvDate* v, const KvDateTime& view) { *v = view.DateGet(); }
+void FromView(KvTime* v, const KvDateTime& view) { *v = view.TimeGet(); }
+void FromView(KvDateTime* v, const KvDateTime& view) { *v = view; }
+void FromView(d_Date* v, const KvDateTime& view) { *v = d_Date(view.DateGet()); }
+void FromView(d_Time* v, const KvDateTime& view) { *v = view.TimeGet(); }
+void FromView(d_Timestamp* v, const KvDateTime& view) { *v = view; }
+void FromView(d_Interval* v, const KvDateTime& view) {
+  const KvTime& t = view.TimeGet();
+  *v = d_Interval(view.DateGet().DayGet(), t.HourGet(), t.MinuteGet(), t.SecondGet());
+}
+
+// The slots of the row of T, whose values store in S bytes each.
+template <typename T, uint32_t S>
+struct DateSlots {
+  static uint32_t Store(void* stored, void* values, uint8_t format, uint32_t count) {
+    if (stored == nullptr || values == nullptr) return 0;
+    uint8_t* p = static_cast<uint8_t*>(stored);
+    const T* v = static_cast<const T*>(values);
+    for (uint32_t i = 0; i < count; ++i) StoreOne(p + size_t{i} * S, v[i], format & 15);
+    return count * S;
+  }
+
+  static uint32_t Load(void* values, void* stored, uint8_t format, uint32_t count) {
+    if (stored == nullptr || values == nullptr) return 0;
+    const uint8_t* p = static_cast<const uint8_t*>(stored);
+    T* v = static_cast<T*>(values);
+    for (uint32_t i = 0; i < count; ++i) LoadOne(&v[i], p + size_t{i} * S, format & 15);
+    return count * S;
+  }
+
+  static uint32_t NullSize(uint32_t count) { return count * S; }
+  static uint32_t Size(void*, uint8_t, uint8_t, uint32_t count) { return count * S; }
+  static uint32_t FileSize(MemFile*, uint8_t, uint32_t count) { return count * S; }
+
+  // Memory to memory assigns; memory to stored and back go through Store
+  // and Load; stored to stored copies the bytes into a zero-filled target.
+  // A nonzero length also bounds the values converted in the memory cases.
+  static uint32_t Translate(void* target, uint8_t targetFormat, uint32_t targetLength,
+                            void* source, uint8_t sourceFormat, uint32_t sourceLength,
+                            uint32_t count) {
+    const bool targetInMemory = (targetFormat & 8) != 0;
+    const bool sourceInMemory = (sourceFormat & 8) != 0;
+    if (targetInMemory || sourceInMemory) {
+      const uint32_t targetSize = targetInMemory ? sizeof(T) : S;
+      const uint32_t sourceSize = sourceInMemory ? sizeof(T) : S;
+      if (targetLength != 0 && targetLength / targetSize < count) count = targetLength / targetSize;
+      if (sourceLength != 0 && sourceLength / sourceSize < count) count = sourceLength / sourceSize;
+    }
+    if (targetInMemory && sourceInMemory) {
+      AssignValues<T>(target, source, count, 0);
+      return count * sizeof(T);
+    }
+    if (targetInMemory) return Load(target, source, sourceFormat, count);
+    if (sourceInMemory) return Store(target, source, targetFormat, count);
+    const uint32_t n = sourceLength < targetLength ? sourceLength : targetLength;
+    if (sourceLength < targetLength) std::memset(target, 0, targetLength);
+    if (n != 0) std::memmove(target, source, n);
+    return n;
+  }
+
+  static KvString* ToText(void* values, uint32_t count) {
+    if (values == nullptr) count = 0;
+    const T* v = static_cast<const T*>(values);
+    return ListText(count, [v](uint32_t i, char* buffer, size_t size) {
+      return ListItem(buffer, size, v[i]);
+    });
+  }
+
+  static void* FromText(KvString* text, uint32_t count) {
+    T* values = static_cast<T*>(CreateDates<T>(count));
+    if (values == nullptr) return nullptr;
+    ListItems items(text);
+    for (uint32_t i = 0; i < count; ++i) {
+      size_t length;
+      const char* item = items.Next(&length);
+      FromItem(&values[i], item, length, items.Separator());
+    }
+    return values;
+  }
+
+  // One value, whatever the count; a null format prints nothing.
+  static KvString& Print(KvString& out, void* values, const char* format, uint32_t) {
+    if (values == nullptr) return out;
+    KvTextBuffer text;
+    KvPrintDateTime(text, ViewOf(*static_cast<const T*>(values)), format);
+    if (text.Length() != 0) out << text.Text();
+    return out;
+  }
+
+  static void* Scan(void* values, KvString& text, const char* format, uint32_t) {
+    if (values == nullptr) return nullptr;
+    KvString narrow;
+    size_t length;
+    const char* p = ScannedText(text, narrow, &length);
+    FromView(static_cast<T*>(values), KvScanDateTime(p, length, format));
+    return values;
+  }
+};
+
+template <typename T, uint32_t S>
+KvTypeDescriptor DateRow(const char* name, const char* format) {
+  using Slots = DateSlots<T, S>;
+  KvTypeDescriptor row = EmptyRow(name, sizeof(T), 1, format);
+  row.Create = CreateDates<T>;
+  row.Delete = DeleteDates<T>;
+  row.Store = Slots::Store;
+  row.Load = Slots::Load;
+  row.NullSizeGet = Slots::NullSize;
+  row.SizeGet = Slots::Size;
+  row.SizeGetFromMemFile = Slots::FileSize;
+  row.ConvertToKvString = Slots::ToText;
+  row.ConvertFromKvString = Slots::FromText;
+  row.Constructor = ConstructDates<T>;
+  row.Destructor = DestructDates;
+  row.Assignment = AssignValues<T>;
+  row.Copy = CopyValues<T>;
+  row.Translate = Slots::Translate;
+  row.PrintToString = Slots::Print;
+  row.ScanFromString = Slots::Scan;
+  return row;
+}
+
+}  // namespace
