@@ -9,6 +9,8 @@
 #include "cli.h"
 #include "kvplatform/kvmemory.h"
 #include "kvtm/kvchar.h"
+#include "kvtm/kvdate.h"
+#include "kvtm/kvodmg.h"
 #include "kvtm/kvstring.h"
 
 namespace {
@@ -174,6 +176,50 @@ void DemoStringIndex(KvTypeMgr& mgr) {
   KvMemFree(bounds.high);
 }
 
+void DemoDates(KvTypeMgr& mgr) {
+  Heading("Dates and times");
+  KvDate y2k(2000, 1, 1);
+  KvString printed("");
+  mgr.PrintToKvString(KvTYPE_DATE, printed, &y2k, nullptr, 1);
+  std::printf("KvDate 2000-01-01 is day %ld, a %s; printed: \"%s\"\n", static_cast<long>(y2k),
+              y2k.PrintDayOfTheDate().StrGet(), printed.StrGet());
+  unsigned char stored[4];
+  mgr.Store(KvTYPE_DATE, stored, &y2k, 2, 1);
+  std::printf("stored in format 2: %s\n", HexOf(stored, sizeof stored).c_str());
+  d_Date reform(1582, 10, 4);
+  reform++;
+  std::printf("d_Date 1582-10-04 plus one day: %04d-%02d-%02d (the Gregorian reform)\n", reform.year(),
+              reform.month(), reform.day());
+  d_Timestamp march(2000, 3, 1);
+  march -= d_Interval(2);
+  std::printf("d_Timestamp 2000-03-01 00:00 minus two days: %04d-%02d-%02d %02d:%02d\n", march.year(),
+              march.month(), march.day(), march.hour(), march.minute());
+  // Christmas of any year: a wildcard year in the second operand.
+  KvDate christmas(2026, 12, 24), anyChristmas(-1, 12, 24);
+  unsigned char a[4], b[4];
+  mgr.Store(KvTYPE_DATE, a, &christmas, 2, 1);
+  mgr.Store(KvTYPE_DATE, b, &anyChristmas, 2, 1);
+  int status = 0;
+  std::printf("stored 2026-12-24 against *-12-24: %s\n",
+              mgr.Cmp(KvTYPE_DATE, 4, a, 4, b, 0, 1, 2, status) == 0 ? "equal" : "unequal");
+  KvDate anyDayOf2001(2001, -1, -1);
+  unsigned char value[4];
+  mgr.Store(KvTYPE_DATE, value, &anyDayOf2001, 2, 1);
+  unsigned short relation = KvREL_EQUAL;
+  KvIdxBounds bounds = {nullptr, nullptr, 0, 0};
+  mgr.EvalAndBound(KvTYPE_DATE, nullptr, relation, value, 2, 1, &bounds);
+  if (bounds.low != nullptr && bounds.high != nullptr) {
+    KvDate low(0L), high(0L);
+    mgr.Load(KvTYPE_DATE, &low, bounds.low, 2, 1);
+    mgr.Load(KvTYPE_DATE, &high, bounds.high, 2, 1);
+    std::printf("date = 2001-*-* scans the index from %04d-%02d-%02d to %04d-%02d-%02d%s\n",
+                low.YearGet(), low.MonthGet(), low.DayGet(), high.YearGet(), high.MonthGet(),
+                high.DayGet(), (relation & KvREL_WIDENED) ? " (widened)" : "");
+  }
+  KvMemFree(bounds.low);
+  KvMemFree(bounds.high);
+}
+
 }  // namespace
 
 int CmdDemo(Args& args) {
@@ -187,5 +233,6 @@ int CmdDemo(Args& args) {
   DemoCharacters();
   DemoCollation();
   DemoStringIndex(mgr);
+  DemoDates(mgr);
   return 0;
 }

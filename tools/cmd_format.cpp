@@ -1,30 +1,69 @@
-// cmd_format.cpp — kvtm print and scan: values of the number types as text
-// under a format, and back.
+// cmd_format.cpp — kvtm print and scan: values of the number, date and
+// time types as text under a format, and back.
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli.h"
+#include "dates.h"
+#include "values.h"
+
+namespace {
+
+// The id of a type that print and scan handle (a usage error otherwise).
+char FormattedTypeArg(const std::string& name, const char* command) {
+  const char id = TypeIdOf(name);
+  if (IsDateType(id)) return id;
+  return NumberTypeArg(name, command);
+}
+
+// Writes a printed text; the print leaves a buffer, if only an empty one,
+// unless the text was refused as too long. The bytes go out as they are:
+// literal text of the format passes through unchanged, whatever its
+// encoding.
+void WritePrinted(const KvString& out) {
+  if (out.SizeGet() == 0)
+    throw CliError{"the text would be longer than a string holds (65532 bytes)"};
+  std::fwrite(out.StrGet(), 1, out.Len(), stdout);
+  std::printf("\n");
+}
+
+// print and scan of the date and time types: one value, printed through
+// the directives of the type's format (%Y %m %d %H %M %S ...).
+int PrintDate(char id, const std::string& value, const char* format) {
+  const std::unique_ptr<Values> values(ParseValues(id, value, TextOptions()));
+  KvString out("");
+  Manager().PrintToKvString(id, out, values->Data(), format, 1);
+  WritePrinted(out);
+  return 0;
+}
+
+int ScanDate(char id, const std::string& text, const char* format) {
+  // The value scanned into: the type's new value (today, now). A text that
+  // does not make a valid date and time gives 0000-01-01 00:00:00.
+  Values value(id, 1);
+  KvString in(text.c_str());
+  Manager().ScanFromKvString(id, value.Data(), in, format, 1);
+  std::printf("%s\n", ShowValue(id, value, 0).c_str());
+  return 0;
+}
+
+}  // namespace
 
 int CmdPrint(Args& args) {
   if (args.words.size() != 2 && args.words.size() != 3)
     throw CliError{"usage: kvtm print TYPE VALUE[,VALUE...] [FORMAT]", 2};
   KvTypeMgr& mgr = Manager();
-  const char id = NumberTypeArg(args.words[0], "print");
-  uint32_t count = 0;
-  std::vector<uint8_t> values = ParseNumbers(id, args.words[1], &count);
+  const char id = FormattedTypeArg(args.words[0], "print");
   // Without a format the type's exchange format applies.
   const char* format = args.words.size() == 3 ? args.words[2].c_str() : nullptr;
+  if (IsDateType(id)) return PrintDate(id, args.words[1], format);
+  uint32_t count = 0;
+  std::vector<uint8_t> values = ParseNumbers(id, args.words[1], &count);
   KvString out;
   mgr.PrintToKvString(id, out, values.data(), format, count);
-  // The print leaves a buffer, if only an empty one, unless the text was
-  // refused as too long.
-  if (out.SizeGet() == 0)
-    throw CliError{"the text would be longer than a string holds (65532 bytes)"};
-  // The bytes as they are: literal text of the format passes through
-  // unchanged, whatever its encoding.
-  std::fwrite(out.StrGet(), 1, out.Len(), stdout);
-  std::printf("\n");
+  WritePrinted(out);
   return 0;
 }
 
@@ -33,14 +72,15 @@ int CmdScan(Args& args) {
   if (args.words.size() != 2 && args.words.size() != 3)
     throw CliError{"usage: kvtm scan TYPE TEXT [FORMAT] [--into VALUE[,VALUE...]]", 2};
   KvTypeMgr& mgr = Manager();
-  const char id = NumberTypeArg(args.words[0], "scan");
+  const char id = FormattedTypeArg(args.words[0], "scan");
+  const char* format = args.words.size() == 3 ? args.words[2].c_str() : nullptr;
+  if (IsDateType(id)) return ScanDate(id, args.words[1], format);
   const unsigned width = mgr.MemLenGet(id, 1);
   // The values scanned into: those given (as many as given), else one 0. A
   // text that does not match leaves them as they were.
   uint32_t count = 1;
   std::vector<uint8_t> values =
       into.empty() ? std::vector<uint8_t>(width, 0) : ParseNumbers(id, into, &count);
-  const char* format = args.words.size() == 3 ? args.words[2].c_str() : nullptr;
   KvString text(args.words[1].c_str());
   mgr.ScanFromKvString(id, values.data(), text, format, count);
   for (uint32_t i = 0; i < count; ++i)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli.h"
+#include "dates.h"
 #include "values.h"
 #include "kvplatform/kvmemfile.h"
 
@@ -53,8 +54,10 @@ int CmdLoad(Args& args) {
   const char id = HandledTypeArg(args.words[0], "load");
   std::vector<uint8_t> stored = BytesOfHex(args.words[1]);
   uint32_t count = 1;
-  if (IsNumberType(id)) {
-    const unsigned width = mgr.MemLenGet(id, 1);
+  if (IsNumberType(id) || IsDateType(id)) {
+    // Values of these types store in a fixed width: the bytes tell how many.
+    const unsigned width =
+        IsNumberType(id) ? mgr.MemLenGet(id, 1) : mgr.DiskLenGet(id, nullptr, 1, 1, 8);
     if (stored.empty() || stored.size() % width != 0)
       throw CliError{"bad hex for type " + std::string(mgr.NameGet(id, nullptr)) + ": " +
                      std::to_string(stored.size()) + " bytes are not a whole number of " +

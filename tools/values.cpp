@@ -3,8 +3,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
+#include "dates.h"
 #include "kvplatform/kvi18n.h"
 #include "kvtm/kvistring.h"
 #include "kvtm/kvstring.h"
@@ -33,7 +35,7 @@ void* Values::At(uint32_t i) const {
 }
 
 bool IsHandledType(char id) {
-  return IsNumberType(id) || id == KvTYPE_STRING || id == KvTYPE_ISTRING ||
+  return IsNumberType(id) || IsDateType(id) || id == KvTYPE_STRING || id == KvTYPE_ISTRING ||
          id == KvTYPE_CASEISTRING;
 }
 
@@ -79,6 +81,16 @@ Values* ParseValues(char id, const std::string& text, const TextOptions& options
       *static_cast<KvCaseIString*>(v->Data()) = narrow.c_str();
     return v;
   }
+  if (IsDateType(id)) {
+    std::vector<std::string> items;
+    size_t start = 0;
+    for (size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)
+      items.push_back(text.substr(start, comma - start));
+    items.push_back(text.substr(start));
+    std::unique_ptr<Values> v(new Values(id, static_cast<uint32_t>(items.size())));
+    for (size_t i = 0; i < items.size(); ++i) ParseDate(id, items[i], v->At(static_cast<uint32_t>(i)));
+    return v.release();
+  }
   uint32_t count = 0;
   const std::vector<uint8_t> bytes = ParseNumbers(id, text, &count);
   Values* v = new Values(id, count);
@@ -98,5 +110,6 @@ std::string ShowValue(char id, const Values& values, uint32_t i) {
                                             : static_cast<const KvCaseIString*>(values.At(i))->StrGet();
     return "\"" + Utf8Of(KvString(text)) + "\"";
   }
+  if (IsDateType(id)) return ShowDate(id, values.At(i));
   return FormatNumber(id, values.At(i));
 }
