@@ -12,6 +12,8 @@
 #include "kvplatform/kvi18n.h"
 #include "kvplatform/kvmemory.h"
 #include "kvstored.h"
+#include "kvtm/kvdate.h"
+#include "kvtm/kvodmg.h"
 #include "kvtm/kvstring.h"
 
 // ---- Numbers ----
@@ -854,4 +856,162 @@ long KvCaseIStringCompare(unsigned char format, unsigned long length1, void* val
                           unsigned long count, int& status) {
   return CompareInsensitive<KvCaseIString>(format, length1, values1, length2, values2, op,
                                            count, status);
+}
+
+// ---- Date and time ----
+
+namespace {
+
+// The order of one pair of elements, each wholly within its buffer.
+typedef long (*ElementOrder)(const uint8_t* a, const uint8_t* b, uint8_t format,
+                             unsigned short op);
+
+// The element walk of the date and time types, with the step rule of the
+// numbers' walk: after each element, a further one is compared only when
+// it lies wholly within both buffers, and otherwise the walk stops with
+// KvCMP_INCOMPLETE, also when the element just compared decided.
+long CompareElements(unsigned char format, unsigned long length1, void* values1,
+                     unsigned long length2, void* values2, unsigned short op,
+                     unsigned long count, int& status, uint32_t stride, ElementOrder order) {
+  const uint32_t n = static_cast<uint32_t>(count);
+  status = 0;
+  if (n == 0) return 0;
+  const uint32_t bytes1 = length1 != 0 ? static_cast<uint32_t>(length1) : n * stride;
+  const uint32_t bytes2 = length2 != 0 ? static_cast<uint32_t>(length2) : n * stride;
+  uint32_t present = n;
+  if (bytes1 / stride < present) present = bytes1 / stride;
+  if (bytes2 / stride < present) present = bytes2 / stride;
+  const uint8_t* a = static_cast<const uint8_t*>(values1);
+  const uint8_t* b = static_cast<const uint8_t*>(values2);
+  long result = 0;
+  uint32_t compared = 0;
+  while (compared < present && result == 0) {
+    const size_t at = static_cast<size_t>(compared) * stride;
+    result = order(a + at, b + at, format, op);
+    ++compared;
+  }
+  if (compared < n && compared >= present) status = KvCMP_INCOMPLETE;
+  return result;
+}
+
+template <typename T>
+long Order3(T a, T b) {
+  return a < b ? -1 : a > b ? 1 : 0;
+}
+
+long SignedBytes(const uint8_t* a, const uint8_t* b, uint32_t n) {
+  for (uint32_t i = 0; i < n; ++i) {
+    const long r = Order3(static_cast<int8_t>(a[i]), static_cast<int8_t>(b[i]));
+    if (r != 0) return r;
+  }
+  return 0;
+}
+
+// A stored date: the year in the format's byte order (signed for KvDate,
+// unsigned for d_Date), then month and day as signed bytes, with the
+// wildcards of operand 2 unless the operator asks for exact values.
+template <typename Year>
+long StoredDateOrder(const uint8_t* a, const uint8_t* b, uint8_t format, unsigned short op) {
+  const bool wildcards = (op & KvCMP_EXACT) == 0;
+  const long years = Order3(KvReadNumber<Year>(a, format), KvReadNumber<Year>(b, format));
+  // -1 has every bit set, so the wildcard year reads the same in both
+  // byte orders.
+  const bool anyYear = b[0] == 0xFF && b[1] == 0xFF;
+  if (years != 0 && !(wildcards && anyYear)) return years;
+  const long months = Order3(static_cast<int8_t>(a[2]), static_cast<int8_t>(b[2]));
+  const long days = Order3(static_cast<int8_t>(a[3]), static_cast<int8_t>(b[3]));
+  if (wildcards && b[2] == 0xFF) return b[3] == 0xFF ? 0 : days;
+  if (wildcards && b[3] == 0xFF) return months;
+  return months != 0 ? months : days;
+}
+
+long StoredTimeOrder(const uint8_t* a, const uint8_t* b, uint8_t, unsigned short) {
+  for (uint32_t i = 0; i < 3; ++i) {
+    const long r = Order3(a[i], b[i]);
+    if (r != 0) return r;
+  }
+  return 0;
+}
+
+long StoredDateTimeOrder(const uint8_t* a, const uint8_t* b, uint8_t format, unsigned short) {
+  const long years = Order3(KvReadNumber<int16_t>(a, format), KvReadNumber<int16_t>(b, format));
+  return years != 0 ? years : SignedBytes(a + 2, b + 2, 5);
+}
+
+long StoredODMGTimeOrder(const uint8_t* a, const uint8_t* b, uint8_t, unsigned short) {
+  return SignedBytes(a, b, 6);
+}
+
+long StoredTimestampOrder(const uint8_t* a, const uint8_t* b, uint8_t format,
+                          unsigned short op) {
+  const long dates = StoredDateOrder<uint16_t>(a, b, format, op);
+  return dates != 0 ? dates : SignedBytes(a + 4, b + 4, 6);
+}
+
+// Memory forms: the value class's own comparison.
+template <typename T>
+long MemoryOrder(const uint8_t* a, const uint8_t* b, uint8_t, unsigned short) {
+  return *reinterpret_cast<const T*>(a) != *reinterpret_cast<const T*>(b);
+}
+
+}  // namespace
+
+long DateCompare(unsigned char format, unsigned long length1, void* values1,
+                 unsigned long length2, void* values2, unsigned short op, unsigned long count,
+                 int& status) {
+  if (format == 8)
+    return CompareElements(format, length1, values1, length2, values2, op, count, status,
+                           sizeof(KvDate), MemoryOrder<KvDate>);
+  return CompareElements(format, length1, values1, length2, values2, op, count, status, 4,
+                         StoredDateOrder<int16_t>);
+}
+
+long TimeCompare(unsigned char format, unsigned long length1, void* values1,
+                 unsigned long length2, void* values2, unsigned short op, unsigned long count,
+                 int& status) {
+  if (format == 8)
+    return CompareElements(format, length1, values1, length2, values2, op, count, status,
+                           sizeof(KvTime), MemoryOrder<KvTime>);
+  return CompareElements(format, length1, values1, length2, values2, op, count, status, 3,
+                         StoredTimeOrder);
+}
+
+long DaTimeCompare(unsigned char format, unsigned long length1, void* values1,
+                   unsigned long length2, void* values2, unsigned short op,
+                   unsigned long count, int& status) {
+  if (format == 8)
+    return CompareElements(format, length1, values1, length2, values2, op, count, status,
+                           sizeof(KvDateTime), MemoryOrder<KvDateTime>);
+  return CompareElements(format, length1, values1, length2, values2, op, count, status, 7,
+                         StoredDateTimeOrder);
+}
+
+long d_DateCompare(unsigned char format, unsigned long length1, void* values1,
+                   unsigned long length2, void* values2, unsigned short op,
+                   unsigned long count, int& status) {
+  if (format == 8)
+    return CompareElements(format, length1, values1, length2, values2, op, count, status,
+                           sizeof(d_Date), MemoryOrder<d_Date>);
+  return CompareElements(format, length1, values1, length2, values2, op, count, status, 4,
+                         StoredDateOrder<uint16_t>);
+}
+
+long d_TimeCompare(unsigned char format, unsigned long length1, void* values1,
+                   unsigned long length2, void* values2, unsigned short op,
+                   unsigned long count, int& status) {
+  if (format == 8)
+    return CompareElements(format, length1, values1, length2, values2, op, count, status,
+                           sizeof(d_Time), MemoryOrder<d_Time>);
+  return CompareElements(format, length1, values1, length2, values2, op, count, status, 6,
+                         StoredODMGTimeOrder);
+}
+
+long d_TimestampCompare(unsigned char format, unsigned long length1, void* values1,
+                        unsigned long length2, void* values2, unsigned short op,
+                        unsigned long count, int& status) {
+  if (format == 8)
+    return CompareElements(format, length1, values1, length2, values2, op, count, status,
+                           sizeof(d_Timestamp), MemoryOrder<d_Timestamp>);
+  return CompareElements(format, length1, values1, length2, values2, op, count, status, 10,
+                         StoredTimestampOrder);
 }

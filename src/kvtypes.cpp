@@ -432,7 +432,8 @@ uint32_t TranslateLegacyString(void* target, uint8_t tf, uint32_t tl, void* sour
 
 
 template <typename T, uint32_t S>
-KvTypeDescriptor DateRow(const char* name, const char* format);
+KvTypeDescriptor DateRow(const char* name, const char* format, KvTypeCmpFunc compare,
+                         KvEvalFunc eval);
 
 // A primitive number row.
 constexpr KvTypeDescriptor NumberRow(const char* name, uint16_t width, KvCreateFunc create,
@@ -532,32 +533,32 @@ KvTypeDescriptor blockIdRow = NumberRow(
 
 KvTypeDescriptor stringRow = StringRow(false);
 KvTypeDescriptor legacyStringRow = StringRow(true);
-KvTypeDescriptor dateRow = DateRow<KvDate, 4>("KvDate", "%a %e.%b %Y");
-KvTypeDescriptor timeRow = DateRow<KvTime, 3>("KvTime", "%I:%M:%S %p");
+KvTypeDescriptor dateRow = DateRow<KvDate, 4>("KvDate", "%a %e.%b %Y", DateCompare, KvEvalDate);
+KvTypeDescriptor timeRow = DateRow<KvTime, 3>("KvTime", "%I:%M:%S %p", TimeCompare, KvEvalTime);
 KvTypeDescriptor objIdRow = EmptyRow("KvObjId", 12, 1, "(%H-%L#%B)");
 KvTypeDescriptor classIdRow = EmptyRow("KvClassId", 4, 1, "(%Cv%V)");
 KvTypeDescriptor refRow = EmptyRow("KvRef", 20, 1, "(%D:%H-%L#%B, %C)");
 KvTypeDescriptor blobRow = EmptyRow("KvBlob", sizeof(void*), 0, "[BLOB,len=%L]");
 KvTypeDescriptor dateTimeRow =
-    DateRow<KvDateTime, 7>("KvDateTime", "%a %e.%b %Y %I:%M:%S %p");
+    DateRow<KvDateTime, 7>("KvDateTime", "%a %e.%b %Y %I:%M:%S %p", DaTimeCompare, KvEvalDateTime);
 KvTypeDescriptor iStringRow = KvInsensitiveRow<KvIString>("KvIString", KvIStringCompare);
 KvTypeDescriptor caseIStringRow =
     KvInsensitiveRow<KvCaseIString>("KvCaseIString", KvCaseIStringCompare);
-KvTypeDescriptor dDateRow = DateRow<d_Date, 4>("d_Date", "%a %b %e");
-KvTypeDescriptor dTimeRow = DateRow<d_Time, 6>("d_Time", "%I:%M:%S %p");
-KvTypeDescriptor dTimestampRow = DateRow<d_Timestamp, 10>("d_Timestamp", "%a %b %e %I:%M:%S %p");
+KvTypeDescriptor dDateRow = DateRow<d_Date, 4>("d_Date", "%a %b %e", d_DateCompare, KvEvald_Date);
+KvTypeDescriptor dTimeRow = DateRow<d_Time, 6>("d_Time", "%I:%M:%S %p", d_TimeCompare, KvEvald_Time);
+KvTypeDescriptor dTimestampRow = DateRow<d_Timestamp, 10>(
+    "d_Timestamp", "%a %b %e %I:%M:%S %p", d_TimestampCompare, KvEvald_Timestamp);
 KvTypeDescriptor int64Row = EmptyRow("KvInt64", 8, 1, "%S");
 KvTypeDescriptor boolRow = EmptyRow("bool", 1, 1, "noop");
 
 // The interval is stored, compared, evaluated and translated as a float.
 KvTypeDescriptor IntervalRow() {
   KvTypeDescriptor row =
-      DateRow<d_Interval, 4>("d_Interval", "%e days, %I hours, %M minutes, %S seconds");
+      DateRow<d_Interval, 4>("d_Interval", "%e days, %I hours, %M minutes, %S seconds",
+                             FloatCompare, KvEvalNumber<float>);
   row.NullSizeGet = FloatNullSizeGet;
   row.SizeGet = FloatSizeGet;
   row.SizeGetFromMemFile = FileSizeFloat;
-  row.Compare = FloatCompare;
-  row.EvalAndBound = KvEvalNumber<float>;
   row.Translate = TranslateFloat;
   return row;
 }
@@ -1765,7 +1766,8 @@ struct DateSlots {
 };
 
 template <typename T, uint32_t S>
-KvTypeDescriptor DateRow(const char* name, const char* format) {
+KvTypeDescriptor DateRow(const char* name, const char* format, KvTypeCmpFunc compare,
+                         KvEvalFunc eval) {
   using Slots = DateSlots<T, S>;
   KvTypeDescriptor row = EmptyRow(name, sizeof(T), 1, format);
   row.Create = CreateDates<T>;
@@ -1784,6 +1786,8 @@ KvTypeDescriptor DateRow(const char* name, const char* format) {
   row.Translate = Slots::Translate;
   row.PrintToString = Slots::Print;
   row.ScanFromString = Slots::Scan;
+  row.Compare = compare;
+  row.EvalAndBound = eval;
   return row;
 }
 

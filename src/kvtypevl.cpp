@@ -1,5 +1,6 @@
 // kvtypevl.cpp — index evaluation: bounds, coverage and the number evaluators.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "kvstored.h"
 #include "kvtable.h"
 #include "kvtm/kvchar.h"
+#include "kvtm/kvdate.h"
 #include "kvtm/kvtypcmp.h"
 
 namespace {
@@ -543,3 +545,272 @@ template float KvEvalInsensitive<KvIString>(KvIdxBounds*, unsigned short&, void*
                                             uint32_t, KvIdxBounds*);
 template float KvEvalInsensitive<KvCaseIString>(KvIdxBounds*, unsigned short&, void*,
                                                 uint8_t, uint32_t, KvIdxBounds*);
+
+// ---- Date and time ----
+//
+// A position is a linear index of a stored value's fields, computed in
+// double: a timestamp's position counts seconds from year -40000 on and
+// needs more than 32 bits. The index orders some of these types by unsigned fields
+// (stored times, the year of d_Date) while positions read them signed, so
+// the high key of a range can measure below its low key; such a range
+// says nothing about the keys between and is measured as no range.
+
+namespace {
+
+constexpr unsigned short kDateRelationBits = KvREL_KEEP | 0x000F;
+
+typedef double (*StoredPosition)(const uint8_t* p, uint8_t format);
+
+int SignedByte(const uint8_t* p, uint32_t i) { return static_cast<int8_t>(p[i]); }
+
+// Year, month and day of a stored KvDate or d_Date.
+struct DateFields {
+  int16_t year;
+  int8_t month;
+  int8_t day;
+};
+
+DateFields ReadDate(const uint8_t* p, uint8_t format) {
+  return {KvReadNumber<int16_t>(p, format), static_cast<int8_t>(p[2]),
+          static_cast<int8_t>(p[3])};
+}
+
+void WriteDate(uint8_t* p, const DateFields& d, uint8_t format) {
+  KvStoreBits<uint16_t>(p, static_cast<uint16_t>(d.year), format);
+  p[2] = static_cast<uint8_t>(d.month);
+  p[3] = static_cast<uint8_t>(d.day);
+}
+
+double DayNumber(const DateFields& d) {
+  return static_cast<double>(static_cast<long>(KvDate(d.year, d.month, d.day)));
+}
+
+int8_t DaysOfMonth(int16_t year, int8_t month) {
+  // Month 13 is January of the next year.
+  const long next = static_cast<long>(KvDate(year, static_cast<signed char>(month + 1), 1));
+  return static_cast<int8_t>(next - static_cast<long>(KvDate(year, month, 1)));
+}
+
+double KvDatePosition(const uint8_t* p, uint8_t format) { return DayNumber(ReadDate(p, format)); }
+
+double KvTimePosition(const uint8_t* p, uint8_t) {
+  return SignedByte(p, 0) * 3600.0 + SignedByte(p, 1) * 60.0 + SignedByte(p, 2);
+}
+
+// Minutes; the seconds take no part.
+double KvDateTimePosition(const uint8_t* p, uint8_t format) {
+  const double year = KvReadNumber<int16_t>(p, format);
+  return (((year * 12 + SignedByte(p, 2)) * 31 + SignedByte(p, 3)) * 24 + SignedByte(p, 4)) *
+             60 +
+         SignedByte(p, 5);
+}
+
+double ODMGDatePosition(double year, double month, double day) {
+  return ((year + 40000) * 12 + month) * 31 + day;
+}
+
+double StoredODMGDatePosition(const uint8_t* p, uint8_t format) {
+  return ODMGDatePosition(KvReadNumber<int16_t>(p, format), SignedByte(p, 2), SignedByte(p, 3));
+}
+
+// Seconds of the held hour, minute and second; zone and hundredths take
+// no part.
+double ODMGTimePosition(const uint8_t* p, uint8_t) {
+  return SignedByte(p, 2) * 3600.0 + SignedByte(p, 3) * 60.0 + SignedByte(p, 4);
+}
+
+// Seconds, counted in whole minutes.
+double TimestampPosition(const uint8_t* p, uint8_t format) {
+  return ((StoredODMGDatePosition(p, format) * 24 + SignedByte(p, 6)) * 60 + SignedByte(p, 7)) *
+         60;
+}
+
+// The positions of a range's keys; 0 and 0 for no range.
+struct PositionRange {
+  double lo = 0.0;
+  double hi = 0.0;
+};
+
+PositionRange RangeOf(const KvIdxBounds* range, uint8_t format, uint32_t size,
+                      StoredPosition position) {
+  PositionRange r;
+  if (range == nullptr || range->low == nullptr || range->high == nullptr) return r;
+  // A key must hold a whole element to be read at all.
+  if (range->lowLength < size || range->highLength < size) return r;
+  const double lo = position(range->low, format);
+  const double hi = position(range->high, format);
+  if (hi < lo) return r;
+  r.lo = lo;
+  r.hi = hi;
+  return r;
+}
+
+// The share of the range's positions that a measure counts. The measures
+// can count positions outside the range: without a range every value lies
+// outside it, and "less" of a position p counts p itself. So the share is
+// kept within [0, 1]. The width is at least 1, as hi never lies below lo.
+float ShareOfRange(double measure, const PositionRange& r) {
+  return static_cast<float>(std::clamp(measure / (r.hi - r.lo + 1.0), 0.0, 1.0));
+}
+
+// The positions the relation selects around a value at v, from the first
+// position of the range on.
+double RelationMeasure(unsigned short relation, double v, const PositionRange& r) {
+  double measure = 0.0;
+  if (relation & KvREL_LESS) measure += v - r.lo;
+  if (relation & KvREL_GREATER) measure += (r.hi - r.lo + 1.0) - (v - r.lo + 1.0);
+  if (relation & KvREL_EQUAL) measure += 1.0;
+  return measure;
+}
+
+enum class Measure { kCoverage, kRelation };
+
+// The evaluators of the date and time rows without wildcards.
+float EvalTimeValue(KvIdxBounds* range, unsigned short& relation, void* value, uint8_t format,
+                    uint32_t count, KvIdxBounds* bounds, uint32_t size, StoredPosition position,
+                    Measure measure) {
+  relation &= kDateRelationBits;
+  KvSetBounds(bounds, relation, value, count * size);
+  if (count == 0) return 0.0f;
+  const PositionRange r = RangeOf(range, format, size, position);
+  const double v = position(static_cast<const uint8_t*>(value), format);
+  return ShareOfRange(measure == Measure::kCoverage ? KvCoverage(relation, v, v, r.lo, r.hi, 1.0)
+                                                    : RelationMeasure(relation, v, r),
+                      r);
+}
+
+// The bounds a date evaluator makes in this call; only those are widened,
+// as a bound set before belongs to an earlier condition. Null when not
+// made, or when it cannot hold one date (count 0).
+struct MadeBounds {
+  uint8_t* low = nullptr;
+  uint8_t* high = nullptr;
+};
+
+MadeBounds SetDateBounds(KvIdxBounds* bounds, unsigned short relation, const void* value,
+                         uint32_t count) {
+  MadeBounds made;
+  if (bounds == nullptr) return made;
+  uint8_t* const low = bounds->low;
+  uint8_t* const high = bounds->high;
+  const uint32_t size = count * 4;
+  KvSetBounds(bounds, relation, value, size);
+  if (size < 4) return made;
+  if (low == nullptr) made.low = bounds->low;
+  if (high == nullptr) made.high = bounds->high;
+  return made;
+}
+
+void WidenBounds(const MadeBounds& made, const DateFields& low, const DateFields& high,
+                 uint8_t format) {
+  if (made.low != nullptr) WriteDate(made.low, low, format);
+  if (made.high != nullptr) WriteDate(made.high, high, format);
+}
+
+}  // namespace
+
+float KvEvalDate(KvIdxBounds* range, unsigned short& relation, void* value, uint8_t format,
+                 uint32_t count, KvIdxBounds* bounds) {
+  relation &= kDateRelationBits;
+  const MadeBounds made = SetDateBounds(bounds, relation, value, count);
+  if (count == 0) return 0.0f;
+  const DateFields v = ReadDate(static_cast<const uint8_t*>(value), format);
+  DateFields low = v;
+  DateFields high = v;
+  const bool anyYear = v.year == -1;
+  const bool anyMonth = v.month == -1;
+  const bool anyDay = v.day == -1;
+  if (anyYear || anyMonth || anyDay) {
+    relation |= KvREL_WIDENED;
+    // The first and last valid date that the value matches under
+    // DateCompare, whose years are signed. A wildcard year takes in every
+    // 16-bit year: dates before day number 0 (4714 BC) and in year 32767
+    // are valid dates too, and a scan that starts or stops short of them
+    // would miss them. The estimate measures the same two dates.
+    if (anyYear) {
+      low.year = INT16_MIN;
+      high.year = INT16_MAX;
+    }
+    if (anyMonth) {
+      low.month = 1;
+      high.month = 12;
+    }
+    if (anyDay) {
+      low.day = 1;
+      high.day = DaysOfMonth(high.year, high.month);
+    }
+    WidenBounds(made, low, high, format);
+  }
+  const PositionRange r = RangeOf(range, format, 4, KvDatePosition);
+  return ShareOfRange(KvCoverage(relation, DayNumber(low), DayNumber(high), r.lo, r.hi, 1.0), r);
+}
+
+float KvEvalTime(KvIdxBounds* range, unsigned short& relation, void* value, uint8_t format,
+                 uint32_t count, KvIdxBounds* bounds) {
+  return EvalTimeValue(range, relation, value, format, count, bounds, 3, KvTimePosition,
+                       Measure::kCoverage);
+}
+
+float KvEvalDateTime(KvIdxBounds* range, unsigned short& relation, void* value, uint8_t format,
+                     uint32_t count, KvIdxBounds* bounds) {
+  return EvalTimeValue(range, relation, value, format, count, bounds, 7, KvDateTimePosition,
+                       Measure::kCoverage);
+}
+
+float KvEvald_Date(KvIdxBounds* range, unsigned short& relation, void* value, uint8_t format,
+                   uint32_t count, KvIdxBounds* bounds) {
+  relation &= kDateRelationBits;
+  const MadeBounds made = SetDateBounds(bounds, relation, value, count);
+  if (count == 0) return 0.0f;
+  const uint8_t* p = static_cast<const uint8_t*>(value);
+  const DateFields v = ReadDate(p, format);
+  const bool anyYear = p[0] == 0xFF && p[1] == 0xFF;
+  const bool anyMonth = p[2] == 0xFF;
+  const bool anyDay = p[3] == 0xFF;
+  if (!(anyYear || anyMonth || anyDay)) {
+    const PositionRange r = RangeOf(range, format, 4, StoredODMGDatePosition);
+    return ShareOfRange(RelationMeasure(relation, StoredODMGDatePosition(p, format), r), r);
+  }
+  relation |= KvREL_WIDENED;
+  // d_DateCompare orders years as unsigned and months and days as signed
+  // bytes, so the bounds run from the lowest to the highest of those.
+  DateFields low = v;
+  DateFields high = v;
+  if (anyYear) {
+    // Every key. The highest year, 0xFFFF, is the wildcard year too: a
+    // bound compared as the second operand would match every year and be
+    // ordered by its month and day alone, which as the highest bytes keep
+    // it above every key in that reading as well.
+    low = {0, INT8_MIN, INT8_MIN};
+    high = {-1, INT8_MAX, INT8_MAX};
+    WidenBounds(made, low, high, format);
+    return 1.0f;
+  }
+  if (anyMonth) {
+    low.month = INT8_MIN;
+    high.month = INT8_MAX;
+  }
+  if (anyDay) {
+    low.day = INT8_MIN;
+    high.day = INT8_MAX;
+  }
+  WidenBounds(made, low, high, format);
+  // The value is measured at the last month or day it stands for, whether
+  // or not bounds were asked for.
+  const double position =
+      ODMGDatePosition(v.year, anyMonth ? 12 : v.month, anyDay ? 31 : v.day);
+  const PositionRange r = RangeOf(range, format, 4, StoredODMGDatePosition);
+  return ShareOfRange(RelationMeasure(relation, position, r), r);
+}
+
+float KvEvald_Time(KvIdxBounds* range, unsigned short& relation, void* value, uint8_t format,
+                   uint32_t count, KvIdxBounds* bounds) {
+  return EvalTimeValue(range, relation, value, format, count, bounds, 6, ODMGTimePosition,
+                       Measure::kRelation);
+}
+
+float KvEvald_Timestamp(KvIdxBounds* range, unsigned short& relation, void* value,
+                        uint8_t format, uint32_t count, KvIdxBounds* bounds) {
+  return EvalTimeValue(range, relation, value, format, count, bounds, 10, TimestampPosition,
+                       Measure::kRelation);
+}

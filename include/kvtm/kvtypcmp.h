@@ -105,4 +105,42 @@ KVTM_EXPORT long KvCaseIStringCompare(unsigned char format, unsigned long length
                                       void* values1, unsigned long length2, void* values2,
                                       unsigned short op, unsigned long count, int& status);
 
+// The date and time types: count objects in memory form (format 8),
+// ordered by the value class's own comparison (a difference of any size),
+// or count stored elements, ordered field by field with results -1, 0, 1:
+//   DateCompare         KvDate, 4 bytes: year signed, month, day
+//   d_DateCompare       d_Date, 4 bytes: year unsigned, month, day
+//   TimeCompare         KvTime, 3 bytes: hour, minute, second as unsigned
+//                       bytes (in memory they are signed)
+//   DaTimeCompare       KvDateTime, 7 bytes (8 in memory): year signed,
+//                       month, day, hour, minute, second
+//   d_TimeCompare       d_Time, 6 bytes in stored order: zone hour, zone
+//                       minute, hour, minute, second, hundredths
+//   d_TimestampCompare  d_Timestamp, 10 bytes: the d_Date, then the d_Time
+// Years are read in the format's byte order; single bytes are signed
+// unless said otherwise. Unless op has KvCMP_EXACT, the stored dates of
+// KvDate, d_Date and d_Timestamp take wildcards from operand 2: year -1
+// matches every year; month 0xFF and day 0xFF match every month and day;
+// month 0xFF alone orders by the days, day 0xFF alone by the months.
+// The common walk applies: a further element beyond a buffer stops the
+// walk with KvCMP_INCOMPLETE.
+KVTM_EXPORT long DateCompare(unsigned char format, unsigned long length1, void* values1,
+                             unsigned long length2, void* values2, unsigned short op,
+                             unsigned long count, int& status);
+KVTM_EXPORT long TimeCompare(unsigned char format, unsigned long length1, void* values1,
+                             unsigned long length2, void* values2, unsigned short op,
+                             unsigned long count, int& status);
+KVTM_EXPORT long DaTimeCompare(unsigned char format, unsigned long length1, void* values1,
+                               unsigned long length2, void* values2, unsigned short op,
+                               unsigned long count, int& status);
+KVTM_EXPORT long d_DateCompare(unsigned char format, unsigned long length1, void* values1,
+                               unsigned long length2, void* values2, unsigned short op,
+                               unsigned long count, int& status);
+KVTM_EXPORT long d_TimeCompare(unsigned char format, unsigned long length1, void* values1,
+                               unsigned long length2, void* values2, unsigned short op,
+                               unsigned long count, int& status);
+KVTM_EXPORT long d_TimestampCompare(unsigned char format, unsigned long length1,
+                                    void* values1, unsigned long length2, void* values2,
+                                    unsigned short op, unsigned long count, int& status);
+
 #endif  // KVTM_KVTYPCMP_H

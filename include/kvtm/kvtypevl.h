@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "kvtm/export.h"
+
 // Scan bounds of an index condition, keys in the stored format of the
 // condition. An evaluator fills a bound only while it is null, allocating
 // the key with KvMemAlloc; the caller owns the record and frees both keys
@@ -36,5 +38,35 @@ enum : unsigned { KvINDEX_MAX_KEYLEN = 254 };
 //   bounds  receives the bounds, or null when only the estimate is wanted.
 typedef float (*KvEvalFunc)(KvIdxBounds* range, unsigned short& relation, void* value,
                             uint8_t format, uint32_t count, KvIdxBounds* bounds);
+
+// The evaluators of the date and time rows. Each first clears every bit of
+// the relation word outside 0x800F, copies count stored elements into the
+// bounds (KvDate and d_Date 4 bytes, KvTime 3, KvDateTime 7, d_Time 6,
+// d_Timestamp 10) and returns an estimate within [0, 1]. A value's position
+// is a linear index of its fields (seconds of the day for the times, day
+// numbers for KvDate, minutes for KvDateTime and d_Timestamp, year, month,
+// day for d_Date); a range without both keys, with a key shorter than one
+// element, or whose high key lies below its low one is measured as the
+// single position 0. Count 0 reads no value and returns 0.
+//
+// A KvDate or d_Date value (the first element) with year -1, month 0xFF or
+// day 0xFF stands for every date it matches under DateCompare (every valid
+// date: months 1 to 12, days of the month) or d_DateCompare (every date):
+// the bounds this call makes are widened to contain all of those dates,
+// and KvREL_WIDENED is set. A d_Date wildcard year widens them to the
+// lowest and highest key and estimates 1. Bounds set before are kept as
+// they are.
+KVTM_EXPORT float KvEvalDate(KvIdxBounds* range, unsigned short& relation, void* value,
+                             uint8_t format, uint32_t count, KvIdxBounds* bounds);
+KVTM_EXPORT float KvEvalTime(KvIdxBounds* range, unsigned short& relation, void* value,
+                             uint8_t format, uint32_t count, KvIdxBounds* bounds);
+KVTM_EXPORT float KvEvalDateTime(KvIdxBounds* range, unsigned short& relation, void* value,
+                                 uint8_t format, uint32_t count, KvIdxBounds* bounds);
+KVTM_EXPORT float KvEvald_Date(KvIdxBounds* range, unsigned short& relation, void* value,
+                               uint8_t format, uint32_t count, KvIdxBounds* bounds);
+KVTM_EXPORT float KvEvald_Time(KvIdxBounds* range, unsigned short& relation, void* value,
+                               uint8_t format, uint32_t count, KvIdxBounds* bounds);
+KVTM_EXPORT float KvEvald_Timestamp(KvIdxBounds* range, unsigned short& relation, void* value,
+                                    uint8_t format, uint32_t count, KvIdxBounds* bounds);
 
 #endif  // KVTM_KVTYPEVL_H
