@@ -1423,13 +1423,14 @@ template uint32_t KvFoldKey<KvCaseIString>(uint8_t*, uint32_t, const uint8_t*, u
 
 namespace {
 
-// Dates and times: one value for count 0 or 1, else a block of the 32-bit
-// count followed by the values, given out at its first value. Every value of
-// a new array takes the first one's reading of the clock.
+// Values of the counted rows: one value for count 0 or 1, else a block of
+// the 32-bit count followed by the values, given out at its first value.
+// Every value of a new array is a copy of the first, so the dates and times
+// of one array share one reading of the clock.
 constexpr uint32_t kCountBytes = 4;
 
 template <typename T>
-void* CreateDates(uint32_t count) {
+void* CreateCounted(uint32_t count) {
   if (count <= 1) return new (std::nothrow) T;
   static_assert(kCountBytes % alignof(T) == 0, "values follow the count aligned");
   if (count > (UINT32_MAX - kCountBytes) / sizeof(T)) return nullptr;
@@ -1444,7 +1445,7 @@ void* CreateDates(uint32_t count) {
 }
 
 template <typename T>
-void* DeleteDates(void* values, uint32_t count) {
+void* DeleteCounted(void* values, uint32_t count) {
   if (values == nullptr) return nullptr;
   if (count < 2) {
     delete static_cast<T*>(values);
@@ -1735,7 +1736,7 @@ struct DateSlots {
   }
 
   static void* FromText(KvString* text, uint32_t count) {
-    T* values = static_cast<T*>(CreateDates<T>(count));
+    T* values = static_cast<T*>(CreateCounted<T>(count));
     if (values == nullptr) return nullptr;
     ListItems items(text);
     for (uint32_t i = 0; i < count; ++i) {
@@ -1770,8 +1771,8 @@ KvTypeDescriptor DateRow(const char* name, const char* format, KvTypeCmpFunc com
                          KvEvalFunc eval) {
   using Slots = DateSlots<T, S>;
   KvTypeDescriptor row = EmptyRow(name, sizeof(T), 1, format);
-  row.Create = CreateDates<T>;
-  row.Delete = DeleteDates<T>;
+  row.Create = CreateCounted<T>;
+  row.Delete = DeleteCounted<T>;
   row.Store = Slots::Store;
   row.Load = Slots::Load;
   row.NullSizeGet = Slots::NullSize;
