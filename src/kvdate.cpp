@@ -20,6 +20,9 @@ const char* const kMonthNames[12] = {
 const char* const kWeekdayNames[7] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
                                       "Friday", "Saturday", "Sunday"};
 
+// Signed 32-bit arithmetic that wraps as a 32-bit build's does.
+int32_t Wrap(int64_t v) { return static_cast<int32_t>(v); }
+
 // The native day number of year, month, day; every division truncates, and
 // month 13 means January of the next year.
 int32_t NativeDayNumber(int32_t year, int32_t month, int32_t day) {
@@ -29,17 +32,17 @@ int32_t NativeDayNumber(int32_t year, int32_t month, int32_t day) {
          3 * ((b + 100) / 100) / 4;
 }
 
-// Stores the date of a native day number. The intermediate products exceed 32
-// bits only for day numbers of years far beyond what the 16-bit year holds.
-void NativeDate(int64_t n, int16_t* year, int8_t* month, int8_t* day) {
-  int64_t l = n + 68569;
-  int64_t k = 4 * l / 146097;
-  l = l - (146097 * k + 3) / 4;
-  int64_t i = 4000 * (l + 1) / 1461001;
-  l = l - 1461 * i / 4 + 31;
-  int64_t j = 80 * l / 2447;
-  *day = static_cast<int8_t>(l - 2447 * j / 80);
-  int64_t q = j / 11;
+// Stores the date of a native day number.
+void NativeDate(int32_t n, int16_t* year, int8_t* month, int8_t* day) {
+  // Every step wraps where a 32-bit build's does.
+  int32_t l = Wrap(int64_t{n} + 68569);
+  const int32_t k = Wrap(int64_t{4} * l) / 146097;
+  l = Wrap(l - int64_t{Wrap(int64_t{146097} * k + 3) / 4});
+  const int32_t i = Wrap(int64_t{4000} * Wrap(int64_t{l} + 1)) / 1461001;
+  l = Wrap(l - int64_t{1461 * i / 4} + 31);
+  const int32_t j = Wrap(int64_t{80} * l) / 2447;
+  const int32_t q = j / 11;
+  *day = static_cast<int8_t>(l - int64_t{2447 * j / 80});
   *month = static_cast<int8_t>(j + 2 - 12 * q);
   *year = static_cast<int16_t>(100 * (k - 49) + i + q);
 }

@@ -118,6 +118,45 @@ TEST(KvDateDayNumber, ReferenceAndUnnormalisedDates) {
   }
 }
 
+TEST(KvDateDayNumber, FarFromTheCalendarAsA32BitBuild) {
+  // Fields out of range and years before -4799, where the quotients turn
+  // negative and truncate toward zero.
+  struct NumberRow {
+    Ymd date;
+    long number;
+  };
+  const NumberRow numbers[] = {
+      {{2000, 0, 1}, 2451514},         {{2000, -1, 1}, 2451484},
+      {{2000, 14, 1}, 2451942},        {{-4713, 11, 24}, 0},
+      {{-4713, 1, 1}, -327},           {{-4799, 1, 1}, -31738},
+      {{-4800, 3, 1}, -32044},         {{-4800, 1, 1}, -32103},  // -32104 by the calendar
+      {{32767, 127, 127}, 13692923},   {{-32768, -128, -128}, -10251263},
+  };
+  for (const NumberRow& r : numbers) {
+    SCOPED_TRACE(testing::Message() << r.date.y << "-" << r.date.m << "-" << r.date.d);
+    EXPECT_EQ(static_cast<long>(DateOf(r.date)), r.number);
+  }
+
+  // Day numbers whose steps pass 2^31 wrap as in 32 bits; the fields keep
+  // the low bits.
+  struct DateRow {
+    long number;
+    Ymd date;
+  };
+  const DateRow dates[] = {
+      {-68569, {-4900, 3, 1}},         {-68570, {-4900, 2, 30}},
+      {536802342, {23210, 10, 17}},    {536802343, {32526, -4, -18}},
+      {600000000, {8947, 0, -27}},     {-600000000, {-18372, 12, 16}},
+      {-536940000, {23209, 5, 17}},    {2147483647, {-4713, 11, 23}},
+      {-2147483647 - 1, {-4713, 11, 24}},
+      {4294967296 + 2451545, {2000, 1, 1}},  // a long argument counts in 32 bits
+  };
+  for (const DateRow& r : dates) {
+    SCOPED_TRACE(r.number);
+    ExpectDate(KvDate(r.number), r.date);
+  }
+}
+
 TEST(KvDateDayNumber, TruncatingDivisionAndMonthEnds) {
   struct DivRow {
     long a, b, quotient, remainder;
