@@ -201,6 +201,26 @@ TEST(dDateDayNumber, TenDaysDroppedInOctober1582) {
   EXPECT_EQ(d_Date(1582, 10, 15).day_of_week(), d_Date::Friday);
 }
 
+TEST(dDateDayNumber, DayNumbersNear2To31WrapAsA32BitBuild) {
+  // 2000-01-01 plus intervals of about 2^31 days; the month and day bytes
+  // keep the low bits of what the calendar steps give.
+  struct Row {
+    float seconds;
+    int y, m, d;
+  };
+  const Row rows[] = {
+      {1.853e14f, -24317, 6, 2},       // day number 2147127532
+      {1.8532886e14f, 14100, 249, 232},  // 2147461523: the Gregorian shift passes 2^31
+      {1.8535e14f, 14649, 252, 227},   // 2147706191, past 2^31
+      {-1.853e14f, 28438, 2, 16},      // -2142224444
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.seconds);
+    d_Date date(2000, 1, 1);
+    ExpectDate(date += d_Interval(0, 0, 0, r.seconds), r.y, r.m, r.d);
+  }
+}
+
 // ---- d_Date ----
 
 TEST(dDateCalendar, MonthLengths) {
