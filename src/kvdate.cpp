@@ -33,6 +33,29 @@ constexpr int32_t kMonthTerms[14] = {
     MonthTerm(5),  MonthTerm(6),  MonthTerm(7),  MonthTerm(8), MonthTerm(9),
     MonthTerm(10), MonthTerm(11), MonthTerm(12), MonthTerm(13)};
 
+// The last steps of a day number's conversion, from its remainder l (the
+// day of a year counted from 1 March, plus 31) to the month, the day, and 1
+// for January and February, which belong to the next calendar year. A
+// lookup costs less than the three divisions; l is 31 to 396 wherever the
+// table is read.
+struct MonthOfTheYear {
+  uint8_t month, day, nextYear;
+};
+struct MonthsOfTheYear {
+  MonthOfTheYear of[397];
+};
+constexpr MonthsOfTheYear MakeMonthsOfTheYear() {
+  MonthsOfTheYear t{};
+  for (int32_t l = 0; l < 397; ++l) {
+    const int32_t j = 80 * l / 2447;
+    const int32_t q = j / 11;
+    t.of[l] = {static_cast<uint8_t>(j + 2 - 12 * q), static_cast<uint8_t>(l - 2447 * j / 80),
+               static_cast<uint8_t>(q)};
+  }
+  return t;
+}
+constexpr MonthsOfTheYear kMonthsOfTheYear = MakeMonthsOfTheYear();
+
 // The native day number of year, month, day; every division truncates, and
 // month 13 means January of the next year.
 int32_t NativeDayNumber(int32_t year, int32_t month, int32_t day) {
@@ -60,12 +83,11 @@ void NativeDate(int32_t n, int16_t* year, int8_t* month, int8_t* day) {
     uint32_t l = shifted - (146097 * k + 3) / 4;
     const uint32_t i = 4000 * (l + 1) / 1461001;
     l = l - 1461 * i / 4 + 31;
-    const uint32_t j = 80 * l / 2447;
-    const uint32_t q = j / 11;
-    *day = static_cast<int8_t>(l - 2447 * j / 80);
-    *month = static_cast<int8_t>(j + 2 - 12 * q);
+    const MonthOfTheYear m = kMonthsOfTheYear.of[l];
+    *day = static_cast<int8_t>(m.day);
+    *month = static_cast<int8_t>(m.month);
     *year = static_cast<int16_t>(100 * static_cast<int32_t>(k) - 4900 +
-                                 static_cast<int32_t>(i + q));
+                                 static_cast<int32_t>(i + m.nextYear));
     return;
   }
   // Elsewhere the same steps in signed arithmetic, wrapping where a 32-bit
