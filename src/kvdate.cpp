@@ -20,26 +20,86 @@ const char* const kMonthNames[12] = {
 const char* const kWeekdayNames[7] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
                                       "Friday", "Saturday", "Sunday"};
 
+// Signed 32-bit arithmetic that wraps as a 32-bit build's does.
+int32_t Wrap(int64_t v) { return static_cast<int32_t>(v); }
+
+// The month's share of the day number, 367 * (month - 2 - 12 * a) / 12 with
+// a = (month - 14) / 12, for months 1 to 13.
+constexpr int32_t MonthTerm(int32_t month) {
+  return 367 * (month - 2 - 12 * ((month - 14) / 12)) / 12;
+}
+constexpr int32_t kMonthTerms[14] = {
+    0,             MonthTerm(1),  MonthTerm(2),  MonthTerm(3), MonthTerm(4),
+    MonthTerm(5),  MonthTerm(6),  MonthTerm(7),  MonthTerm(8), MonthTerm(9),
+    MonthTerm(10), MonthTerm(11), MonthTerm(12), MonthTerm(13)};
+
+// The last steps of a day number's conversion, from its remainder l (the
+// day of a year counted from 1 March, plus 31) to the month, the day, and 1
+// for January and February, which belong to the next calendar year. A
+// lookup costs less than the three divisions; l is 31 to 396 wherever the
+// table is read.
+struct MonthOfTheYear {
+  uint8_t month, day, nextYear;
+};
+struct MonthsOfTheYear {
+  MonthOfTheYear of[397];
+};
+constexpr MonthsOfTheYear MakeMonthsOfTheYear() {
+  MonthsOfTheYear t{};
+  for (int32_t l = 0; l < 397; ++l) {
+    const int32_t j = 80 * l / 2447;
+    const int32_t q = j / 11;
+    t.of[l] = {static_cast<uint8_t>(j + 2 - 12 * q), static_cast<uint8_t>(l - 2447 * j / 80),
+               static_cast<uint8_t>(q)};
+  }
+  return t;
+}
+constexpr MonthsOfTheYear kMonthsOfTheYear = MakeMonthsOfTheYear();
+
 // The native day number of year, month, day; every division truncates, and
 // month 13 means January of the next year.
 int32_t NativeDayNumber(int32_t year, int32_t month, int32_t day) {
+  if (static_cast<uint32_t>(month - 1) < 13 && year >= -4799) {
+    // Every quotient here is of a non-negative number, where unsigned
+    // division truncates alike and costs less than signed division.
+    const uint32_t b = static_cast<uint32_t>(year + 4800 - (month <= 2));
+    return static_cast<int32_t>(1461 * b / 4 - 3 * ((b + 100) / 100) / 4) + kMonthTerms[month] +
+           day - 32075;
+  }
   int32_t a = (month - 14) / 12;
   int32_t b = year + a + 4800;
   return 1461 * b / 4 + day - 32075 + 367 * (month - 2 - 12 * a) / 12 -
          3 * ((b + 100) / 100) / 4;
 }
 
-// Stores the date of a native day number. The intermediate products exceed 32
-// bits only for day numbers of years far beyond what the 16-bit year holds.
-void NativeDate(int64_t n, int16_t* year, int8_t* month, int8_t* day) {
-  int64_t l = n + 68569;
-  int64_t k = 4 * l / 146097;
-  l = l - (146097 * k + 3) / 4;
-  int64_t i = 4000 * (l + 1) / 1461001;
-  l = l - 1461 * i / 4 + 31;
-  int64_t j = 80 * l / 2447;
-  *day = static_cast<int8_t>(l - 2447 * j / 80);
-  int64_t q = j / 11;
+// Stores the date of a native day number.
+void NativeDate(int32_t n, int16_t* year, int8_t* month, int8_t* day) {
+  const uint32_t shifted = static_cast<uint32_t>(n) + 68569;
+  if (shifted < (1u << 29)) {
+    // From -4900-03-01 (day number -68569) to day number 2^29 - 68569 no
+    // quotient is of a negative number and no product passes 2^31, so
+    // unsigned arithmetic gives the signed results, at less cost.
+    const uint32_t k = 4 * shifted / 146097;
+    uint32_t l = shifted - (146097 * k + 3) / 4;
+    const uint32_t i = 4000 * (l + 1) / 1461001;
+    l = l - 1461 * i / 4 + 31;
+    const MonthOfTheYear m = kMonthsOfTheYear.of[l];
+    *day = static_cast<int8_t>(m.day);
+    *month = static_cast<int8_t>(m.month);
+    *year = static_cast<int16_t>(100 * static_cast<int32_t>(k) - 4900 +
+                                 static_cast<int32_t>(i + m.nextYear));
+    return;
+  }
+  // Elsewhere the same steps in signed arithmetic, wrapping where a 32-bit
+  // build's do.
+  int32_t l = Wrap(int64_t{n} + 68569);
+  const int32_t k = Wrap(int64_t{4} * l) / 146097;
+  l = Wrap(l - int64_t{Wrap(int64_t{146097} * k + 3) / 4});
+  const int32_t i = Wrap(int64_t{4000} * Wrap(int64_t{l} + 1)) / 1461001;
+  l = Wrap(l - int64_t{1461 * i / 4} + 31);
+  const int32_t j = Wrap(int64_t{80} * l) / 2447;
+  const int32_t q = j / 11;
+  *day = static_cast<int8_t>(l - int64_t{2447 * j / 80});
   *month = static_cast<int8_t>(j + 2 - 12 * q);
   *year = static_cast<int16_t>(100 * (k - 49) + i + q);
 }

@@ -19,6 +19,9 @@ constexpr int32_t kSecondsPerDay = 86400;
 // The zone of every d_Time made without one, in whole hours.
 int32_t defaultZone = 0;
 
+// Signed 32-bit arithmetic that wraps as a 32-bit build's does.
+int32_t Wrap(int64_t v) { return static_cast<int32_t>(v); }
+
 // Truncation toward zero, saturating far outside the 32-bit range so that a
 // huge float never makes the conversion undefined.
 int32_t Trunc(double x) {
@@ -114,13 +117,15 @@ long d_Date::getAbsDate() const {
 }
 
 d_Date& d_Date::setAbsDate(long dayNumber) {
-  int32_t j = static_cast<int32_t>(dayNumber) + 1;
+  // The sums wrap as a 32-bit build's do for day numbers near 2^31, which
+  // an interval of a few million years reaches.
+  int32_t j = Wrap(int64_t{static_cast<int32_t>(dayNumber)} + 1);
   int32_t a = j;
   if (j > 2299160) {
     int32_t alpha = Trunc((j - 1867216.25) / 36524.25);
-    a = j + 1 + alpha - alpha / 4;
+    a = Wrap(int64_t{j} + 1 + alpha - alpha / 4);
   }
-  int32_t b = a + 1524;
+  int32_t b = Wrap(int64_t{a} + 1524);
   int32_t g = Trunc((b - 122.1) / 365.25);
   int32_t d = Trunc(365.25 * g);
   int32_t e = Trunc((b - d) / 30.6001);
@@ -469,7 +474,7 @@ void d_Timestamp::Move(float delta) {
   } else {
     int32_t k = Trunc(-x / 86400.0f);
     x = x + static_cast<float>((k + 1.0) * kSecondsPerDay);
-    days = -(k + 1);
+    days = -(int64_t{k} + 1);  // k saturates at 2^31 - 1 for the largest floats
     // A whole number of days back leaves x at exactly one day: that day
     // belongs to the date, not to the time.
     if (x >= 86400.0f) {
