@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "kvcollate.h"
+#include "kvint64_rows.h"
 #include "kvistring_rows.h"
 #include "kvnumber.h"
 #include "kvplatform/kvi18n.h"
@@ -1014,4 +1015,24 @@ long d_TimestampCompare(unsigned char format, unsigned long length1, void* value
                            sizeof(d_Timestamp), MemoryOrder<d_Timestamp>);
   return CompareElements(format, length1, values1, length2, values2, op, count, status, 10,
                          StoredTimestampOrder);
+}
+
+// ---- KvInt64 ----
+
+namespace {
+
+long Int64Order(const uint8_t* a, const uint8_t* b, uint8_t format, unsigned short) {
+  const KvInt64 x = KvReadInt64(a, format);
+  const KvInt64 y = KvReadInt64(b, format);
+  if (x < y) return -1;
+  return x > y ? 1 : 0;
+}
+
+}  // namespace
+
+long Int64Compare(unsigned char format, unsigned long length1, void* values1,
+                  unsigned long length2, void* values2, unsigned short op, unsigned long count,
+                  int& status) {
+  return CompareElements(format, length1, values1, length2, values2, op, count, status,
+                         sizeof(KvInt64), Int64Order);
 }

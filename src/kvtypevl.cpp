@@ -6,6 +6,7 @@
 
 #include "kvcollate.h"
 #include "kvevaluate.h"
+#include "kvint64_rows.h"
 #include "kvistring_rows.h"
 #include "kvnumber.h"
 #include "kvplatform/kvassert.h"
@@ -813,4 +814,37 @@ float KvEvald_Timestamp(KvIdxBounds* range, unsigned short& relation, void* valu
                         uint8_t format, uint32_t count, KvIdxBounds* bounds) {
   return EvalTimeValue(range, relation, value, format, count, bounds, 10, TimestampPosition,
                        Measure::kRelation);
+}
+
+// ---- KvInt64 ----
+
+namespace {
+
+// The position of a stored value; beyond 2^53 positions round, as every
+// position of the number evaluators is a double.
+double Int64Position(const void* p, uint8_t format) {
+  const KvInt64 v = KvReadInt64(p, format);
+  return v.LowGet() + v.HighGet() * 4294967296.0;
+}
+
+}  // namespace
+
+float KvEvalInt64(KvIdxBounds* range, unsigned short& relation, void* value, uint8_t format,
+                  uint32_t count, KvIdxBounds* bounds) {
+  constexpr uint32_t kSize = sizeof(KvInt64);
+  float estimate = 0.0f;
+  if (count != 0 && range != nullptr && range->low != nullptr && range->high != nullptr &&
+      range->lowLength >= kSize && range->highLength >= kSize) {
+    const double v = Int64Position(value, format);
+    const double lo = Int64Position(range->low, format);
+    const double hi = Int64Position(range->high, format);
+    // A range whose high key lies below its low one measures nothing; the
+    // rounding of positions near 2^63 can make a share pass 1 a little.
+    if (lo <= hi) {
+      const double share = KvCoverage(relation, v, v, lo, hi, 1.0) / (hi - lo + 1.0);
+      estimate = static_cast<float>(std::clamp(share, 0.0, 1.0));
+    }
+  }
+  KvSetBounds(bounds, relation, value, count * kSize);
+  return estimate;
 }

@@ -12,6 +12,7 @@
 #include "kvplatform/kvmemory.h"
 #include "kvtm/kvchar.h"
 #include "kvtm/kvdate.h"
+#include "kvtm/kvint64.h"
 #include "kvtm/kvistring.h"
 #include "kvtm/kvodmg.h"
 #include "kvtm/kvstring.h"

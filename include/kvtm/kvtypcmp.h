@@ -143,4 +143,12 @@ KVTM_EXPORT long d_TimestampCompare(unsigned char format, unsigned long length1,
                                     void* values1, unsigned long length2, void* values2,
                                     unsigned short op, unsigned long count, int& status);
 
+// KvInt64: count values in memory form (format 8) or stored, 8 bytes each
+// (the low word, then the high word, each in the format's byte order),
+// ordered as signed 64-bit integers; -1, 0 or 1. The common walk applies:
+// a further element beyond a buffer stops the walk with KvCMP_INCOMPLETE.
+KVTM_EXPORT long Int64Compare(unsigned char format, unsigned long length1, void* values1,
+                              unsigned long length2, void* values2, unsigned short op,
+                              unsigned long count, int& status);
+
 #endif  // KVTM_KVTYPCMP_H

@@ -69,4 +69,13 @@ KVTM_EXPORT float KvEvald_Time(KvIdxBounds* range, unsigned short& relation, voi
 KVTM_EXPORT float KvEvald_Timestamp(KvIdxBounds* range, unsigned short& relation, void* value,
                                     uint8_t format, uint32_t count, KvIdxBounds* bounds);
 
+// The evaluator of the KvInt64 row: the value (its first element) and the
+// range keys are read in their stored form, a value's position being low
+// word + high word * 2^32; the estimate is the share of the range's
+// positions that the relation selects, within [0, 1], and 0 without a
+// range (or with a key shorter than 8 bytes, or a high key below the low
+// one). The bounds copy count elements of 8 bytes.
+KVTM_EXPORT float KvEvalInt64(KvIdxBounds* range, unsigned short& relation, void* value,
+                              uint8_t format, uint32_t count, KvIdxBounds* bounds);
+
 #endif  // KVTM_KVTYPEVL_H
