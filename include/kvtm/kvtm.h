@@ -13,6 +13,7 @@
 #include "kvtm/kvchar.h"
 #include "kvtm/kvdate.h"
 #include "kvtm/kvistring.h"
+#include "kvtm/kvobjid.h"
 #include "kvtm/kvodmg.h"
 #include "kvtm/kvstring.h"
 #include "kvtm/kvtypcmp.h"
