@@ -14,6 +14,7 @@
 #include "kvplatform/kvmemory.h"
 #include "kvstored.h"
 #include "kvtm/kvdate.h"
+#include "kvtm/kvobjid.h"
 #include "kvtm/kvodmg.h"
 #include "kvtm/kvstring.h"
 
@@ -1035,4 +1036,65 @@ long Int64Compare(unsigned char format, unsigned long length1, void* values1,
                   int& status) {
   return CompareElements(format, length1, values1, length2, values2, op, count, status,
                          sizeof(KvInt64), Int64Order);
+}
+
+// ---- Identity types ----
+//
+// A stored identity is ordered by the bytes that make it up, read as one
+// little-endian number from its highest byte down, whatever the format's
+// byte order: that is the order the indexes of stored databases hold. In
+// the most-significant-first form this is not the numeric order, but equal
+// values still compare equal and the order is total. The lengths are not
+// read: elements are taken whole, and never more than count of them.
+
+namespace {
+
+// Identity bytes of one stored element, most significant first.
+constexpr uint8_t kObjIdBytes[] = {9, 8, 7, 6, 5, 4};
+constexpr uint8_t kClassIdBytes[] = {1, 0, 3, 2};
+constexpr uint8_t kRefBytes[] = {11, 10, 9, 8, 7, 6, 5, 4};
+
+template <size_t N>
+long StoredIdentityOrder(const uint8_t* a, const uint8_t* b, const uint8_t (&bytes)[N]) {
+  for (const uint8_t i : bytes) {
+    const long d = static_cast<long>(a[i]) - static_cast<long>(b[i]);
+    if (d != 0) return d;
+  }
+  return 0;
+}
+
+template <typename T, size_t N>
+long CompareIdentities(unsigned char format, void* values1, void* values2, unsigned long count,
+                       int& status, const uint8_t (&bytes)[N]) {
+  status = 0;
+  const uint32_t n = static_cast<uint32_t>(count);
+  for (uint32_t i = 0; i < n; ++i) {
+    long r;
+    if (format == 8) {
+      r = static_cast<const T*>(values1)[i] != static_cast<const T*>(values2)[i];
+    } else {
+      const size_t at = size_t{i} * T::kStoredSize;
+      r = StoredIdentityOrder(static_cast<const uint8_t*>(values1) + at,
+                              static_cast<const uint8_t*>(values2) + at, bytes);
+    }
+    if (r != 0) return r;
+  }
+  return 0;
+}
+
+}  // namespace
+
+long KvObjId::Compare(unsigned char format, unsigned long, void* values1, unsigned long,
+                      void* values2, unsigned short, unsigned long count, int& status) {
+  return CompareIdentities<KvObjId>(format, values1, values2, count, status, kObjIdBytes);
+}
+
+long KvClassId::Compare(unsigned char format, unsigned long, void* values1, unsigned long,
+                        void* values2, unsigned short, unsigned long count, int& status) {
+  return CompareIdentities<KvClassId>(format, values1, values2, count, status, kClassIdBytes);
+}
+
+long KvRef::Compare(unsigned char format, unsigned long, void* values1, unsigned long,
+                    void* values2, unsigned short, unsigned long count, int& status) {
+  return CompareIdentities<KvRef>(format, values1, values2, count, status, kRefBytes);
 }

@@ -23,6 +23,7 @@
 #include "kvstring_access.h"
 #include "kvtable.h"
 #include "kvtm/kvdate.h"
+#include "kvtm/kvobjid.h"
 #include "kvtm/kvodmg.h"
 #include "kvtm/kvstring.h"
 #include "kvtm/kvtypcmp.h"
@@ -465,6 +466,34 @@ constexpr KvTypeDescriptor EmptyRow(const char* name, uint16_t memLength, uint16
   return row;
 }
 
+// A row of the identity types, whose functions are static members of
+// their classes.
+template <typename T>
+constexpr KvTypeDescriptor IdentityRow(const char* name, const char* format) {
+  return KvTypeDescriptor{name,
+                          T::Create,
+                          T::Delete,
+                          T::Store,
+                          T::Load,
+                          T::NullSizeGet,
+                          T::SizeGet,
+                          T::SizeGetFromMemFile,
+                          T::Compare,
+                          T::EvalAndBound,
+                          T::ConvertToKvString,
+                          T::ConvertFromKvString,
+                          T::Constructor,
+                          T::Destructor,
+                          T::Assignment,
+                          T::Copy,
+                          T::Translate,
+                          format,
+                          T::PrintToString,
+                          T::ScanFromString,
+                          static_cast<uint16_t>(sizeof(T)),
+                          1};
+}
+
 // The standard and the legacy KvString rows share everything but their
 // stored form, sizes, comparison, evaluation and translation.
 KvTypeDescriptor StringRow(bool legacy) {
@@ -539,9 +568,9 @@ KvTypeDescriptor stringRow = StringRow(false);
 KvTypeDescriptor legacyStringRow = StringRow(true);
 KvTypeDescriptor dateRow = DateRow<KvDate, 4>("KvDate", "%a %e.%b %Y", DateCompare, KvEvalDate);
 KvTypeDescriptor timeRow = DateRow<KvTime, 3>("KvTime", "%I:%M:%S %p", TimeCompare, KvEvalTime);
-KvTypeDescriptor objIdRow = EmptyRow("KvObjId", 12, 1, "(%H-%L#%B)");
-KvTypeDescriptor classIdRow = EmptyRow("KvClassId", 4, 1, "(%Cv%V)");
-KvTypeDescriptor refRow = EmptyRow("KvRef", 20, 1, "(%D:%H-%L#%B, %C)");
+KvTypeDescriptor objIdRow = IdentityRow<KvObjId>("KvObjId", "(%H-%L#%B)");
+KvTypeDescriptor classIdRow = IdentityRow<KvClassId>("KvClassId", "(%Cv%V)");
+KvTypeDescriptor refRow = IdentityRow<KvRef>("KvRef", "(%D:%H-%L#%B, %C)");
 KvTypeDescriptor blobRow = EmptyRow("KvBlob", sizeof(void*), 0, "[BLOB,len=%L]");
 KvTypeDescriptor dateTimeRow =
     DateRow<KvDateTime, 7>("KvDateTime", "%a %e.%b %Y %I:%M:%S %p", DaTimeCompare, KvEvalDateTime);
