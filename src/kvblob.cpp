@@ -74,9 +74,11 @@ T ReadText(const KvBlobData* data) {
   // A zero byte within the blob ends the text where it lies.
   if (std::memchr(data->data, 0, length) != nullptr) return Read(data->data);
   char local[128];
-  char* text = length < sizeof local ? local
-                                     : static_cast<char*>(KvMemAlloc(static_cast<uint32_t>(length + 1)));
-  if (text == nullptr) return T(0);
+  char* text = local;
+  if (length >= sizeof local) {
+    text = static_cast<char*>(KvMemAlloc(static_cast<uint32_t>(length + 1)));
+    if (text == nullptr) return T(0);
+  }
   std::memcpy(text, data->data, length);
   text[length] = 0;
   const T v = Read(text);

@@ -302,7 +302,9 @@ TEST(BlobRows, StoredBytesInBothByteOrders) {
   Bytes none(4, 0xEE);
   EXPECT_EQ(mgr.Store(KvTYPE_BLOB, none.data(), values, 2, 0), 4u);
   EXPECT_EQ(none, Bytes(4, 0));
-  for (uint32_t count : {0u, 1u, 100u}) EXPECT_EQ(kvStandardTable[KvTYPE_BLOB]->NullSizeGet(count), 4u);
+  for (uint32_t count : {0u, 1u, 100u}) {
+    EXPECT_EQ(kvStandardTable[KvTYPE_BLOB]->NullSizeGet(count), 4u);
+  }
 }
 
 TEST(BlobRows, ArraysWithEmptyAndLargeElements) {
