@@ -49,8 +49,9 @@ KvBlobData* Widened(const char* p, int64_t keep, int64_t n) {
   if (n <= 0) return nullptr;
   KvBlobData* data = NewData(n);
   if (data == nullptr) return nullptr;
+  if (p == nullptr || keep < 0) keep = 0;
   if (keep > n) keep = n;
-  if (keep > 0) std::memcpy(data->data, p, static_cast<size_t>(keep));
+  if (p != nullptr && keep > 0) std::memcpy(data->data, p, static_cast<size_t>(keep));
   std::memset(data->data + keep, 0, static_cast<size_t>(n - keep));
   return data;
 }
