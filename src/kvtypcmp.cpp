@@ -13,6 +13,8 @@
 #include "kvplatform/kvi18n.h"
 #include "kvplatform/kvmemory.h"
 #include "kvstored.h"
+#include "kvtm/kvblob.h"
+#include "kvtm/kvboolean.h"
 #include "kvtm/kvdate.h"
 #include "kvtm/kvobjid.h"
 #include "kvtm/kvodmg.h"
@@ -1097,4 +1099,101 @@ long KvClassId::Compare(unsigned char format, unsigned long, void* values1, unsi
 long KvRef::Compare(unsigned char format, unsigned long, void* values1, unsigned long,
                     void* values2, unsigned short, unsigned long count, int& status) {
   return CompareIdentities<KvRef>(format, values1, values2, count, status, kRefBytes);
+}
+
+// ---- KvBoolean and KvBlob ----
+
+namespace {
+
+// One byte in every format; the byte as loaded is the value.
+long BooleanOrder(const uint8_t* a, const uint8_t* b, uint8_t, unsigned short) {
+  KvBoolean x, y;
+  std::memcpy(&x, a, 1);
+  std::memcpy(&y, b, 1);
+  if (x < y) return -1;
+  if (x > y) return 1;
+  return 0;
+}
+
+// A stored blob block as far as its buffer holds it.
+struct StoredBlobs {
+  const uint8_t* base;
+  uint64_t bytes;  // bytes that may be read at base
+  uint64_t at;     // the current element's length field
+
+  // The current element: its claimed length and the data bytes present.
+  // False when its length field lies beyond the buffer.
+  bool Element(uint8_t format, uint64_t* claimed, uint64_t* present) const {
+    if (at + 4 > bytes) return false;
+    const int32_t length = KvReadNumber<int32_t>(base + at, format);
+    *claimed = length > 0 ? static_cast<uint64_t>(length) : 0;
+    const uint64_t left = bytes - at - 4;
+    *present = *claimed < left ? *claimed : left;
+    return true;
+  }
+};
+
+StoredBlobs StoredBlobsAt(const void* values, unsigned long length, uint8_t format) {
+  StoredBlobs s{static_cast<const uint8_t*>(values), static_cast<uint32_t>(length), 4};
+  // Without a length the block's total says how far it reaches.
+  if (s.bytes == 0) s.bytes = uint64_t{KvLoadBits<uint32_t>(s.base, format)} + 4;
+  return s;
+}
+
+long CompareStoredBlobs(unsigned char format, unsigned long length1, void* values1,
+                        unsigned long length2, void* values2, uint32_t count) {
+  StoredBlobs a = StoredBlobsAt(values1, length1, format);
+  StoredBlobs b = StoredBlobsAt(values2, length2, format);
+  for (uint32_t i = 0; i < count; ++i) {
+    uint64_t claimedA, presentA, claimedB, presentB;
+    if (!a.Element(format, &claimedA, &presentA) || !b.Element(format, &claimedB, &presentB))
+      return 0;
+    uint64_t common = claimedA < claimedB ? claimedA : claimedB;
+    if (presentA < common) common = presentA;
+    if (presentB < common) common = presentB;
+    if (common != 0) {
+      const int r = std::memcmp(a.base + a.at + 4, b.base + b.at + 4, static_cast<size_t>(common));
+      if (r != 0) return r < 0 ? -1 : 1;
+    }
+    if (claimedA != claimedB) return claimedA < claimedB ? -1 : 1;
+    a.at += 4 + claimedA;
+    b.at += 4 + claimedB;
+  }
+  return 0;
+}
+
+long CompareBlobObjects(unsigned long length1, void* values1, unsigned long length2,
+                        void* values2, uint32_t count) {
+  // Only objects wholly within a given length are read.
+  constexpr uint32_t size = sizeof(KvBlob);
+  if (length1 != 0 && static_cast<uint32_t>(length1) / size < count)
+    count = static_cast<uint32_t>(length1) / size;
+  if (length2 != 0 && static_cast<uint32_t>(length2) / size < count)
+    count = static_cast<uint32_t>(length2) / size;
+  const KvBlob* a = static_cast<const KvBlob*>(values1);
+  const KvBlob* b = static_cast<const KvBlob*>(values2);
+  for (uint32_t i = 0; i < count; ++i) {
+    const long r = a[i] != b[i];
+    if (r != 0) return r;
+  }
+  return 0;
+}
+
+}  // namespace
+
+long BooleanCompare(unsigned char format, unsigned long length1, void* values1,
+                    unsigned long length2, void* values2, unsigned short op,
+                    unsigned long count, int& status) {
+  return CompareElements(format, length1, values1, length2, values2, op, count, status, 1,
+                         BooleanOrder);
+}
+
+long BlobCompare(unsigned char format, unsigned long length1, void* values1,
+                 unsigned long length2, void* values2, unsigned short, unsigned long count,
+                 int& status) {
+  status = 0;
+  const uint32_t n = static_cast<uint32_t>(count);
+  if (n == 0) return 0;
+  if (format == 8) return CompareBlobObjects(length1, values1, length2, values2, n);
+  return CompareStoredBlobs(format, length1, values1, length2, values2, n);
 }

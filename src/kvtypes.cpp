@@ -22,6 +22,8 @@
 #include "kvstored.h"
 #include "kvstring_access.h"
 #include "kvtable.h"
+#include "kvtm/kvblob.h"
+#include "kvtm/kvboolean.h"
 #include "kvtm/kvdate.h"
 #include "kvtm/kvobjid.h"
 #include "kvtm/kvodmg.h"
@@ -439,6 +441,8 @@ template <typename T, uint32_t S>
 KvTypeDescriptor DateRow(const char* name, const char* format, KvTypeCmpFunc compare,
                          KvEvalFunc eval);
 KvTypeDescriptor Int64Row();
+KvTypeDescriptor BoolRow();
+KvTypeDescriptor BlobRow();
 
 // A primitive number row.
 constexpr KvTypeDescriptor NumberRow(const char* name, uint16_t width, KvCreateFunc create,
@@ -571,7 +575,7 @@ KvTypeDescriptor timeRow = DateRow<KvTime, 3>("KvTime", "%I:%M:%S %p", TimeCompa
 KvTypeDescriptor objIdRow = IdentityRow<KvObjId>("KvObjId", "(%H-%L#%B)");
 KvTypeDescriptor classIdRow = IdentityRow<KvClassId>("KvClassId", "(%Cv%V)");
 KvTypeDescriptor refRow = IdentityRow<KvRef>("KvRef", "(%D:%H-%L#%B, %C)");
-KvTypeDescriptor blobRow = EmptyRow("KvBlob", sizeof(void*), 0, "[BLOB,len=%L]");
+KvTypeDescriptor blobRow = BlobRow();
 KvTypeDescriptor dateTimeRow =
     DateRow<KvDateTime, 7>("KvDateTime", "%a %e.%b %Y %I:%M:%S %p", DaTimeCompare, KvEvalDateTime);
 KvTypeDescriptor iStringRow = KvInsensitiveRow<KvIString>("KvIString", KvIStringCompare);
@@ -582,7 +586,7 @@ KvTypeDescriptor dTimeRow = DateRow<d_Time, 6>("d_Time", "%I:%M:%S %p", d_TimeCo
 KvTypeDescriptor dTimestampRow = DateRow<d_Timestamp, 10>(
     "d_Timestamp", "%a %b %e %I:%M:%S %p", d_TimestampCompare, KvEvald_Timestamp);
 KvTypeDescriptor int64Row = Int64Row();
-KvTypeDescriptor boolRow = EmptyRow("bool", 1, 1, "noop");
+KvTypeDescriptor boolRow = BoolRow();
 
 // The interval is stored, compared, evaluated and translated as a float.
 KvTypeDescriptor IntervalRow() {
@@ -1963,6 +1967,327 @@ KvTypeDescriptor Int64Row() {
   row.ScanFromString = ScanInt64;
   row.Compare = Int64Compare;
   row.EvalAndBound = KvEvalInt64;
+  return row;
+}
+
+}  // namespace
+
+// ---- bool rows ----
+//
+// One byte per value in memory and stored, copied as it is in every format.
+
+namespace {
+
+KvString* BoolList(void* values, uint32_t count) {
+  if (values == nullptr) count = 0;
+  return ListText(count, [values](uint32_t i, char* buffer, size_t size) {
+    return std::snprintf(buffer, size, "%s", ValueAt<uint8_t>(values, i) != 0 ? "1," : "0,");
+  });
+}
+
+// A value is true exactly when its item starts with "1".
+void* BoolsOf(KvString* text, uint32_t count) {
+  uint8_t* values = static_cast<uint8_t*>(CreateCounted<KvBoolean>(count));
+  if (values == nullptr) return nullptr;
+  ListItems items(text);
+  for (uint32_t i = 0; i < count; ++i) {
+    size_t length;
+    const char* item = items.Next(&length);
+    values[i] = length >= 1 && item[0] == '1' ? 1 : 0;
+  }
+  return values;
+}
+
+// The text replaces what the result held; the format is not read.
+KvString& PrintBool(KvString& out, void* values, const char*, uint32_t) {
+  if (values == nullptr) return out;
+  out = ValueAt<uint8_t>(values, 0) != 0 ? "TRUE" : "FALSE";
+  return out;
+}
+
+// True exactly for the whole texts below; every other text is false. The
+// printed "TRUE" and "FALSE" read back as the values they came from.
+void* ScanBool(void* values, KvString& text, const char*, uint32_t) {
+  if (values == nullptr) return nullptr;
+  KvString narrow;
+  size_t length;
+  const char* p = ScannedText(text, narrow, &length);
+  bool truth = false;
+  for (const char* word : {"T", "t", "TRUE", "true", "1"}) {
+    if (std::strlen(word) == length && std::memcmp(p, word, length) == 0) truth = true;
+  }
+  *static_cast<KvBoolean*>(values) = truth ? 1L : 0L;
+  return values;
+}
+
+uint32_t StoreBools(void* stored, void* values, uint8_t format, uint32_t count) {
+  if (stored == nullptr || values == nullptr) return 0;
+  return CharStore(stored, values, format, count);
+}
+
+uint32_t LoadBools(void* values, void* stored, uint8_t format, uint32_t count) {
+  if (stored == nullptr || values == nullptr) return 0;
+  return CharStore(values, stored, format, count);
+}
+
+KvTypeDescriptor BoolRow() {
+  KvTypeDescriptor row = EmptyRow("bool", sizeof(KvBoolean), 1, "noop");
+  row.Create = CreateCounted<KvBoolean>;
+  row.Delete = DeleteCounted<KvBoolean>;
+  row.Store = StoreBools;
+  row.Load = LoadBools;
+  row.NullSizeGet = CharNullSizeGet;
+  row.SizeGet = CharSizeGet;
+  row.SizeGetFromMemFile = FileSize1;
+  row.Compare = BooleanCompare;
+  row.EvalAndBound = KvEvalBool;
+  row.ConvertToKvString = BoolList;
+  row.ConvertFromKvString = BoolsOf;
+  row.Constructor = ConstructNumbers<1>;
+  row.Destructor = DestructNumbers;
+  row.Assignment = AssignNumbers<1>;
+  row.Copy = AssignNumbers<1>;
+  row.Translate = TranslateChar;
+  row.PrintToString = PrintBool;
+  row.ScanFromString = ScanBool;
+  return row;
+}
+
+}  // namespace
+
+// ---- KvBlob rows ----
+//
+// Stored form of count blobs: a 32-bit total of the bytes that follow, then
+// per blob its 32-bit length and its bytes as they are; 4 + total bytes in
+// all. The block's total bounds every read of it: an element whose length
+// runs past the total (or past a length the caller gives) is never read.
+
+namespace {
+
+// An array block: the 32-bit count in the last four bytes of a header that
+// keeps the blobs aligned, then the blobs; given out at the first blob.
+constexpr uint32_t kBlobHeaderBytes =
+    alignof(KvBlob) > kCountBytes ? alignof(KvBlob) : kCountBytes;
+
+void* CreateBlobs(uint32_t count) {
+  if (count <= 1) return new (std::nothrow) KvBlob;
+  if (count > (UINT32_MAX - kBlobHeaderBytes) / sizeof(KvBlob)) return nullptr;
+  uint8_t* block = static_cast<uint8_t*>(
+      ::operator new(kBlobHeaderBytes + size_t{count} * sizeof(KvBlob), std::nothrow));
+  if (block == nullptr) return nullptr;
+  std::memcpy(block + kBlobHeaderBytes - kCountBytes, &count, kCountBytes);
+  KvBlob* values = reinterpret_cast<KvBlob*>(block + kBlobHeaderBytes);
+  for (uint32_t i = 0; i < count; ++i) new (&values[i]) KvBlob;
+  return values;
+}
+
+// A block's blobs are destroyed from the last to the first, as many as the
+// block records: its own count is the one that is sure to be right.
+void* DeleteBlobs(void* values, uint32_t count) {
+  if (values == nullptr) return nullptr;
+  if (count < 2) {
+    delete static_cast<KvBlob*>(values);
+    return nullptr;
+  }
+  uint8_t* block = static_cast<uint8_t*>(values) - kBlobHeaderBytes;
+  uint32_t held;
+  std::memcpy(&held, block + kBlobHeaderBytes - kCountBytes, kCountBytes);
+  KvBlob* blobs = static_cast<KvBlob*>(values);
+  for (uint32_t i = held; i > 0; --i) blobs[i - 1].~KvBlob();
+  ::operator delete(block);
+  return nullptr;
+}
+
+void DestructBlobs(void* values, uint32_t count, uint32_t) {
+  KvBlob* blobs = static_cast<KvBlob*>(values);
+  for (uint32_t i = count; i > 0; --i) blobs[i - 1].~KvBlob();
+}
+
+constexpr uint64_t kWholeBlock = UINT64_MAX;
+
+uint32_t Clamp32(uint64_t n) { return n > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(n); }
+
+uint32_t ReadLength(const uint8_t* p, uint8_t format) {
+  uint32_t n;
+  LongStore(&n, const_cast<uint8_t*>(p), format, 1);
+  return n;
+}
+
+// 4 + the total of count blobs in memory.
+uint64_t StoredBlobBytes(const KvBlob* blobs, uint32_t count) {
+  uint64_t bytes = 4;
+  for (uint32_t i = 0; i < count; ++i) bytes += 4 + static_cast<uint64_t>(blobs[i].Length());
+  return bytes;
+}
+
+// Writes the stored form of count blobs at out, never past `room` bytes (a
+// block cut there keeps the total of the whole); returns the bytes written.
+uint32_t WriteBlobs(uint8_t* out, uint64_t room, const KvBlob* blobs, uint8_t format,
+                    uint32_t count) {
+  uint64_t at = 0;
+  auto put = [&](const void* bytes, uint64_t n) {
+    if (at < room && n != 0) {
+      const uint64_t fits = n < room - at ? n : room - at;
+      std::memcpy(out + at, bytes, static_cast<size_t>(fits));
+    }
+    at += n;
+  };
+  auto putLength = [&](uint64_t n) {
+    uint32_t field = static_cast<uint32_t>(n);
+    uint8_t stored[4];
+    LongStore(stored, &field, format, 1);
+    put(stored, 4);
+  };
+  putLength(StoredBlobBytes(blobs, count) - 4);
+  for (uint32_t i = 0; i < count; ++i) {
+    putLength(static_cast<uint64_t>(blobs[i].Length()));
+    put(blobs[i].Data(), static_cast<uint64_t>(blobs[i].Length()));
+  }
+  return Clamp32(at < room ? at : room);
+}
+
+// Loads count blobs from the stored block at p, reading at most `available`
+// bytes of it and nothing beyond the 4 + total bytes it claims. A blob whose
+// length field or bytes lie beyond those is loaded empty, and so is every
+// one after it; a negative length counts as 0. Returns the block's bytes
+// within what may be read.
+uint32_t ReadBlobs(KvBlob* blobs, const uint8_t* p, uint8_t format, uint32_t count,
+                   uint64_t available) {
+  uint64_t end = available < 4 ? 0 : uint64_t{ReadLength(p, format)} + 4;
+  if (end > available) end = available;
+  uint64_t at = 4;
+  bool whole = end != 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    uint64_t length = 0;
+    if (whole && at + 4 <= end) {
+      const int32_t field = static_cast<int32_t>(ReadLength(p + at, format));
+      length = field > 0 ? static_cast<uint64_t>(field) : 0;
+      whole = at + 4 + length <= end;
+    } else {
+      whole = false;
+    }
+    if (whole) {
+      blobs[i].SetTo(p + at + 4, static_cast<long>(length));
+      at += 4 + length;
+    } else {
+      blobs[i].SetTo(nullptr, 0);
+    }
+  }
+  return Clamp32(end);
+}
+
+uint32_t StoreBlobs(void* stored, void* values, uint8_t format, uint32_t count) {
+  if (stored == nullptr || values == nullptr) return 0;
+  return WriteBlobs(static_cast<uint8_t*>(stored), kWholeBlock, static_cast<const KvBlob*>(values),
+                    format, count);
+}
+
+uint32_t LoadBlobs(void* values, void* stored, uint8_t format, uint32_t count) {
+  if (stored == nullptr || values == nullptr) return 0;
+  return ReadBlobs(static_cast<KvBlob*>(values), static_cast<const uint8_t*>(stored), format,
+                   count, kWholeBlock);
+}
+
+uint32_t NullSizeBlobs(uint32_t) { return 4; }
+
+// In memory form the blobs are measured; in a stored form the block's total
+// (read in the byte order of the buffer's own format) tells.
+uint32_t SizeBlobs(void* values, uint8_t valueFormat, uint8_t, uint32_t count) {
+  if (values == nullptr) return NullSizeBlobs(count);
+  if (valueFormat & 8) return Clamp32(StoredBlobBytes(static_cast<const KvBlob*>(values), count));
+  return Clamp32(uint64_t{ReadLength(static_cast<const uint8_t*>(values), valueFormat)} + 4);
+}
+
+// 0 when the file holds no whole total at its position.
+uint32_t FileSizeBlobs(MemFile* file, uint8_t format, uint32_t) {
+  if (file == nullptr) return 0;
+  unsigned long wanted = 4;
+  const uint8_t* at = file->Seek(0, KvSEEK_CUR, &wanted, 0);
+  if (at == nullptr || wanted < 4) return 0;
+  return Clamp32(uint64_t{ReadLength(at, format)} + 4);
+}
+
+// The four cases of every row; a nonzero length bounds the blobs converted
+// in the memory cases and the bytes read or written in the stored ones.
+uint32_t TranslateBlobs(void* target, uint8_t targetFormat, uint32_t targetLength, void* source,
+                        uint8_t sourceFormat, uint32_t sourceLength, uint32_t count) {
+  if (target == nullptr || source == nullptr) return 0;
+  const bool targetInMemory = (targetFormat & 8) != 0;
+  const bool sourceInMemory = (sourceFormat & 8) != 0;
+  constexpr uint32_t size = sizeof(KvBlob);
+  if (targetInMemory && targetLength != 0 && targetLength / size < count)
+    count = targetLength / size;
+  if (sourceInMemory && sourceLength != 0 && sourceLength / size < count)
+    count = sourceLength / size;
+  if (targetInMemory && sourceInMemory) {
+    AssignValues<KvBlob>(target, source, count, 0);
+    return count * size;
+  }
+  if (targetInMemory) {
+    return ReadBlobs(static_cast<KvBlob*>(target), static_cast<const uint8_t*>(source),
+                     sourceFormat, count, sourceLength != 0 ? sourceLength : kWholeBlock);
+  }
+  if (sourceInMemory) {
+    return WriteBlobs(static_cast<uint8_t*>(target), targetLength != 0 ? targetLength : kWholeBlock,
+                      static_cast<const KvBlob*>(source), targetFormat, count);
+  }
+  // Stored to stored: the bytes as they are, as every row copies them.
+  const uint32_t n = sourceLength < targetLength ? sourceLength : targetLength;
+  if (sourceLength < targetLength) std::memset(target, 0, targetLength);
+  if (n != 0) std::memmove(target, source, n);
+  return n;
+}
+
+// Blob contents have no text form: an empty list, and empty blobs from any.
+KvString* BlobList(void*, uint32_t) { return new (std::nothrow) KvString(); }
+void* BlobsOf(KvString*, uint32_t count) { return CreateBlobs(count); }
+
+// The first blob under the format: "%L" its length, "%" before any other
+// character that character ("%%" a percent sign), a "%" that ends the
+// format nothing; every other character itself.
+KvString& PrintBlob(KvString& out, void* values, const char* format, uint32_t) {
+  if (values == nullptr || format == nullptr) return out;
+  const KvBlob& blob = *static_cast<const KvBlob*>(values);
+  KvTextBuffer text;
+  for (const char* f = format; *f != 0; ++f) {
+    if (*f == '%') {
+      if (f[1] == 0) break;
+      ++f;
+      if (*f == 'L') {
+        char number[24];
+        const int n = std::snprintf(number, sizeof number, "%ld", blob.Length());
+        text.Append(number, static_cast<size_t>(n));
+        continue;
+      }
+    }
+    text.Append(f, 1);
+  }
+  if (text.Length() != 0) out << text.Text();
+  return out;
+}
+
+void* ScanBlob(void* values, KvString&, const char*, uint32_t) { return values; }
+
+KvTypeDescriptor BlobRow() {
+  KvTypeDescriptor row = EmptyRow("KvBlob", sizeof(KvBlob), 0, "[BLOB,len=%L]");
+  row.Create = CreateBlobs;
+  row.Delete = DeleteBlobs;
+  row.Store = StoreBlobs;
+  row.Load = LoadBlobs;
+  row.NullSizeGet = NullSizeBlobs;
+  row.SizeGet = SizeBlobs;
+  row.SizeGetFromMemFile = FileSizeBlobs;
+  row.Compare = BlobCompare;
+  row.EvalAndBound = KvEvalBlob;
+  row.ConvertToKvString = BlobList;
+  row.ConvertFromKvString = BlobsOf;
+  row.Constructor = ConstructValues<KvBlob>;
+  row.Destructor = DestructBlobs;
+  row.Assignment = AssignValues<KvBlob>;
+  row.Copy = CopyValues<KvBlob>;
+  row.Translate = TranslateBlobs;
+  row.PrintToString = PrintBlob;
+  row.ScanFromString = ScanBlob;
   return row;
 }
 

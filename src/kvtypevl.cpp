@@ -912,3 +912,19 @@ float KvRef::EvalAndBound(KvIdxBounds*, unsigned short& relation, void* value, u
   if (relation & KvREL_EQUAL) share += 1.0;
   return static_cast<float>(std::clamp(share / kRefPositions, 0.0, 1.0));
 }
+
+// ---- bool and KvBlob ----
+
+// Two values cannot be placed in a range: half of it, whatever the relation.
+float KvEvalBool(KvIdxBounds* range, unsigned short& relation, void* value, uint8_t,
+                 uint32_t count, KvIdxBounds* bounds) {
+  KvSetBounds(bounds, relation, value, count);
+  const bool ranged = range != nullptr && range->low != nullptr && range->high != nullptr;
+  return ranged ? 0.5f : 0.0f;
+}
+
+// A blob's share of a range cannot be told from its bytes, and its stored
+// form may be far longer than an index key, so no bound is made.
+float KvEvalBlob(KvIdxBounds*, unsigned short&, void*, uint8_t, uint32_t, KvIdxBounds*) {
+  return 1.0f;
+}

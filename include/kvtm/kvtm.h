@@ -10,6 +10,8 @@
 #include "kvplatform/kvi18n.h"
 #include "kvplatform/kvmemfile.h"
 #include "kvplatform/kvmemory.h"
+#include "kvtm/kvblob.h"
+#include "kvtm/kvboolean.h"
 #include "kvtm/kvchar.h"
 #include "kvtm/kvdate.h"
 #include "kvtm/kvint64.h"

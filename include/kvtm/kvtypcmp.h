@@ -150,5 +150,26 @@ KVTM_EXPORT long d_TimestampCompare(unsigned char format, unsigned long length1,
 KVTM_EXPORT long Int64Compare(unsigned char format, unsigned long length1, void* values1,
                               unsigned long length2, void* values2, unsigned short op,
                               unsigned long count, int& status);
+// KvBoolean values, one byte each in every format, by their truth: false
+// orders before true, every non-zero byte is true. Results -1, 0, 1; the
+// common walk (KvCMP_INCOMPLETE when a further element lies beyond a
+// buffer).
+KVTM_EXPORT long BooleanCompare(unsigned char format, unsigned long length1, void* values1,
+                                unsigned long length2, void* values2, unsigned short op,
+                                unsigned long count, int& status);
+
+// Blobs: count KvBlob objects in memory form (format 8; a nonzero length
+// admits only the objects wholly within it), or one stored block (a 32-bit
+// total, then per element a 32-bit length and its bytes) in any other
+// format. Pairs are ordered by KvBlob::operator!= (bytes unsigned, then the
+// shorter first) until one differs; results -1, 0, 1. A stored length of 0
+// means the bytes the block's total gives (total + 4). Stored bytes are read
+// only within the lengths: the walk stops, with the result so far, at an
+// element whose length field lies beyond a buffer; data cut by a buffer are
+// compared as far as both hold them, then by the lengths the elements
+// claim. A negative length field counts as 0. The status stays 0.
+KVTM_EXPORT long BlobCompare(unsigned char format, unsigned long length1, void* values1,
+                             unsigned long length2, void* values2, unsigned short op,
+                             unsigned long count, int& status);
 
 #endif  // KVTM_KVTYPCMP_H

@@ -77,5 +77,13 @@ KVTM_EXPORT float KvEvald_Timestamp(KvIdxBounds* range, unsigned short& relation
 // one). The bounds copy count elements of 8 bytes.
 KVTM_EXPORT float KvEvalInt64(KvIdxBounds* range, unsigned short& relation, void* value,
                               uint8_t format, uint32_t count, KvIdxBounds* bounds);
+// The bool row: 0.5 when the range has both keys, else 0. The bounds copy
+// count bytes; the relation word is not changed.
+KVTM_EXPORT float KvEvalBool(KvIdxBounds* range, unsigned short& relation, void* value,
+                             uint8_t format, uint32_t count, KvIdxBounds* bounds);
+// The KvBlob row: 1.0 (blob contents tell nothing of their share); no
+// bound is set and the relation word is not changed.
+KVTM_EXPORT float KvEvalBlob(KvIdxBounds* range, unsigned short& relation, void* value,
+                             uint8_t format, uint32_t count, KvIdxBounds* bounds);
 
 #endif  // KVTM_KVTYPEVL_H
