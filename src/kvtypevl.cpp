@@ -67,7 +67,11 @@ float KvEvalNumber(KvIdxBounds* range, unsigned short& relation, void* value, ui
     const double v = static_cast<double>(KvReadNumber<T>(value, format));
     const double lo = static_cast<double>(KvReadNumber<T>(range->low, format));
     const double hi = static_cast<double>(KvReadNumber<T>(range->high, format));
-    estimate = static_cast<float>(KvCoverage(relation, v, v, lo, hi, 1.0) / (hi - lo + 1.0));
+    // A reversed range (hi below lo) or one of infinite or NaN keys has no
+    // width to share out: it says nothing, as no range does.
+    const double width = hi - lo + 1.0;
+    const double share = width > 0 ? KvCoverage(relation, v, v, lo, hi, 1.0) / width : 0.0;
+    if (share > 0) estimate = share < 1 ? static_cast<float>(share) : 1.0f;
   }
   KvSetBounds(bounds, relation, value, count * static_cast<uint32_t>(sizeof(T)));
   return estimate;

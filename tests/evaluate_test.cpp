@@ -43,6 +43,9 @@ TEST(NumberEvaluate, EstimatesAndBounds) {
       {"less, value above the range", 500, 100, 199, KvREL_LESS, 1.0f, false, true},
       {"equal, value outside", 500, 100, 199, KvREL_EQUAL, 0.0f, true, true},
       {"kept bits are ignored", 50, 0, 99, KvREL_KEEP | KvREL_LESS, 0.5f, false, true},
+      // A reversed range has no width to share out.
+      {"reversed range", 50, 99, 0, KvREL_LESS, 0.0f, false, true},
+      {"range of no width", 50, 100, 99, KvREL_GREATER | KvREL_EQUAL, 0.0f, true, false},
   };
   KvTypeMgr mgr;
   for (const Row& r : rows) {
