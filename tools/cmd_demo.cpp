@@ -9,7 +9,10 @@
 #include "cli.h"
 #include "kvplatform/kvmemory.h"
 #include "kvtm/kvchar.h"
+#include "kvtm/kvblob.h"
 #include "kvtm/kvdate.h"
+#include "kvtm/kvint64.h"
+#include "kvtm/kvobjid.h"
 #include "kvtm/kvodmg.h"
 #include "kvtm/kvstring.h"
 
@@ -220,6 +223,38 @@ void DemoDates(KvTypeMgr& mgr) {
   KvMemFree(bounds.high);
 }
 
+void DemoScalars(KvTypeMgr& mgr) {
+  Heading("64-bit integers, blobs and identifiers");
+  KvInt64 big = KvInt64(1L) << 62;
+  KvInt64 wrapped = big * KvInt64(3L);
+  KvString text("");
+  mgr.PrintToKvString(KvTYPE_INT64, text, &big, "%S", 1);
+  text << " * 3 wraps to ";
+  mgr.PrintToKvString(KvTYPE_INT64, text, &wrapped, "%S", 1);
+  text << " (";
+  mgr.PrintToKvString(KvTYPE_INT64, text, &wrapped, "%x", 1);
+  text << ")";
+  std::printf("KvInt64 %s\n", text.StrGet());
+  unsigned char stored[32];
+  const unsigned long n = mgr.Store(KvTYPE_INT64, stored, &wrapped, 2, 1);
+  std::printf("stored in format 2, low word first: %s\n", HexOf(stored, n).c_str());
+
+  KvBlob blobs[2] = {KvBlob("ab", 2), KvBlob()};
+  unsigned char block[32];
+  const unsigned long b = mgr.Store(KvTYPE_BLOB, block, blobs, 1, 2);
+  std::printf("blobs \"ab\" and empty stored: %s\n", HexOf(block, b).c_str());
+
+  KvObjId id(7, 4294967295u, 1);
+  ++id;
+  KvString printed("");
+  mgr.PrintToKvString(KvTYPE_OBJID, printed, &id, nullptr, 1);
+  const unsigned long k = mgr.Store(KvTYPE_OBJID, stored, &id, 2, 1);
+  std::printf("KvObjId (1-4294967295#7) plus one: %s, stored %s\n", printed.StrGet(),
+              HexOf(stored, k).c_str());
+  KvRef ref(id, 65535, KvClassId(30, 1));
+  std::printf("a reference without an origin (65535) is %s\n", ref.IsValid() ? "valid" : "invalid");
+}
+
 }  // namespace
 
 int CmdDemo(Args& args) {
@@ -234,5 +269,6 @@ int CmdDemo(Args& args) {
   DemoCollation();
   DemoStringIndex(mgr);
   DemoDates(mgr);
+  DemoScalars(mgr);
   return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "cli.h"
 #include "dates.h"
+#include "scalars.h"
 #include "values.h"
 
 namespace {
@@ -14,7 +15,7 @@ namespace {
 // The id of a type that print and scan handle (a usage error otherwise).
 char FormattedTypeArg(const std::string& name, const char* command) {
   const char id = TypeIdOf(name);
-  if (IsDateType(id)) return id;
+  if (IsDateType(id) || IsScalarType(id)) return id;
   return NumberTypeArg(name, command);
 }
 
@@ -29,9 +30,9 @@ void WritePrinted(const KvString& out) {
   std::printf("\n");
 }
 
-// print and scan of the date and time types: one value, printed through
-// the directives of the type's format (%Y %m %d %H %M %S ...).
-int PrintDate(char id, const std::string& value, const char* format) {
+// print and scan of the date, time, scalar and identifier types: one value,
+// through the directives of the type's own format language.
+int PrintValue(char id, const std::string& value, const char* format) {
   const std::unique_ptr<Values> values(ParseValues(id, value, TextOptions()));
   KvString out("");
   Manager().PrintToKvString(id, out, values->Data(), format, 1);
@@ -39,9 +40,11 @@ int PrintDate(char id, const std::string& value, const char* format) {
   return 0;
 }
 
-int ScanDate(char id, const std::string& text, const char* format) {
-  // The value scanned into: the type's new value (today, now). A text that
-  // does not make a valid date and time gives 0000-01-01 00:00:00.
+int ScanValue(char id, const std::string& text, const char* format) {
+  // The value scanned into: the type's new value (today and now for the
+  // dates and times, zero for the others). What a text that does not match
+  // gives is the type's own rule (0000-01-01 00:00:00 for a date, -1 for a
+  // KvInt64, zero fields for an identifier).
   Values value(id, 1);
   KvString in(text.c_str());
   Manager().ScanFromKvString(id, value.Data(), in, format, 1);
@@ -58,7 +61,7 @@ int CmdPrint(Args& args) {
   const char id = FormattedTypeArg(args.words[0], "print");
   // Without a format the type's exchange format applies.
   const char* format = args.words.size() == 3 ? args.words[2].c_str() : nullptr;
-  if (IsDateType(id)) return PrintDate(id, args.words[1], format);
+  if (IsDateType(id) || IsScalarType(id)) return PrintValue(id, args.words[1], format);
   uint32_t count = 0;
   std::vector<uint8_t> values = ParseNumbers(id, args.words[1], &count);
   KvString out;
@@ -74,7 +77,7 @@ int CmdScan(Args& args) {
   KvTypeMgr& mgr = Manager();
   const char id = FormattedTypeArg(args.words[0], "scan");
   const char* format = args.words.size() == 3 ? args.words[2].c_str() : nullptr;
-  if (IsDateType(id)) return ScanDate(id, args.words[1], format);
+  if (IsDateType(id) || IsScalarType(id)) return ScanValue(id, args.words[1], format);
   const unsigned width = mgr.MemLenGet(id, 1);
   // The values scanned into: those given (as many as given), else one 0. A
   // text that does not match leaves them as they were.

@@ -6,6 +6,7 @@
 
 #include "cli.h"
 #include "dates.h"
+#include "scalars.h"
 #include "values.h"
 #include "kvplatform/kvmemfile.h"
 
@@ -54,7 +55,7 @@ int CmdLoad(Args& args) {
   const char id = HandledTypeArg(args.words[0], "load");
   std::vector<uint8_t> stored = BytesOfHex(args.words[1]);
   uint32_t count = 1;
-  if (IsNumberType(id) || IsDateType(id)) {
+  if (IsNumberType(id) || IsDateType(id) || (IsScalarType(id) && mgr.IsFixed(id))) {
     // Values of these types store in a fixed width: the bytes tell how many.
     const unsigned width =
         IsNumberType(id) ? mgr.MemLenGet(id, 1) : mgr.DiskLenGet(id, nullptr, 1, 1, 8);

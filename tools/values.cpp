@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dates.h"
+#include "scalars.h"
 #include "kvplatform/kvi18n.h"
 #include "kvtm/kvistring.h"
 #include "kvtm/kvstring.h"
@@ -35,7 +36,7 @@ void* Values::At(uint32_t i) const {
 }
 
 bool IsHandledType(char id) {
-  return IsNumberType(id) || IsDateType(id) || id == KvTYPE_STRING || id == KvTYPE_ISTRING ||
+  return IsNumberType(id) || IsDateType(id) || IsScalarType(id) || id == KvTYPE_STRING || id == KvTYPE_ISTRING ||
          id == KvTYPE_CASEISTRING;
 }
 
@@ -81,14 +82,22 @@ Values* ParseValues(char id, const std::string& text, const TextOptions& options
       *static_cast<KvCaseIString*>(v->Data()) = narrow.c_str();
     return v;
   }
-  if (IsDateType(id)) {
+  if (IsDateType(id) || IsScalarType(id)) {
     std::vector<std::string> items;
     size_t start = 0;
-    for (size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)
-      items.push_back(text.substr(start, comma - start));
+    if (!IsSingleValueType(id)) {
+      for (size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)
+        items.push_back(text.substr(start, comma - start));
+    }
     items.push_back(text.substr(start));
     std::unique_ptr<Values> v(new Values(id, static_cast<uint32_t>(items.size())));
-    for (size_t i = 0; i < items.size(); ++i) ParseDate(id, items[i], v->At(static_cast<uint32_t>(i)));
+    for (size_t i = 0; i < items.size(); ++i) {
+      void* at = v->At(static_cast<uint32_t>(i));
+      if (IsDateType(id))
+        ParseDate(id, items[i], at);
+      else
+        ParseScalar(id, items[i], at);
+    }
     return v.release();
   }
   uint32_t count = 0;
@@ -111,5 +120,6 @@ std::string ShowValue(char id, const Values& values, uint32_t i) {
     return "\"" + Utf8Of(KvString(text)) + "\"";
   }
   if (IsDateType(id)) return ShowDate(id, values.At(i));
+  if (IsScalarType(id)) return ShowScalar(id, values.At(i));
   return FormatNumber(id, values.At(i));
 }

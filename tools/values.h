@@ -42,8 +42,9 @@ class Values {
 bool IsHandledType(char id);
 char HandledTypeArg(const std::string& name, const char* command);
 
-// Number, date and time types: a comma-separated list (dates in the forms
-// of dates.h); string types: one text (UTF-8 at the terminal) in the code
+// Number, date and time types, KvInt64 and bool: a comma-separated list
+// (in the forms of dates.h and scalars.h); blobs and identifiers: one value
+// (scalars.h); string types: one text (UTF-8 at the terminal) in the code
 // set and language of `options`.
 Values* ParseValues(char id, const std::string& text, const TextOptions& options);
 
