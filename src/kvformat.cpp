@@ -2,6 +2,7 @@
 // scanning one value under a caller's format text.
 #include "kvformat.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -457,4 +458,40 @@ bool KvScanValue(const char* text, size_t length, const char* format, KvValueKin
     f += literal;
   }
   return read;
+}
+
+KvStringDirective KvFindStringDirective(const char* format) {
+  KvStringDirective found;
+  if (format == nullptr) return found;
+  for (const char* p = std::strchr(format, '%'); p != nullptr; p = std::strchr(p, '%')) {
+    if (p[1] == '%') {
+      p += 2;
+      continue;
+    }
+    const Directive d = ParseDirective(p);
+    if (d.conversion == 's' && !d.foreign && d.modifier == Modifier::kNone) {
+      found.start = p;
+      found.end = p + d.length;
+      found.left = d.minus;
+      found.width = d.hasWidth ? std::min(d.width, kFieldLimit) : 0;
+      found.hasPrecision = d.hasPrecision;
+      found.precision = std::min(d.precision, kFieldLimit);
+      return found;
+    }
+    if (d.conversion == 0) break;
+    p += d.length;
+  }
+  return found;
+}
+
+void KvAppendLiteral(KvTextBuffer& out, const char* from, const char* to) {
+  while (from < to) {
+    const void* percent = std::memchr(from, '%', static_cast<size_t>(to - from));
+    const char* stop = percent != nullptr ? static_cast<const char*>(percent) : to;
+    out.Append(from, static_cast<size_t>(stop - from));
+    if (stop == to) return;
+    // A percent sign doubled stands for itself; a lone one is literal.
+    out.Append("%", 1);
+    from = stop + (stop + 1 < to && stop[1] == '%' ? 2 : 1);
+  }
 }

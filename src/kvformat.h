@@ -120,4 +120,23 @@ void KvPrintValue(KvTextBuffer& out, const char* format, KvValueKind kind,
 bool KvScanValue(const char* text, size_t length, const char* format, KvValueKind kind,
                  KvNumber* value);
 
+// ---- A string under a caller's format ----
+
+// The first "%s" of a format that prints a string: flags other than '-'
+// dropped, width and precision clamped as above, no modifier ("%ls" is a
+// wide string, never ours). Null start when the format has none.
+struct KvStringDirective {
+  const char* start = nullptr;  // its '%'
+  const char* end = nullptr;    // just past its 's'
+  bool left = false;            // the '-' flag: padding after the text
+  uint32_t width = 0;
+  bool hasPrecision = false;
+  uint32_t precision = 0;       // the most characters shown
+};
+KvStringDirective KvFindStringDirective(const char* format);
+
+// Appends the literal format text [from, to) as printf prints it: "%%" is a
+// percent sign, every other directive its own characters.
+void KvAppendLiteral(KvTextBuffer& out, const char* from, const char* to);
+
 #endif  // KVTM_SRC_KVFORMAT_H

@@ -61,6 +61,10 @@ struct KvInsensitiveSlots {
   static uint32_t Translate(void* target, uint8_t targetFormat, uint32_t targetLength,
                             void* source, uint8_t sourceFormat, uint32_t sourceLength,
                             uint32_t count);
+  static KvString* ToText(void* values, uint32_t count);
+  static void* FromText(KvString* text, uint32_t count);
+  static KvString& Print(KvString& out, void* values, const char* format, uint32_t count);
+  static void* Scan(void* values, KvString& text, const char* format, uint32_t count);
 };
 
 // Writes the weights of the n bytes of `text` (the bytes themselves when
@@ -84,7 +88,7 @@ template <typename S>
 float KvEvalInsensitive(KvIdxBounds* range, unsigned short& relation, void* value,
                         uint8_t format, uint32_t count, KvIdxBounds* bounds);
 
-// The row of S; the text slots are not filled yet.
+// The row of S.
 template <typename S>
 constexpr KvTypeDescriptor KvInsensitiveRow(const char* name, KvTypeCmpFunc compare) {
   using Slots = KvInsensitiveSlots<S>;
@@ -98,16 +102,16 @@ constexpr KvTypeDescriptor KvInsensitiveRow(const char* name, KvTypeCmpFunc comp
                           Slots::FileSize,
                           compare,
                           KvEvalInsensitive<S>,
-                          nullptr,
-                          nullptr,
+                          Slots::ToText,
+                          Slots::FromText,
                           Slots::Construct,
                           Slots::Destruct,
                           Slots::Assign,
                           Slots::CopyConstruct,
                           Slots::Translate,
                           "%s",
-                          nullptr,
-                          nullptr,
+                          Slots::Print,
+                          Slots::Scan,
                           static_cast<uint16_t>(sizeof(S)),
                           0};
 }

@@ -27,6 +27,7 @@
 #include "kvtm/kvdate.h"
 #include "kvtm/kvobjid.h"
 #include "kvtm/kvodmg.h"
+#include "kvtm/kvorder.h"
 #include "kvtm/kvstring.h"
 #include "kvtm/kvtypcmp.h"
 #include "kvtm/kvtypemgr.h"
@@ -247,18 +248,27 @@ class ListItems {
   ListItems(const ListItems&) = delete;
   ListItems& operator=(const ListItems&) = delete;
 
-  // The next item as 8-bit text running on to the end of the list (a
-  // number reader stops at the separator), and its length before the
-  // separator.
-  const char* Next(size_t* itemLength) {
+ private:
+  // Moves past the next item and its separator; returns where it starts.
+  size_t Advance(size_t* itemLength) {
     const size_t start = offset_;
     while (offset_ < length_ && UnitAt(units_, offset_, width_) != separator_) ++offset_;
     *itemLength = offset_ - start;
     if (offset_ < length_) ++offset_;
-    return digits_ + start;
+    return start;
   }
 
+ public:
+  // The next item as 8-bit text running on to the end of the list (a
+  // number reader stops at the separator), and its length before the
+  // separator.
+  const char* Next(size_t* itemLength) { return digits_ + Advance(itemLength); }
+  // The next item's units in the text's own code set.
+  const char* NextUnits(size_t* itemLength) { return units_ + width_ * Advance(itemLength); }
+
   uint16_t Separator() const { return separator_; }
+  uint8_t CodeSet() const { return cs_; }
+  uint8_t Language() const { return text_->LanguageGet(); }
 
  private:
   KvString empty_{""};
@@ -426,6 +436,10 @@ uint32_t StoreString(void* stored, void* values, uint8_t format, uint32_t count)
 uint32_t StoreLegacyString(void* stored, void* values, uint8_t format, uint32_t count);
 uint32_t LoadString(void* values, void* stored, uint8_t format, uint32_t count);
 uint32_t NullSizeString(uint32_t count);
+KvString* StringList(void* values, uint32_t count);
+void* StringsOfList(KvString* text, uint32_t count);
+KvString& PrintString(KvString& out, void* values, const char* format, uint32_t count);
+void* ScanString(void* values, KvString& text, const char* format, uint32_t count);
 uint32_t SizeString(void* values, uint8_t valueFormat, uint8_t storedFormat, uint32_t count);
 uint32_t SizeLegacyString(void* values, uint8_t valueFormat, uint8_t storedFormat,
                           uint32_t count);
@@ -502,6 +516,10 @@ constexpr KvTypeDescriptor IdentityRow(const char* name, const char* format) {
 // stored form, sizes, comparison, evaluation and translation.
 KvTypeDescriptor StringRow(bool legacy) {
   KvTypeDescriptor row = EmptyRow("KvString", sizeof(KvString), 0, "%s");
+  row.ConvertToKvString = StringList;
+  row.ConvertFromKvString = StringsOfList;
+  row.PrintToString = PrintString;
+  row.ScanFromString = ScanString;
   row.Create = CreateValues<KvString>;
   row.Delete = DeleteValues<KvString>;
   row.Store = legacy ? StoreLegacyString : StoreString;
@@ -1446,8 +1464,6 @@ uint32_t KvInsensitiveSlots<S>::Translate(void* target, uint8_t tf, uint32_t tl,
   return n;
 }
 
-template struct KvInsensitiveSlots<KvIString>;
-template struct KvInsensitiveSlots<KvCaseIString>;
 template uint32_t KvFoldKey<KvIString>(uint8_t*, uint32_t, const uint8_t*, uint32_t, bool);
 template uint32_t KvFoldKey<KvCaseIString>(uint8_t*, uint32_t, const uint8_t*, uint32_t, bool);
 
@@ -2292,3 +2308,296 @@ KvTypeDescriptor BlobRow() {
 }
 
 }  // namespace
+
+// ---- Strings: text lists, print and scan ----
+
+namespace {
+
+// The text of a string value in a list or under a format: a KvString's own,
+// an insensitive string's 8-bit text in code set 0.
+const KvString& TextOf(const KvString& v, KvString&) { return v; }
+template <typename S>
+const KvString& TextOf(const S& v, KvString& scratch) {
+  scratch = KvString(v.StrGet());
+  scratch.SetCodeSetCode(0);
+  return scratch;
+}
+
+// Whether the units of `s` hold the unit `c`.
+void MarkUnits(const KvString& s, uint64_t* used) {
+  const uint8_t width = KvUnitWidth(s.CodeSetGet());
+  const char* units = s.StrGet();
+  for (size_t i = 0, n = s.Len(); i < n; ++i) {
+    const uint16_t c = UnitAt(units, i, width);
+    used[c / 64] |= uint64_t{1} << (c % 64);
+  }
+}
+
+// ConvertToKvString of the string types: each value's text followed by a
+// separator. The separator is the smallest unit from 1 up that occurs in
+// none of the texts as the list holds them, compared unit for unit: a
+// collating search would call a character absent that differs only in
+// case, accent or a control code, and the list would not read back. When
+// every unit occurs, 1 it is.
+template <typename S>
+KvString* StringListOf(void* values, uint32_t count, bool inNativeCodeSet) {
+  KvString* list = new (std::nothrow) KvString();
+  if (list == nullptr) return nullptr;
+  if (inNativeCodeSet) list->SetCodeSetCode(KvLanguageContext::GetNativeCodeSet());
+  if (values == nullptr) count = 0;
+  const S* v = static_cast<const S*>(values);
+  const uint8_t cs = list->CodeSetGet();
+  const uint32_t last = KvCodeSetIsWide(cs) ? 0xFFFF : 0xFF;
+  uint64_t used[1024] = {};
+  KvString scratch;
+  for (uint32_t i = 0; i < count; ++i) {
+    KvString piece(cs, list->LanguageGet());
+    piece += TextOf(v[i], scratch);
+    MarkUnits(piece, used);
+  }
+  uint16_t separator = 1;
+  while (separator < last && (used[separator / 64] >> (separator % 64) & 1) != 0) ++separator;
+  if ((used[separator / 64] >> (separator % 64) & 1) != 0) separator = 1;
+  KvString sep(cs, list->LanguageGet());
+  const uint8_t narrow = static_cast<uint8_t>(separator);
+  KvStringAccess::AssignUnits(sep, KvCodeSetIsWide(cs) ? reinterpret_cast<const char*>(&separator)
+                                                       : reinterpret_cast<const char*>(&narrow),
+                              cs, 1, 1);
+  for (uint32_t i = 0; i < count; ++i) {
+    *list += TextOf(v[i], scratch);
+    *list += sep;
+  }
+  return list;
+}
+
+// The values of a string list: each the text before the next separator (the
+// list's last character, "," for an empty list). The text is consumed.
+void* StringsOf(KvString* text, uint32_t count, void* values, KvString* strings) {
+  if (values == nullptr) return nullptr;
+  ListItems items(text);
+  for (uint32_t i = 0; i < count; ++i) {
+    size_t length;
+    const char* units = items.NextUnits(&length);
+    KvString value(items.CodeSet(), items.Language());
+    if (length != 0)
+      KvStringAccess::AssignUnits(value, units, items.CodeSet(), static_cast<uint16_t>(length), 1);
+    strings[i].Destruct(value);
+  }
+  return values;
+}
+
+// The value under `format`, in code set `cs`, into `out`: the format's
+// literal text around its first "%s", which shows the value's first
+// `precision` characters padded with blanks to `width` (C's rules, without
+// handing the caller's format to the C library). Into an 8-bit code set the
+// format's bytes are taken as they are, as the value's are; into a 16-bit
+// one they are converted from the default 8-bit code set.
+void FormatText(KvString& out, const char* format, const KvString& value, uint8_t cs,
+                uint8_t language) {
+  if (format == nullptr) format = "%s";
+  const char* end = format + std::strlen(format);
+  const KvStringDirective d = KvFindStringDirective(format);
+  const uint8_t width = KvUnitWidth(cs);
+  uint32_t shown = d.start != nullptr ? value.Len() : 0;
+  if (d.hasPrecision && shown > d.precision) shown = d.precision;
+  const uint32_t pad = d.width > shown ? d.width - shown : 0;
+
+  KvTextBuffer before, padding, after;
+  KvAppendLiteral(before, format, d.start != nullptr ? d.start : end);
+  if (d.start != nullptr) KvAppendLiteral(after, d.end, end);
+  for (uint32_t i = 0; i < pad && !padding.Refused(); ++i) padding.Append(" ", 1);
+  KvString shownText(cs, language);
+  if (shown != 0)
+    KvStringAccess::AssignUnits(shownText, value.StrGet(), cs, static_cast<uint16_t>(shown), 1);
+
+  KvString result(cs, language);
+  KvString piece;
+  auto add = [&](const KvTextBuffer& literal) {
+    if (literal.Length() == 0) return;
+    piece = KvString(literal.Text());
+    // 8-bit literal text keeps its bytes; 16-bit text is converted.
+    if (width == 1) piece.SetCodeSetCode(cs);
+    result += piece;
+  };
+  if (before.Refused() || padding.Refused() || after.Refused()) {
+    KvStringAccess::ReportOverflow();
+    out = KvString(cs, language);
+    return;
+  }
+  add(before);
+  if (!d.left) add(padding);
+  result += shownText;
+  if (d.left) add(padding);
+  add(after);
+  out = result;
+}
+
+// The code set a 16-bit value prints into: out's own, else the default
+// code set, else the native one.
+uint8_t PrintCodeSet(const KvString& out) {
+  uint8_t cs = out.CodeSetGet();
+  if (cs == 0) cs = KvString::GetDefaultCodeSet();
+  if (cs == 0) cs = KvLanguageContext::GetNativeCodeSet();
+  return cs;
+}
+
+// Text of collation orders (code set 254) shown through the order names:
+// "%1M" one character per order (its letter without accents), "%2M" the
+// same with accented letters exact, "%3M" every order's name, "%4M" every
+// order's character or its accent notation; each under the format with its
+// marker read as "%s". Without a marker the characters of "%2M" fill the
+// format's own "%s".
+void PrintOrders(KvString& out, const KvString& value, const char* format) {
+  if (format == nullptr) format = "%s";
+  int mode = 0;
+  const char* marker = nullptr;
+  for (const char* m : {"%1M", "%2M", "%3M", "%4M"}) {
+    ++mode;
+    marker = std::strstr(format, m);
+    if (marker != nullptr) break;
+  }
+  if (marker == nullptr) mode = 0;
+  KvTextBuffer used;
+  if (marker != nullptr) {
+    used.Append(format, static_cast<size_t>(marker - format) + 1);
+    used.Append("s", 1);
+    used.Append(marker + 3, std::strlen(marker + 3));
+  } else {
+    used.Append(format, std::strlen(format));
+  }
+  const char* printFormat = used.Text();
+  const uint8_t language = value.LanguageGet();
+  const char* units = value.StrGet();
+  const size_t n = value.Len();
+  if (mode <= 2) {
+    KvTextBuffer chars;
+    for (size_t i = 0; i < n && !chars.Refused(); ++i) {
+      unsigned char ch;
+      KvConvertOrderToChar(UnitAt(units, i, 2), language, ch, mode == 1 ? 0 : 1, nullptr);
+      const char c = ch != 0 ? static_cast<char>(ch) : '?';
+      chars.Append(&c, 1);
+    }
+    if (mode == 1) {
+      FormatText(out, printFormat, KvString(chars.Text()), KvString::GetDefault8CodeSet(), 0);
+      return;
+    }
+    KvString text(chars.Text());
+    text.SetCodeSetCode(KvCS_CP1252);
+    const uint8_t cs = PrintCodeSet(out);
+    KvString converted(cs, 0);
+    converted += text;
+    FormatText(out, printFormat, converted, cs, 0);
+    return;
+  }
+  KvString result("");
+  KvString name, piece;
+  for (size_t i = 0; i < n; ++i) {
+    const uint16_t order = UnitAt(units, i, 2);
+    if (mode == 3) {
+      KvConvertOrderToString(order, language, name);
+    } else {
+      unsigned char ch;
+      const char* notation = nullptr;
+      KvConvertOrderToChar(order, language, ch, 1, &notation);
+      // A character without a notation of its own shows as itself.
+      if (notation != nullptr && *notation != 0) {
+        name = KvString(notation);
+      } else {
+        const char c[2] = {ch != 0 ? static_cast<char>(ch) : '?', 0};
+        name = KvString(c);
+      }
+    }
+    FormatText(piece, printFormat, name, name.CodeSetGet(), 0);
+    result += piece;
+  }
+  out = result;
+}
+
+}  // namespace
+
+KvString* StringList(void* values, uint32_t count) {
+  return StringListOf<KvString>(values, count, false);
+}
+
+void* StringsOfList(KvString* text, uint32_t count) {
+  KvString* values = static_cast<KvString*>(CreateValues<KvString>(count));
+  return StringsOf(text, count, values, values);
+}
+
+// PrintToString of KvString: the first value, whatever the count. An empty
+// value is printed as itself.
+KvString& PrintString(KvString& out, void* values, const char* format, uint32_t) {
+  if (values == nullptr) return out;
+  const KvString& value = *static_cast<const KvString*>(values);
+  if (value.IsEmpty()) {
+    out = value;
+    return out;
+  }
+  const uint8_t cs = value.CodeSetGet();
+  if (cs == KvCS_ORDERS) {
+    PrintOrders(out, value, format);
+  } else if (KvCodeSetIsWide(cs)) {
+    const uint8_t target = PrintCodeSet(out);
+    KvString converted(target, value.LanguageGet());
+    converted += value;
+    FormatText(out, format, converted, target, value.LanguageGet());
+  } else {
+    FormatText(out, format, value, cs, value.LanguageGet());
+  }
+  return out;
+}
+
+// ScanFromString of KvString: the whole text, code set and language
+// included; the format is not used.
+void* ScanString(void* values, KvString& text, const char*, uint32_t) {
+  if (values == nullptr) return nullptr;
+  *static_cast<KvString*>(values) = text;
+  return values;
+}
+
+template <typename S>
+KvString* KvInsensitiveSlots<S>::ToText(void* values, uint32_t count) {
+  return StringListOf<S>(values, count, true);
+}
+
+template <typename S>
+void* KvInsensitiveSlots<S>::FromText(KvString* text, uint32_t count) {
+  S* values = static_cast<S*>(Create(count));
+  if (values == nullptr) return nullptr;
+  ListItems items(text);
+  for (uint32_t i = 0; i < count; ++i) {
+    size_t length;
+    const char* item = items.Next(&length);
+    values[i] = S(item, static_cast<unsigned short>(length));
+  }
+  return values;
+}
+
+// PrintToString of the insensitive strings: 8-bit text under the format;
+// an empty value is printed as its text.
+template <typename S>
+KvString& KvInsensitiveSlots<S>::Print(KvString& out, void* values, const char* format,
+                                       uint32_t) {
+  if (values == nullptr) return out;
+  const S& value = *static_cast<const S*>(values);
+  const KvString text(value.StrGet());
+  if (!value) {
+    out = text;
+    return out;
+  }
+  FormatText(out, format, text, text.CodeSetGet(), text.LanguageGet());
+  return out;
+}
+
+template <typename S>
+void* KvInsensitiveSlots<S>::Scan(void* values, KvString& text, const char*, uint32_t) {
+  if (values == nullptr) return nullptr;
+  KvString narrow;
+  size_t length;
+  const char* p = ScannedText(text, narrow, &length);
+  *static_cast<S*>(values) = S(p, static_cast<unsigned short>(length));
+  return values;
+}
+
+template struct KvInsensitiveSlots<KvIString>;
+template struct KvInsensitiveSlots<KvCaseIString>;
