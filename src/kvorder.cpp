@@ -113,9 +113,21 @@ const Symbol* FindSymbol(unsigned number) {
 
 // By accent number; 0 is no accent.
 constexpr const char* kAccentNames[kLastAccent + 1] = {
-    "",           "cedilla",      "accent acute", "accent grave",        "accent circumflex",
-    "tilde",      "diaeresis",    "ring above",   "stroke",              "accent caron",
-    "accent macron", "accent breve", "dot above", "ogonek",              "accent double acute",
+    "",
+    "cedilla",
+    "accent acute",
+    "accent grave",
+    "accent circumflex",
+    "tilde",
+    "diaeresis",
+    "ring above",
+    "stroke",
+    "accent caron",
+    "accent macron",
+    "accent breve",
+    "dot above",
+    "ogonek",
+    "accent double acute",
 };
 
 // The accent notation of the Windows-1252 characters 192 to 255: a
@@ -147,9 +159,9 @@ Letter LetterOf(uint16_t order) {
   return Letter{((order >> 12) & 3) != 0, (order >> 7) & 31u, (order >> 2) & 31u, order & 3u};
 }
 
-// The Windows-1252 character of a letter, or 0 when there is none. Indexes 29 to 31
-// are the letters that follow z: Danish and Norwegian æ ø å in that order
-// (they took the same places after Z in the 7-bit national sets). Swedish
+// The Windows-1252 character of a letter, or 0 when there is none. Indexes
+// 29 to 31 are the letters that follow z: Danish and Norwegian æ ø å in that
+// order (they took the same places after Z in the 7-bit national sets). Swedish
 // gives the same indexes to å ä ö; an order value does not carry its
 // language, so one alphabet has to stand for both. Indexes 0 to 2 are no
 // letter at all.
@@ -257,8 +269,9 @@ int KvConvertOrderToString(unsigned short order, unsigned char cls, KvString& te
     if (ch >= 128) {
       // The text takes the default 8-bit code set; the letter is a
       // Windows-1252 one.
-      const KvCodeSet* target = KvLanguageContext::QueryCodeSet(KvLanguageContext::GetDefault8CodeSet());
-      ch = static_cast<unsigned char>(target->MapFrom(ch, KvCS_CP1252));
+      const uint8_t textCodeSet = KvLanguageContext::GetDefault8CodeSet();
+      ch = static_cast<unsigned char>(
+          KvLanguageContext::QueryCodeSet(textCodeSet)->MapFrom(ch, KvCS_CP1252));
     }
     if (ch != 0) b.Append(static_cast<char>(ch));
     if (l.accent != 0) {
