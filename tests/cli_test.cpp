@@ -93,9 +93,18 @@ TEST(Cli, CommandsAndTheirOutput) {
       {"demo", 0, "int 12345,-2 in format 2: 00 00 30 39 ff ff ff fe\n"},
       {"codesets", 0, "   4  Windows-1250             8-bit\n"},
       {"codesets", 0, " 253  Unicode BMP              16-bit\n"},
-      {"orders chico --lang 2", 0, "'ch'       0x5015   letter\n"},
-      {"orders 'Stra\xC3\x9F" "e'", 0, "'\xC3\x9F'        0x57D4   letter\n  (cont.)  0x57D4   letter\n"},
-      {"orders '\xC2\xBC' --cs 253", 0, "  (cont.)  0x00F2   symbol\n"},
+      {"orders chico --lang 2", 0, "'ch'       0x5015   letter    lower letter c with extension\n"},
+      {"orders 'Stra\xC3\x9F" "e'", 0,
+       "'\xC3\x9F'        0x57D4   letter    lower letter s with \n"
+       "  (cont.)  0x57D4   letter    lower letter s with \n"},
+      {"orders '\xC2\xBC' --cs 253", 0, "  (cont.)  0x00F2   symbol    symbol \n"},
+      {"orders 'x\xC3\xA9.'", 0,
+       "text       order    class     name\n"
+       "'x'        0x5068   letter    lower letter x\n"
+       "'\xC3\xA9'        0x511C   letter    lower letter e with accent acute\n"
+       "'.'        0x007E   symbol    symbol full stop\n"},
+      {"orders '\xC3\xA5' --lang 3", 0, "'\xC3\xA5'        0x507C   letter    lower letter \xC3\xA5\n"},
+      {"orders '\xE4\xB8\xAD' --cs 253", 0, "0x4E2D   Han       HAN character 0x4e2d\n"},
       {"demo", 0, "upper case grows the text: \"STRASSE \xE2\x82\xAC" "5\"\n"},
       {"print BlockId 42", 0, "#42\n"},
       {"print char 65,7 %c", 0, "A0x07\n"},

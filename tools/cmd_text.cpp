@@ -9,6 +9,7 @@
 #include "cli.h"
 #include "kvplatform/kvi18n.h"
 #include "kvtm/kvchar.h"
+#include "kvtm/kvorder.h"
 
 namespace {
 
@@ -35,6 +36,16 @@ const char* OrderClass(uint16_t order, uint8_t collationClass) {
   if (order < 16128) return "symbol";
   if (order < 16384) return "digit";
   return "letter";
+}
+
+// The order's name for the terminal, on one line: a Han character's name
+// ends in a newline.
+std::string OrderName(uint16_t order, uint8_t collationClass) {
+  KvString text;
+  KvConvertOrderToString(order, collationClass, text);
+  std::string name = Utf8Of(text);
+  while (!name.empty() && name.back() == '\n') name.pop_back();
+  return name;
 }
 
 }  // namespace
@@ -82,7 +93,7 @@ int CmdOrders(Args& args) {
   KvStringIterator it = KvCodeSetIsWide(cs)
                             ? KvStringIterator(wide.data(), cs, language, 1)
                             : KvStringIterator(narrow.data(), cs, language, 1);
-  std::printf("%-10s %-8s %s\n", "text", "order", "class");
+  std::printf("%-10s %-8s %-9s %s\n", "text", "order", "class", "name");
   const char* base = it.PositionGet();
   const unsigned width = KvCodeSetIsWide(cs) ? 2 : 1;
   // An expansion yields several orders before the position moves past its
@@ -103,7 +114,9 @@ int CmdOrders(Args& args) {
     // Pad by characters, not bytes, so that UTF-8 lines up.
     const size_t shown = DecodeUtf8(label).size();
     label.append(shown < 10 ? 10 - shown : 1, ' ');
-    std::printf("%s 0x%04X   %s\n", label.c_str(), order, OrderClass(order, it.CollationClassGet()));
+    const uint8_t collationClass = it.CollationClassGet();
+    std::printf("%s 0x%04X   %-9s %s\n", label.c_str(), order, OrderClass(order, collationClass),
+                OrderName(order, collationClass).c_str());
   }
   return 0;
 }

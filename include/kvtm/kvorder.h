@@ -29,17 +29,29 @@ KVTM_EXPORT int KvExtractSymbolFromOrder(unsigned short order, unsigned short& s
 KVTM_EXPORT int KvExtractDigitFromOrder(unsigned short order, unsigned short& digit,
                                         unsigned short& expanded);
 
-// `text` becomes the order described in English words ("upper letter A with
-// accent acute", "symbol full stop", "digit 3 with expand", "space", "HAN
-// character 0x8000\n"). Returns 0.
+// `text` becomes the order described in English words, in the default
+// 8-bit code set: "space" ("undefined ordering indicator" for 13), "symbol "
+// and the symbol's name ("symbol full stop"; nothing after "symbol " when
+// the symbol has no name), "digit 3" (" with expand" for the expanded
+// form), "upper letter A" or "lower letter a" then " with " and the accent's
+// name ("accent acute"; nothing for an accent number above 14) and " with
+// extension" when the extension bits are set; "HAN character 0x8000\n"
+// (newline included). Letter indexes 29 to 31 are the letters after z, named
+// as Danish and Norwegian order them (AE, O with stroke, A with ring, as
+// characters of the text's code set); indexes 0 to 2 are no letter, and
+// nothing follows "letter ". Returns 0.
 KVTM_EXPORT int KvConvertOrderToString(unsigned short order, unsigned char cls, KvString& text);
 
-// `ch` becomes a representative 8-bit character of the order: the letter,
-// digit or symbol ('7' for a symbol without one), ' ' for a space, 127 for a
-// Han character. With `exact` nonzero an accented letter becomes the first
-// Windows-1252 character of that exact order, and `*notation` (when
-// `notation` is not null) its accent notation ("\\'e" for e acute; "" for
-// characters below 192). Returns 0.
+// `ch` becomes a representative Windows-1252 character of the order: ' ' for
+// a space, the symbol's character ('.' for a named symbol that has no ASCII
+// one, '7' for a symbol without a name), '0' + digit, the letter (as in the
+// text form; '7' for indexes 0 to 2), 127 for a Han character. With `exact`
+// nonzero an accented letter becomes the first of the characters 128 to 255
+// whose order (neutral language) is exactly `order`, or stays the plain
+// letter when none is; only then, and when `notation` is not null,
+// `*notation` is set to the character's accent notation ("\\'e" for e acute,
+// "\\AE", "" for characters below 192). In every other case `*notation` is
+// left as it was, so a caller that starts it at null can tell. Returns 0.
 KVTM_EXPORT int KvConvertOrderToChar(unsigned short order, unsigned char cls, unsigned char& ch,
                                      int exact, const char** notation);
 

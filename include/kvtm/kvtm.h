@@ -18,6 +18,7 @@
 #include "kvtm/kvistring.h"
 #include "kvtm/kvobjid.h"
 #include "kvtm/kvodmg.h"
+#include "kvtm/kvorder.h"
 #include "kvtm/kvstring.h"
 #include "kvtm/kvtypcmp.h"
 #include "kvtm/kvtypemgr.h"
