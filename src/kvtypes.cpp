@@ -2513,8 +2513,6 @@ void PrintOrders(KvString& out, const KvString& value, const char* format) {
   out = result;
 }
 
-}  // namespace
-
 KvString* StringList(void* values, uint32_t count) {
   return StringListOf<KvString>(values, count, false);
 }
@@ -2554,6 +2552,8 @@ void* ScanString(void* values, KvString& text, const char*, uint32_t) {
   *static_cast<KvString*>(values) = text;
   return values;
 }
+
+}  // namespace
 
 template <typename S>
 KvString* KvInsensitiveSlots<S>::ToText(void* values, uint32_t count) {
