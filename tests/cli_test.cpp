@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -51,6 +52,66 @@ TEST(Cli, ConvertBetweenCodeSets) {
     while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
     EXPECT_EQ(pclose(pipe), 0);
     EXPECT_EQ(out, r.output);
+  }
+}
+
+// Runs the tool with `input` on its standard input.
+CliRun KvtmWithInput(const std::string& args, const std::string& input) {
+  char path[] = "/tmp/kvtm_cli_input_XXXXXX";
+  const int fd = mkstemp(path);
+  CliRun run{-1, ""};
+  if (fd < 0) return run;
+  FILE* file = fdopen(fd, "wb");
+  std::fwrite(input.data(), 1, input.size(), file);
+  std::fclose(file);
+  run = Kvtm(args + " < " + path);
+  std::remove(path);
+  return run;
+}
+
+std::string Repeat(const std::string& piece, size_t times) {
+  std::string out;
+  for (size_t i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
+TEST(Cli, ConvertReadsAndWritesUtf8InPieces) {
+  const std::string bad =
+      " (an invalid, cut or overlong sequence, or a character with no 16-bit unit)\n";
+  struct Row {
+    std::string input;
+    const char* from;
+    const char* to;
+    int status;
+    std::string output;
+  };
+  const Row rows[] = {
+      // Texts longer than one decoding takes, cut between characters (16384
+      // is not a multiple of 3).
+      {Repeat("\xE2\x82\xAC", 20000), "utf8", "utf8", 0, Repeat("\xE2\x82\xAC", 20000)},
+      {Repeat("\xE2\x82\xAC", 20000), "utf8", "1", 0, std::string(20000, '\x80')},
+      {Repeat("\xC3\xA9", 40000), "utf8", "2", 0, std::string(40000, '\xE9')},
+      {std::string(70000, '\xE9'), "1", "utf8", 0, Repeat("\xC3\xA9", 70000)},
+      // Zero bytes pass as the character 0.
+      {std::string("a\0\xC3\xA9\0", 5), "utf8", "utf8", 0, std::string("a\0\xC3\xA9\0", 5)},
+      {std::string("\0\xE9", 2), "1", "utf8", 0, std::string("\0\xC3\xA9", 3)},
+      // Surrogates are 3-byte forms like other characters.
+      {"\xED\xA0\x80", "utf8", "utf8", 0, "\xED\xA0\x80"},
+      // Invalid input: one line, nothing converted.
+      {"ab\xC0\x80", "utf8", "1", 1, "kvtm: the input is not valid UTF-8 at byte offset 2" + bad},
+      {"ab\xE2\x82", "utf8", "1", 1, "kvtm: the input is not valid UTF-8 at byte offset 2" + bad},
+      {"\xFF", "utf8", "utf8", 1, "kvtm: the input is not valid UTF-8 at byte offset 0" + bad},
+      {"x\xF0\x90\x80\x80", "utf8", "utf8", 1, "kvtm: the input is not valid UTF-8 at byte offset 1" + bad},
+      {std::string(20000, 'a') + "\x80", "utf8", "1", 1,
+       "kvtm: the input is not valid UTF-8 at byte offset 20000" + bad},
+      {std::string(16383, 'a') + "\xE2\x82\xAC\xC0", "utf8", "utf8", 1,
+       "kvtm: the input is not valid UTF-8 at byte offset 16386" + bad},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::PrintToString(r.input.substr(0, 16)) + " from " + r.from + " to " + r.to);
+    const CliRun run = KvtmWithInput(std::string("convert --from ") + r.from + " --to " + r.to, r.input);
+    EXPECT_EQ(run.status, r.status);
+    EXPECT_TRUE(run.out == r.output) << testing::PrintToString(run.out.substr(0, 200));
   }
 }
 

@@ -1,4 +1,5 @@
 // cmd_text.cpp — kvtm codesets, orders and convert: the character layer.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -8,7 +9,9 @@
 
 #include "cli.h"
 #include "kvplatform/kvi18n.h"
+#include "kvplatform/kvmemory.h"
 #include "kvtm/kvchar.h"
+#include "kvtm/kvmbs.h"
 #include "kvtm/kvorder.h"
 
 namespace {
@@ -126,10 +129,46 @@ int CmdConvert(Args& args) {
   const uint8_t to = CodeSetOf(args.Take("--to", ""));
   if (!args.words.empty()) throw CliError{"usage: kvtm convert --from CS --to CS", 2};
   const std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-  // A 16-bit code set meets the terminal as UTF-8.
+  // A 16-bit code set meets the terminal as UTF-8, read and written by the
+  // library. One decoding takes fewer than 32768 bytes and gives a string of
+  // at most 32765 characters, so the text goes in pieces of at most kPiece
+  // bytes (or characters), cut between characters. A zero byte ends a
+  // decoded text and no string holds a zero unit, so it passes on its own.
+  const size_t kPiece = 16384;
   std::vector<uint16_t> units;
   if (KvCodeSetIsWide(from)) {
-    units = DecodeUtf8(input);
+    char* bytes = const_cast<char*>(input.data());
+    const auto isContinuation = [&](size_t i) { return (static_cast<uint8_t>(bytes[i]) & 0xC0) == 0x80; };
+    size_t at = 0;
+    while (at < input.size()) {
+      if (bytes[at] == '\0') {
+        units.push_back(0);
+        ++at;
+        continue;
+      }
+      size_t end = std::min(input.size(), at + kPiece);
+      // A character has at most five continuation bytes; more before the cut
+      // are invalid anyway, and decoding stops at the first of them.
+      for (size_t back = 0; end < input.size() && back < 5 && isContinuation(end); ++back) --end;
+      if (end < input.size() && isContinuation(end)) end = at + kPiece;
+      KvString piece;
+      const long used = KvMBS2KvString(bytes + at, piece, static_cast<long>(end - at));
+      if (used < 0) {
+        // Find the sequence at fault by walking up to it.
+        size_t bad = at;
+        unsigned short ch = 0;
+        for (int n; (n = KvMultiByte2WChar(&ch, bytes + bad, static_cast<unsigned>(end - bad))) > 0 && ch != 0;)
+          bad += static_cast<size_t>(n);
+        throw CliError{"the input is not valid UTF-8 at byte offset " + std::to_string(bad) +
+                       " (an invalid, cut or overlong sequence, or a character with no 16-bit"
+                       " unit)"};
+      }
+      const size_t count = piece.Len();
+      const size_t held = units.size();
+      units.resize(held + count);
+      if (count > 0) std::memcpy(units.data() + held, piece.StrGet(), 2 * count);
+      at += static_cast<size_t>(used);
+    }
   } else {
     for (unsigned char c : input) units.push_back(c);
   }
@@ -139,7 +178,27 @@ int CmdConvert(Args& args) {
   for (uint16_t u : units) out.push_back(target->MapFrom(u, from == 0 ? KvLanguageContext::GetNativeCodeSet() : from));
   std::string bytes;
   if (KvCodeSetIsWide(to)) {
-    bytes = EncodeUtf8(out, 0, out.size());
+    size_t at = 0;
+    while (at < out.size()) {
+      if (out[at] == 0) {
+        bytes.push_back('\0');
+        ++at;
+        continue;
+      }
+      size_t end = at;
+      while (end < out.size() && out[end] != 0 && end - at < kPiece) ++end;
+      std::vector<unsigned short> run(out.begin() + static_cast<long>(at), out.begin() + static_cast<long>(end));
+      run.push_back(0);
+      KvString piece(run.data());
+      piece.SetCodeSetCode(to);
+      char* text = nullptr;
+      long size = 0;
+      const long n = KvString2MultiByteString(piece, text, size);
+      if (n < 0) throw CliError{"out of memory for the UTF-8 output"};
+      bytes.append(text, static_cast<size_t>(n));
+      KvMemFree(text);
+      at = end;
+    }
   } else {
     for (uint16_t u : out) bytes.push_back(static_cast<char>(u));
   }

@@ -16,6 +16,7 @@
 #include "kvtm/kvdate.h"
 #include "kvtm/kvint64.h"
 #include "kvtm/kvistring.h"
+#include "kvtm/kvmbs.h"
 #include "kvtm/kvobjid.h"
 #include "kvtm/kvodmg.h"
 #include "kvtm/kvorder.h"
