@@ -12,8 +12,10 @@
 #include "kvtm/kvblob.h"
 #include "kvtm/kvdate.h"
 #include "kvtm/kvint64.h"
+#include "kvtm/kvmbs.h"
 #include "kvtm/kvobjid.h"
 #include "kvtm/kvodmg.h"
+#include "kvtm/kvorder.h"
 #include "kvtm/kvstring.h"
 
 namespace {
@@ -255,6 +257,58 @@ void DemoScalars(KvTypeMgr& mgr) {
   std::printf("a reference without an origin (65535) is %s\n", ref.IsValid() ? "valid" : "invalid");
 }
 
+void DemoText(KvTypeMgr& mgr) {
+  Heading("Text in and out");
+  KvString word("\xE9" "5.");  // Windows-1252
+  KvStringIterator walk(word.StrGet(), 1, 1, 1);
+  std::vector<unsigned short> orders;
+  while (uint16_t order = walk.GetNextOrder(1)) {
+    orders.push_back(order);
+    KvString name("");
+    KvConvertOrderToString(order, walk.CollationClassGet(), name);
+    std::printf("order 0x%04X is %s\n", order, name.StrGet());
+  }
+  // A list of values that hold commas and control codes: the separator is
+  // a character that none of them holds, so the list reads back.
+  KvString values[2] = {KvString("a,b"), KvString("c\x01")};
+  KvString* list = mgr.ConvertToKvString(values, KvTYPE_STRING, 2);
+  if (list != nullptr) {
+    const unsigned length = list->Len();
+    const unsigned separator = static_cast<unsigned char>(list->StrGet()[length - 1]);
+    // Reading the list back consumes its text.
+    KvString* back = static_cast<KvString*>(mgr.ConvertFromKvString(list, KvTYPE_STRING, 2));
+    std::printf("the list of \"a,b\" and \"c\\x01\" is %u bytes, each value ended by 0x%02X; it reads back %s\n",
+                length, separator, back != nullptr && back[0] == values[0] && back[1] == values[1] ? "whole" : "broken");
+    mgr.Delete(KvTYPE_STRING, back, 2);
+    delete list;
+  }
+  // A caller's format is honoured for one string directive; anything else
+  // in it is text, never handed to the C library.
+  KvString printed("");
+  mgr.PrintToKvString(KvTYPE_STRING, printed, &word, "[%-6s] %n %d", 1);
+  std::printf("\"[%%-6s] %%n %%d\" prints \"%s\"\n", Utf8Of(printed).c_str());
+  // A string of collation orders (code set 254) prints as what they stand for.
+  orders.push_back(0);
+  KvString orderText(orders.data());
+  orderText.SetCodeSetCode(254);
+  KvString notation("");
+  mgr.PrintToKvString(KvTYPE_STRING, notation, &orderText, "%4M", 1);
+  std::printf("its collation orders as characters with accent notation (%%4M): \"%s\"\n", notation.StrGet());
+  // UTF-8 in and out.
+  const char utf8[] = "gr\xC3\xBC\xC3\x9F \xE2\x82\xAC";
+  KvString decoded("");
+  const long used = KvMBS2KvString(utf8, decoded, sizeof utf8 - 1);
+  char* encoded = nullptr;
+  long size = 0;
+  const long bytes = KvString2MultiByteString(decoded, encoded, size);
+  std::printf("UTF-8 \"%s\": %ld bytes decode to %u characters, which encode to %ld bytes again\n", utf8,
+              used, decoded.Len(), bytes);
+  KvMemFree(encoded);
+  unsigned short ch = 0;
+  char overlong[] = "\xC0\xAF";
+  std::printf("the overlong \"/\" C0 AF is refused: %d\n", KvMultiByte2WChar(&ch, overlong, 2));
+}
+
 }  // namespace
 
 int CmdDemo(Args& args) {
@@ -268,6 +322,7 @@ int CmdDemo(Args& args) {
   DemoCharacters();
   DemoCollation();
   DemoStringIndex(mgr);
+  DemoText(mgr);
   DemoDates(mgr);
   DemoScalars(mgr);
   return 0;
