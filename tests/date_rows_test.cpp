@@ -342,6 +342,10 @@ TEST(DateRows, ScanDirectives) {
       {"99", "%y", "1999-1-1", "0:0:0"},
       {"1999-12-31 23:59:58", "%Y-%m-%d %H:%M:%S", "1999-12-31", "23:59:58"},
       {"xxxx-12-31", "%Y-%m-%d", "0-12-31", "0:0:0"},
+      // "%" and a character that is no directive skip one text character.
+      {"2000x05", "%Y%j%m", "2000-5-1", "0:0:0"},
+      {"2000%05", "%Y%%%m", "2000-5-1", "0:0:0"},
+      {"2000-05", "%Y%", "2000-1-1", "0:0:0"},
       // Hostile texts: nothing is read past their end.
       {"", "%a %e.%b %Y %I:%M:%S %p", "0-1-1", "0:0:0"},
       {"Sat 0", "%a %e.%b %Y", "0-1-1", "0:0:0"},
