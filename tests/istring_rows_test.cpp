@@ -196,6 +196,15 @@ TEST(IStringRows, TranslateOtherwise) {
   Bytes target(7, 0xEE);
   EXPECT_EQ(mgr.Translate(kI, target.data(), 1, 5, text.Get(), 8, 0, 1), 5u);
   EXPECT_EQ(target, (Bytes{0x40, 0x07, 0x00, 'a', 'b', 0xEE, 0xEE}));
+  // Memory into a stored target it fits: the block, the rest zeroed; with
+  // no length given, the block as Store writes it.
+  Values ab(kCase, {"ab"});
+  Bytes roomy(9, 0xEE);
+  EXPECT_EQ(mgr.Translate(kCase, roomy.data(), 2, 8, ab.Get(), 8, 0, 1), 6u);
+  EXPECT_EQ(roomy, (Bytes{0x40, 0x00, 0x03, 'a', 'b', 0, 0, 0, 0xEE}));
+  Bytes unbounded(7, 0xEE);
+  EXPECT_EQ(mgr.Translate(kCase, unbounded.data(), 1, 0, ab.Get(), 8, 0, 1), 6u);
+  EXPECT_EQ(unbounded, (Bytes{0x40, 0x03, 0x00, 'a', 'b', 0, 0xEE}));
   // Stored to stored copies into a zeroed target, whatever the formats.
   Bytes block = Block("a");
   EXPECT_EQ(mgr.Translate(kI, target.data(), 2, 6, block.data(), 1, 5, 1), 5u);
