@@ -231,6 +231,8 @@ TEST(IStringRows, CompareInMemory) {
       {"below the text before the pattern", kI, "", 0, "a\\*b", 0, -1, 0},
       {"c folds to a backslash byte but is no escape", kI, "cx", 0, "c*", 0, 0, 0},
       {"a question mark takes 223 whole", kI, "Stra\xDF" "e", 0, "Stra?e", 0, 0, 0},
+      {"223 after a star matches its two weights", kI, "Strasse", 0, "S*\xDF" "e", 0, 0, 0},
+      {"... and not one of them", kI, "Strase", 0, "S*\xDF" "e", 0, 1, 0},
       {"KvIString matching ignores accents, keeps case", kI, "\xE9T", 0, "eT*", 0, 0, 0},
       {"KvCaseIString matching ignores it", kCase, "Abc", 0, "a*", 0, 0, 0},
       {"backslash n is a line feed", kI, "\n", 0, "\\n", 0, 0, 0},
@@ -246,6 +248,22 @@ TEST(IStringRows, CompareInMemory) {
     int status = 99;
     EXPECT_EQ(Sign(KvTypeMgr().Cmp(r.id, 0, a.Get(), 0, b.Get(), r.op, 1, 8, status)), r.sign);
     EXPECT_EQ(status, r.status);
+  }
+  // A key holding a star is a pattern of weights, matched weight by weight.
+  for (char id : {kI, kCase}) {
+    uint8_t second = 0;
+    const uint8_t a = id == kI ? KvIString::Fold('a', second) : KvCaseIString::Fold('a', second);
+    const uint8_t star = id == kI ? KvIString::Fold('*', second) : KvCaseIString::Fold('*', second);
+    const char folded[] = {static_cast<char>(a), static_cast<char>(star), 0};
+    Values pattern(id, {folded}, 0x80);
+    struct Text { const char* text; int sign; };
+    for (const Text& t : {Text{"abc", 0}, Text{"a", 0}, Text{"xbc", 1}, Text{"", -1}}) {
+      SCOPED_TRACE(t.text);
+      Values text(id, {t.text});
+      int status = 99;
+      EXPECT_EQ(Sign(KvTypeMgr().Cmp(id, 0, text.Get(), 0, pattern.Get(), 0, 1, 8, status)), t.sign);
+      EXPECT_EQ(status, 0);
+    }
   }
   // Arrays: an element lies wholly within its buffer, or it is missing.
   Values a(kI, {"a", "b", "c"}), b(kI, {"a", "b", "d"});
@@ -276,6 +294,12 @@ TEST(IStringRows, CompareStored) {
       {"cut operand 1, longer than operand 2", 1, abc, 5, Block("ab"), 0, 1, 1, 0},
       {"cut operand 1, may still match", 1, abc, 5, Block("a*c"), 0, 1, 0, kOpen},
       {"cut operand 1, cannot match", 1, abc, 5, Block("b*"), 0, 1, -1, 0},
+      // A lone backslash never matches, but where a cut text stands against
+      // the text before it is unknown.
+      {"cut operand 1 against a failing pattern", 1, Block("abz"), 5, Block("abc\\"), 0, 1, 0,
+       kOpen},
+      {"cut pattern: decided before its wildcard", 1, Block("b"), 0, Block("a*cdef"), 7, 1, 1, 0},
+      {"cut pattern: open after it", 1, Block("abc"), 0, Block("a*cdef"), 7, 1, 0, kOpen},
       {"a pattern with marker 0x40", 1, Block("a*b"), 0, Block("a\\*b"), 0, 1, 0, 0},
       {"cut key against text", 1, cutKey, 6, Block("ABZZ"), 0, 1, 0, kOpen},
       {"cut key against a lone star", 1, cutKey, 6, Block("*"), 0, 1, 0, 0},
