@@ -383,6 +383,24 @@ TEST(IStringRows, EvaluatorBounds) {
     EXPECT_EQ(bounds.Low(), r.low);
     EXPECT_EQ(bounds.High(), r.high);
   }
+  // A value in memory form bounds as its stored block does; a folded one
+  // is taken as the key it is.
+  struct MemoryRow { char id; const char* text; uint8_t attributes; Bytes low, high; };
+  const MemoryRow memoryRows[] = {
+      {kI, "ab*c", 0, ab, abAndMore},
+      {kCase, "aB?", 0, {0xC0, 0x03, 0x00, 0x54, 0x5B, 0x00},
+       {0xC0, 0x04, 0x00, 0x54, 0x5B, 0xFF, 0x00}},
+      {kI, "\x4E\x5A", 0x80, ab, ab},
+  };
+  for (const MemoryRow& r : memoryRows) {
+    SCOPED_TRACE(r.text);
+    Values value(r.id, {r.text}, r.attributes);
+    Bounds bounds;
+    unsigned short relation = KvREL_EQUAL;
+    KvTypeMgr().EvalAndBound(r.id, nullptr, relation, value.Get(), 8, 1, &bounds);
+    EXPECT_EQ(bounds.Low(), r.low);
+    EXPECT_EQ(bounds.High(), r.high);
+  }
 }
 
 TEST(IStringRows, EvaluatorEstimates) {
