@@ -222,6 +222,8 @@ TEST(BlobCompare, MemoryForm) {
       {"a length admits whole objects only", a, b, sizeof(KvBlob), 0, 2, 0},
       {"a length of two objects", a, b, 2 * sizeof(KvBlob), 2 * sizeof(KvBlob), 2, -1},
       {"a length shorter than one object", c, a, sizeof(KvBlob) - 1, 0, 2, 0},
+      {"the second length admits one object", a, b, 0, sizeof(KvBlob), 2, 0},
+      {"the second length admits none", c, a, 0, sizeof(KvBlob) - 1, 2, 0},
   };
   for (const Row& r : rows) {
     int status = 7;

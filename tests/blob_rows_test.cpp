@@ -429,6 +429,10 @@ TEST(BlobRows, TranslateFourCases) {
     EXPECT_EQ(mgr.Translate(KvTYPE_BLOB, bounded, 8, sizeof(KvBlob), source, 8, 0, 2),
               sizeof(KvBlob));
     EXPECT_EQ(TextsOf(bounded, 2), std::vector<std::string>({"ab", ""}));
+    KvBlob sourceBounded[2];
+    EXPECT_EQ(mgr.Translate(KvTYPE_BLOB, sourceBounded, 8, 0, source, 8, sizeof(KvBlob), 2),
+              sizeof(KvBlob));
+    EXPECT_EQ(TextsOf(sourceBounded, 2), std::vector<std::string>({"ab", ""}));
   }
 
   // Memory to stored: never past the target length; a cut block keeps the

@@ -143,6 +143,55 @@ TEST(Iterator, OverflowListIsDeliveredFirst) {
   EXPECT_EQ(none.IsEOS(), 1);
 }
 
+TEST(Iterator, StepsBothWaysAndComparesPositions) {
+  struct Row {
+    const char* what;
+    uint8_t cs;
+    std::vector<uint8_t> text;  // three units and the terminator
+  };
+  const Row rows[] = {
+      {"8-bit", 1, {'a', 'b', 'c', 0}},
+      {"16-bit", 253, {'a', 0, 'b', 0, 'c', 0, 0, 0}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    std::vector<uint8_t> text = r.text;
+    char* base = reinterpret_cast<char*>(text.data());
+    const int width = r.cs == 253 ? 2 : 1;
+    KvStringIterator it = r.cs == 253
+                              ? KvStringIterator(reinterpret_cast<unsigned short*>(text.data()), 253, 1, 1)
+                              : KvStringIterator(base, 1, 1, 1);
+    KvStringIterator start(it);
+    KvStringIterator before = it++;
+    EXPECT_EQ(before.PositionGet(), base);  // the value before the step
+    EXPECT_EQ(it.PositionGet(), base + width);
+    EXPECT_EQ(before == start, 1);
+    EXPECT_EQ(it == start, 0);
+    it.Step(1);
+    EXPECT_EQ(it.PositionGet(), base + 2 * width);
+    EXPECT_EQ((*it).ValueGet(), 'c');
+    it.Step(0);
+    EXPECT_EQ(it.PositionGet(), base + width);
+    KvStringIterator after = it--;
+    EXPECT_EQ(after.PositionGet(), base + width);
+    EXPECT_EQ(it == start, 1);
+    EXPECT_EQ((*it).ValueGet(), 'a');
+  }
+  // While overflow characters wait, a step delivers them instead of moving.
+  char text[] = "x";
+  KvStringIterator it(text, 1, 1, 1);
+  const uint16_t extra[] = {'Y'};
+  const KvWCharList list = {1, extra};
+  it.SetOverflow(&list, 255);
+  it++;
+  EXPECT_EQ(it.PositionGet(), text);
+  // A default iterator has no text: steps leave it without one.
+  KvStringIterator none;
+  none++;
+  none--;
+  EXPECT_EQ(none.PositionGet(), nullptr);
+}
+
 TEST(Iterator, TransformCaseMappingGrowsTheText) {
   struct Row {
     const char* what;
@@ -212,6 +261,21 @@ TEST(Char, ReferringAndFreeCharacters) {
   big = static_cast<unsigned short>(0x0142);
   EXPECT_EQ(msb[0], 0x01);
   EXPECT_EQ(msb[1], 0x42);
+
+  // A free character assigned another becomes a copy of it, as read, and
+  // writes nowhere.
+  KvChar free('a', 1, 1);
+  free = big;
+  EXPECT_EQ(free.ValueGet(), 0x0142);
+  EXPECT_EQ(free.CodeSetGet(), 253);
+  free = 'Z';
+  EXPECT_EQ(msb[1], 0x42);
+  free = KvChar('\x80', 4, 5);
+  EXPECT_EQ(free.ValueGet(), 0x80);
+  EXPECT_EQ(free.CodeSetGet(), 4);
+  EXPECT_EQ(free.LanguageGet(), 5);
+  free = free;
+  EXPECT_EQ(free.ValueGet(), 0x80);
 }
 
 TEST(Char, TheSharedEmptyTextIsNeverWritten) {
@@ -250,6 +314,9 @@ TEST(Char, EqualityAndMapping) {
   EXPECT_EQ(KvChar('\xE9', 1, 1).ToUpper(nullptr).ValueGet(), 0xC9);
   EXPECT_EQ(KvChar('\xC9', 0, 1).ToLower(nullptr).ValueGet(), 0xC9);  // code set 0: C locale
   EXPECT_EQ(KvChar('Q', 0, 1).ToLower(nullptr).ValueGet(), 'q');
+  EXPECT_EQ(KvChar('q', 0, 1).ToUpper(nullptr).ValueGet(), 'Q');
+  EXPECT_EQ(KvChar('\xE9', 0, 1).ToUpper(nullptr).ValueGet(), 0xE9);
+  EXPECT_EQ(KvChar('\xDF', 0, 1).ToUpper(nullptr).CodeSetGet(), 0);
 }
 
 TEST(Char, ClassesByOrder) {

@@ -78,6 +78,46 @@ TEST(CodeSets, UnicodeMappings) {
   EXPECT_EQ(Cs(1)->MapFrom(0xE9, 0), 0xE9);    // 0: the native code set
 }
 
+TEST(CodeSets, MapTextByKindOfStep) {
+  struct Row {
+    const char* what;
+    std::vector<uint8_t> source;  // as it lies in memory
+    uint8_t from;
+    uint8_t unitFormat;
+    uint8_t to;
+    std::vector<uint16_t> target;  // units of the target code set
+  };
+  const Row rows[] = {
+      {"16-bit copy, native order", {0xAC, 0x20, 'a', 0}, 253, 1, 253, {0x20AC, 'a'}},
+      {"16-bit copy, format 8 is native", {0xAC, 0x20, 'a', 0}, 253, 8, 253, {0x20AC, 'a'}},
+      {"16-bit copy, most significant byte first", {0x20, 0xAC, 0, 'a'}, 253, 2, 253,
+       {0x20AC, 'a'}},
+      {"8-bit copy", {0x80, 0x81}, 1, 2, 1, {0x80, 0x81}},
+      {"native 8-bit into Unicode", {0x80, 'a'}, 0, 1, 253, {0x20AC, 'a'}},
+      {"8-bit into Unicode", {0xA4}, 3, 2, 253, {0x20AC}},
+      {"Unicode into 8-bit, most significant byte first", {0x20, 0xAC, 0x4E, 0x2D}, 253, 2, 1,
+       {0x80, 0x1A}},
+      {"Unicode into 8-bit, native order", {0x41, 0x01}, 253, 1, 4, {0xA3}},
+      {"8-bit into 8-bit", {0x8A, 0xE6, 0xA3}, 1, 1, 4, {0x8A, 0x1A, 0x1A}},
+      {"8-bit into 8-bit, Ł", {0xA3}, 4, 1, 5, {0xA3}},
+      {"16-bit into another 16-bit code set", {0x40, 0x0C}, 254, 2, 253, {0x400C}},
+      {"nothing", {}, 1, 1, 253, {}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const KvCodeSet* target = Cs(r.to);
+    const size_t count = r.target.size();
+    std::vector<uint8_t> out(2 * count + 2, 0xEE);
+    target->MapText(r.source.data(), r.from, r.unitFormat, out.data(), static_cast<uint32_t>(count));
+    std::vector<uint16_t> units;
+    for (size_t i = 0; i < count; ++i)
+      units.push_back(target->WidthGet() == 2 ? static_cast<uint16_t>(out[2 * i] | out[2 * i + 1] << 8)
+                                              : out[i]);
+    EXPECT_EQ(units, r.target);
+    EXPECT_EQ(out[count * target->WidthGet()], 0xEE);  // nothing past the count
+  }
+}
+
 TEST(CodeSets, CaseProperties) {
   struct Row {
     uint8_t cs;
@@ -114,13 +154,19 @@ TEST(CodeSets, CaseProperties) {
   }
 }
 
-// The collation record of a unit, variants of `language` applied, with its
-// expansion as a list of orders.
-std::vector<uint16_t> OrdersOf(uint8_t cs, uint16_t unit, uint8_t language = 1) {
+// The collation record of a unit, variants of `language` applied.
+const KvCollationRecord* RecordOf(uint8_t cs, uint16_t unit, uint8_t language) {
   const KvCollationRecord* r = Cs(cs)->OrderTableGet()->RecordGet(unit);
   const KvLanguage* lang = KvLanguageContext::QueryLanguage(language);
   for (int16_t i = 0; r->variantFlag && i < r->variantCount; ++i)
     if (r->variantLanguages[i] == lang) r = r->variantRecords[i];
+  return r;
+}
+
+// The collation record of a unit, variants of `language` applied, with its
+// expansion as a list of orders.
+std::vector<uint16_t> OrdersOf(uint8_t cs, uint16_t unit, uint8_t language = 1) {
+  const KvCollationRecord* r = RecordOf(cs, unit, language);
   std::vector<uint16_t> out = {r->order};
   for (int16_t i = 0; i < r->expansionCount; ++i) out.push_back(r->expansionOrders->ElementGet(i));
   return out;
@@ -178,6 +224,36 @@ TEST(CodeSets, CollationOrders) {
   EXPECT_EQ(Cs(253)->OrderTableGet()->limit, 512);
   EXPECT_EQ(Cs(253)->OrderTableGet()->RecordGet(512), nullptr);
   EXPECT_EQ(Cs(1)->OrderTableGet()->limit, 256);
+}
+
+TEST(CodeSets, ContractionRecords) {
+  struct Row {
+    const char* what;
+    uint16_t unit;
+    uint8_t language;
+    int16_t index;
+    int result;
+    uint16_t order;  // of the contraction found
+  };
+  const Row rows[] = {
+      {"Spanish c with h", 'c', 2, 0, 0, 0x5015},
+      {"Spanish c, a negative index", 'c', 2, -1, 1, 0},
+      {"Spanish c, past its successors", 'c', 2, 2, 1, 0},
+      {"neutral c begins none", 'c', 1, 0, 1, 0},
+      {"a begins none", 'a', 2, 0, 1, 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const KvCollationRecord* record = RecordOf(1, r.unit, r.language);
+    const KvCollationRecord* found = nullptr;
+    EXPECT_EQ(record->ContractionGet(r.index, &found), r.result);
+    if (r.result == 0) {
+      ASSERT_NE(found, nullptr);
+      EXPECT_EQ(found->order, r.order);
+    } else {
+      EXPECT_EQ(found, nullptr);  // left as it was
+    }
+  }
 }
 
 TEST(CodeSets, LanguageVariants) {

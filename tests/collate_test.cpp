@@ -205,6 +205,8 @@ TEST(Collation, BytePath) {
       {"abc", "a?c", 0, 0},
       {"abc", "a*d", 0, -1},
       {"abcxc", "a*c", 0, 0},  // as the collating path matches it
+      {"abxbc", "a*bc", 0, 0},  // a mismatch after the star retries it
+      {"abxbd", "a*bc", 0, -1},
       {"abc", "a*", 0, 0},
       {"ab", "a?c", 0, -1},
       {"abc", "abd", 0, -1},
@@ -235,6 +237,46 @@ TEST(Collation, PrimaryOutputWithSkippedSpaces) {
   primary = 12345;
   KvCollate(KvCollateText{1, 1, "ab"}, KvCollateText{1, 1, "ab"}, 0x0010, -1, 1, &primary, nullptr);
   EXPECT_EQ(primary, 12345);  // not without bit 0x0080
+  // Under a limit only the characters within it count, the skipped space
+  // of "a c" included: within two characters it is "a" against "ab".
+  struct Row {
+    int32_t limit;
+    int sign;
+  };
+  for (const Row& r : {Row{3, 1}, Row{2, -1}, Row{1, 0}}) {
+    SCOPED_TRACE(r.limit);
+    primary = 12345;
+    EXPECT_EQ(Sign(KvCollate(KvCollateText{1, 1, "a c"}, KvCollateText{1, 1, "ab"}, 0x0090, r.limit,
+                             1, &primary, nullptr)),
+              r.sign);
+    EXPECT_EQ(Sign(primary), r.sign);
+  }
+}
+
+TEST(Collation, CharactersBeyondTheTablesInOneCodeSet) {
+  // Characters from 512 on are their own orders, in class 20, after every
+  // character of the tables.
+  struct Row {
+    std::vector<uint16_t> a, b;
+    int sign;
+  };
+  const Row rows[] = {
+      {{0x4E2D}, {0x4E2E}, -1},
+      {{'a', 0x4E2E}, {'a', 0x4E2D}, 1},
+      {{0x4E2D, 'a'}, {0x4E2D, 'a'}, 0},
+      {{0x4E2D}, {'z'}, 1},
+      {{0x0200}, {0x01FF}, 1},
+  };
+  for (const Row& r : rows) {
+    std::vector<uint16_t> a = r.a, b = r.b;
+    a.push_back(0);
+    b.push_back(0);
+    const KvCollateText ta{253, 1, reinterpret_cast<const char*>(a.data()), 2 * static_cast<uint32_t>(a.size())};
+    const KvCollateText tb{253, 1, reinterpret_cast<const char*>(b.data()), 2 * static_cast<uint32_t>(b.size())};
+    EXPECT_EQ(Sign(KvCollate(ta, tb, 0x0010, -1, 1, nullptr, nullptr)), r.sign) << r.a[0];
+    EXPECT_EQ(Sign(KvCollate(tb, ta, 0x0010, -1, 1, nullptr, nullptr)), -r.sign) << r.a[0];
+    EXPECT_EQ(Sign(KvCollate(ta, tb, 0x0010, 5, 1, nullptr, nullptr)), r.sign) << r.a[0];
+  }
 }
 
 TEST(Collation, WildcardPosition) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "kvtable.h"
 #include "kvtm/kvtm.h"
 #include "test_util.h"
 
@@ -148,6 +149,14 @@ TEST(DateRows, SizesLengthsAndArrays) {
     uint8_t none = 0;
     MemFile file(&none, 1, 0);
     EXPECT_EQ(mgr.DiskLenGetFromMemFile(r.id, &file, 2, 3), 3 * r.stored);
+    // No null marker: a null value takes the room of any value.
+    EXPECT_EQ(kvStandardTable[KvTypeIndex(r.id)]->NullSizeGet(3), 3 * r.stored);
+    // Values hold nothing to release: the destructor leaves them as they are.
+    alignas(8) uint8_t made[2 * 10];
+    mgr.ConstructorPtrGet(r.id)(made, 2, 0);
+    const Bytes before(made, made + 2 * r.memory);
+    mgr.DestructorPtrGet(r.id)(made, 2, 0);
+    EXPECT_EQ(Bytes(made, made + 2 * r.memory), before);
 
     // An array carries its count in the four bytes before its first value.
     void* values = mgr.Create(r.id, 3);
@@ -227,6 +236,14 @@ TEST(DateRows, TextLists) {
                  std::vector<d_Interval>{d_Interval(1, 1, 1, 1.5f), -d_Interval(0, 0, 0, 2.5f)}),
             "90061,-2,");
   EXPECT_EQ(List(KvTYPE_DATE, std::vector<KvDate>{}), "");
+
+  // Times read back from their seconds; an ODMG time takes the default zone.
+  const auto times = FromList<KvTime>(KvTYPE_TIME, "3661,86399,", 2);
+  EXPECT_EQ(TimeText(times[0]), "1:1:1");
+  EXPECT_EQ(TimeText(times[1]), "23:59:59");
+  const auto odmgTimes = FromList<d_Time>(KvTYPE_D_TIME, "36001,-1,", 2);
+  EXPECT_EQ(BytesOf(odmgTimes[0]), (Bytes{2, 0, 12, 0, 1, 0}));
+  EXPECT_EQ(BytesOf(odmgTimes[1]), (Bytes{2, 0, 25, 59, 59, 0}));
 
   std::string rest;
   auto dates = FromList<KvDate>(KvTYPE_DATE, "2451545;2451546;7;", 2, &rest);
@@ -342,6 +359,10 @@ TEST(DateRows, ScanDirectives) {
       {"99", "%y", "1999-1-1", "0:0:0"},
       {"1999-12-31 23:59:58", "%Y-%m-%d %H:%M:%S", "1999-12-31", "23:59:58"},
       {"xxxx-12-31", "%Y-%m-%d", "0-12-31", "0:0:0"},
+      // "%" and a character that is no directive skip one text character.
+      {"2000x05", "%Y%j%m", "2000-5-1", "0:0:0"},
+      {"2000%05", "%Y%%%m", "2000-5-1", "0:0:0"},
+      {"2000-05", "%Y%", "2000-1-1", "0:0:0"},
       // Hostile texts: nothing is read past their end.
       {"", "%a %e.%b %Y %I:%M:%S %p", "0-1-1", "0:0:0"},
       {"Sat 0", "%a %e.%b %Y", "0-1-1", "0:0:0"},

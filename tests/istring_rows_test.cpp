@@ -196,6 +196,15 @@ TEST(IStringRows, TranslateOtherwise) {
   Bytes target(7, 0xEE);
   EXPECT_EQ(mgr.Translate(kI, target.data(), 1, 5, text.Get(), 8, 0, 1), 5u);
   EXPECT_EQ(target, (Bytes{0x40, 0x07, 0x00, 'a', 'b', 0xEE, 0xEE}));
+  // Memory into a stored target it fits: the block, the rest zeroed; with
+  // no length given, the block as Store writes it.
+  Values ab(kCase, {"ab"});
+  Bytes roomy(9, 0xEE);
+  EXPECT_EQ(mgr.Translate(kCase, roomy.data(), 2, 8, ab.Get(), 8, 0, 1), 6u);
+  EXPECT_EQ(roomy, (Bytes{0x40, 0x00, 0x03, 'a', 'b', 0, 0, 0, 0xEE}));
+  Bytes unbounded(7, 0xEE);
+  EXPECT_EQ(mgr.Translate(kCase, unbounded.data(), 1, 0, ab.Get(), 8, 0, 1), 6u);
+  EXPECT_EQ(unbounded, (Bytes{0x40, 0x03, 0x00, 'a', 'b', 0, 0xEE}));
   // Stored to stored copies into a zeroed target, whatever the formats.
   Bytes block = Block("a");
   EXPECT_EQ(mgr.Translate(kI, target.data(), 2, 6, block.data(), 1, 5, 1), 5u);
@@ -222,6 +231,8 @@ TEST(IStringRows, CompareInMemory) {
       {"below the text before the pattern", kI, "", 0, "a\\*b", 0, -1, 0},
       {"c folds to a backslash byte but is no escape", kI, "cx", 0, "c*", 0, 0, 0},
       {"a question mark takes 223 whole", kI, "Stra\xDF" "e", 0, "Stra?e", 0, 0, 0},
+      {"223 after a star matches its two weights", kI, "Strasse", 0, "S*\xDF" "e", 0, 0, 0},
+      {"... and not one of them", kI, "Strase", 0, "S*\xDF" "e", 0, 1, 0},
       {"KvIString matching ignores accents, keeps case", kI, "\xE9T", 0, "eT*", 0, 0, 0},
       {"KvCaseIString matching ignores it", kCase, "Abc", 0, "a*", 0, 0, 0},
       {"backslash n is a line feed", kI, "\n", 0, "\\n", 0, 0, 0},
@@ -237,6 +248,22 @@ TEST(IStringRows, CompareInMemory) {
     int status = 99;
     EXPECT_EQ(Sign(KvTypeMgr().Cmp(r.id, 0, a.Get(), 0, b.Get(), r.op, 1, 8, status)), r.sign);
     EXPECT_EQ(status, r.status);
+  }
+  // A key holding a star is a pattern of weights, matched weight by weight.
+  for (char id : {kI, kCase}) {
+    uint8_t second = 0;
+    const uint8_t a = id == kI ? KvIString::Fold('a', second) : KvCaseIString::Fold('a', second);
+    const uint8_t star = id == kI ? KvIString::Fold('*', second) : KvCaseIString::Fold('*', second);
+    const char folded[] = {static_cast<char>(a), static_cast<char>(star), 0};
+    Values pattern(id, {folded}, 0x80);
+    struct Text { const char* text; int sign; };
+    for (const Text& t : {Text{"abc", 0}, Text{"a", 0}, Text{"xbc", 1}, Text{"", -1}}) {
+      SCOPED_TRACE(t.text);
+      Values text(id, {t.text});
+      int status = 99;
+      EXPECT_EQ(Sign(KvTypeMgr().Cmp(id, 0, text.Get(), 0, pattern.Get(), 0, 1, 8, status)), t.sign);
+      EXPECT_EQ(status, 0);
+    }
   }
   // Arrays: an element lies wholly within its buffer, or it is missing.
   Values a(kI, {"a", "b", "c"}), b(kI, {"a", "b", "d"});
@@ -267,6 +294,12 @@ TEST(IStringRows, CompareStored) {
       {"cut operand 1, longer than operand 2", 1, abc, 5, Block("ab"), 0, 1, 1, 0},
       {"cut operand 1, may still match", 1, abc, 5, Block("a*c"), 0, 1, 0, kOpen},
       {"cut operand 1, cannot match", 1, abc, 5, Block("b*"), 0, 1, -1, 0},
+      // A lone backslash never matches, but where a cut text stands against
+      // the text before it is unknown.
+      {"cut operand 1 against a failing pattern", 1, Block("abz"), 5, Block("abc\\"), 0, 1, 0,
+       kOpen},
+      {"cut pattern: decided before its wildcard", 1, Block("b"), 0, Block("a*cdef"), 7, 1, 1, 0},
+      {"cut pattern: open after it", 1, Block("abc"), 0, Block("a*cdef"), 7, 1, 0, kOpen},
       {"a pattern with marker 0x40", 1, Block("a*b"), 0, Block("a\\*b"), 0, 1, 0, 0},
       {"cut key against text", 1, cutKey, 6, Block("ABZZ"), 0, 1, 0, kOpen},
       {"cut key against a lone star", 1, cutKey, 6, Block("*"), 0, 1, 0, 0},
@@ -347,6 +380,24 @@ TEST(IStringRows, EvaluatorBounds) {
       EXPECT_EQ(estimate, 1.0f);  // a leading pattern character takes every key
     }
     EXPECT_EQ(relation, r.relationAfter);
+    EXPECT_EQ(bounds.Low(), r.low);
+    EXPECT_EQ(bounds.High(), r.high);
+  }
+  // A value in memory form bounds as its stored block does; a folded one
+  // is taken as the key it is.
+  struct MemoryRow { char id; const char* text; uint8_t attributes; Bytes low, high; };
+  const MemoryRow memoryRows[] = {
+      {kI, "ab*c", 0, ab, abAndMore},
+      {kCase, "aB?", 0, {0xC0, 0x03, 0x00, 0x54, 0x5B, 0x00},
+       {0xC0, 0x04, 0x00, 0x54, 0x5B, 0xFF, 0x00}},
+      {kI, "\x4E\x5A", 0x80, ab, ab},
+  };
+  for (const MemoryRow& r : memoryRows) {
+    SCOPED_TRACE(r.text);
+    Values value(r.id, {r.text}, r.attributes);
+    Bounds bounds;
+    unsigned short relation = KvREL_EQUAL;
+    KvTypeMgr().EvalAndBound(r.id, nullptr, relation, value.Get(), 8, 1, &bounds);
     EXPECT_EQ(bounds.Low(), r.low);
     EXPECT_EQ(bounds.High(), r.high);
   }

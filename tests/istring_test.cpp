@@ -268,6 +268,24 @@ TEST(KvIStringValue, ConstructionGivesTheseBytes) {
   EXPECT_EQ(std::string(huge.StrGet()).substr(0, 5), "-1797");
   EXPECT_EQ(std::string(huge.StrGet()).substr(309), "8.000000");
   EXPECT_EQ(KvCaseIString(DBL_MAX).Len(), 316u);
+
+  // The case-keeping class formats its numbers the same way.
+  struct CaseRow {
+    KvCaseIString s;
+    const char* text;
+  };
+  const CaseRow caseRows[] = {
+      {KvCaseIString(INT32_MIN), "-2147483648"},
+      {KvCaseIString(static_cast<short>(-32768)), "-32768"},
+      {KvCaseIString(static_cast<long>(0x100000005LL)), "5"},
+      {KvCaseIString(static_cast<long>(-1)), "-1"},
+      {KvCaseIString(static_cast<unsigned long>(0x1FFFFFFFFULL)), "4294967295"},
+      {KvCaseIString(0.5), "0.500000"},
+  };
+  for (const CaseRow& r : caseRows) {
+    EXPECT_STREQ(r.s.StrGet(), r.text);
+    EXPECT_EQ(r.s.AttributesGet(), 0);
+  }
 }
 
 TEST(KvIStringValue, NumbersFromTheText) {
@@ -295,6 +313,11 @@ TEST(KvIStringValue, NumbersFromTheText) {
     EXPECT_EQ(static_cast<short>(s), r.s);
     EXPECT_EQ(static_cast<long>(s), r.l);
     EXPECT_EQ(static_cast<double>(s), r.d);
+    const KvIString folded(r.text);
+    EXPECT_EQ(static_cast<int>(folded), r.i);
+    EXPECT_EQ(static_cast<short>(folded), r.s);
+    EXPECT_EQ(static_cast<long>(folded), r.l);
+    EXPECT_EQ(static_cast<double>(folded), r.d);
   }
 }
 

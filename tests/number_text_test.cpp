@@ -148,6 +148,27 @@ TEST(NumberPrint, NoTextBeyondWhatAStringHolds) {
   }
 }
 
+int memoryHandlerCalls = 0;
+int ReturnWithoutMemory(unsigned long) {
+  ++memoryHandlerCalls;
+  return 0;
+}
+
+TEST(NumberPrint, NoMemoryForTheTextGivesNoText) {
+  const KvMemoryHandler previous = KvSetMemoryHandler(ReturnWithoutMemory);
+  memoryHandlerCalls = 0;
+  OverflowReports reports;
+  KvString out("old");
+  int32_t value = 42;
+  KvSetAllocFailure(0);
+  KvTypeMgr().PrintToKvString(KvTYPE_INT, out, &value, "<%d>", 1);
+  KvSetAllocFailure(-1);
+  KvSetMemoryHandler(previous);
+  EXPECT_GE(memoryHandlerCalls, 1);
+  EXPECT_EQ(out.SizeGet(), 0);  // never a cut text that reads as another number
+  EXPECT_EQ(reportCount, 1);
+}
+
 TEST(NumberPrint, EveryByteOfTheOneByteFamily) {
   struct Row {
     char id;
@@ -162,6 +183,8 @@ TEST(NumberPrint, EveryByteOfTheOneByteFamily) {
       {KvTYPE_CHAR, {'a', 'b'}, "[%c%c]", "[a%c][b%c]"},
       {KvTYPE_BYTE, {'A'}, "%d %hhx %5c", "65 %hhx %5c"},
       {KvTYPE_BYTE, {'A'}, "%hd", "%hd"},
+      {KvTYPE_BYTE, {'A', '~'}, "%hhd,", "65,126,"},
+      {KvTYPE_CHAR, {'~'}, "%#hhx", "0x7e"},
       {KvTYPE_BYTE, {}, "%c", ""},
   };
   for (const Row& r : rows) {
@@ -202,6 +225,7 @@ TEST(NumberScan, OneValueUnderTheFormat) {
       {KvTYPE_INT, kLong7, "017", "%i", MemoryOf<int32_t>({15})},
       {KvTYPE_INT, kLong7, "0x", "%x", MemoryOf<int32_t>({0})},
       {KvTYPE_INT, kLong7, "778", "%o", MemoryOf<int32_t>({63})},
+      {KvTYPE_INT, kLong7, "1f;", "%x;", MemoryOf<int32_t>({31})},
       {KvTYPE_INT, kLong7, "12345", "%3d", MemoryOf<int32_t>({123})},
       {KvTYPE_INT, kLong7, " A", "%c", MemoryOf<int32_t>({32})},
       {KvTYPE_SHORT, kShort7, "70000", nullptr, MemoryOf<int16_t>({4464})},

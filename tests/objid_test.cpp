@@ -338,6 +338,25 @@ TEST(IdentityRows, Translate) {
   expected.insert(expected.end(), 4, 0);
   EXPECT_EQ(wide, expected);
 
+  // KvClassId each way; stored to stored copies the bytes as they are.
+  const KvClassId classIds[2] = {{12, 3}, {0x0102, 0x0304}};
+  Bytes classStored(9, 0xA5);
+  EXPECT_EQ(mgr.Translate(KvTYPE_CLASSID, classStored.data(), 2, 8,
+                          const_cast<KvClassId*>(classIds), 8, 0, 2),
+            8u);
+  EXPECT_EQ(classStored, (Bytes{0, 12, 0, 3, 0x01, 0x02, 0x03, 0x04, 0xA5}));
+  KvClassId classBack[2];
+  EXPECT_EQ(mgr.Translate(KvTYPE_CLASSID, classBack, 8, 0, classStored.data(), 2, 8, 2), 8u);
+  EXPECT_EQ(classBack[0] != classIds[0], 0);
+  EXPECT_EQ(classBack[1] != classIds[1], 0);
+  KvClassId classCopies[2];
+  EXPECT_EQ(mgr.Translate(KvTYPE_CLASSID, classCopies, 8, 4, classBack, 8, 0, 2), 4u);
+  EXPECT_EQ(classCopies[0] != classIds[0], 0);
+  EXPECT_EQ(classCopies[1] != KvClassId(), 0);  // beyond the target length
+  Bytes classCut(8, 0xA5);
+  EXPECT_EQ(mgr.Translate(KvTYPE_CLASSID, classCut.data(), 1, 6, classStored.data(), 2, 8, 2), 6u);
+  EXPECT_EQ(classCut, (Bytes{0, 12, 0, 3, 0x01, 0x02, 0xA5, 0xA5}));
+
   // KvRef through memory: the version is lost in the stored form.
   const KvRef ref(KvObjId(4, 9, 0), 2, KvClassId(30, 7));
   Bytes refStored(14);
@@ -346,6 +365,27 @@ TEST(IdentityRows, Translate) {
   KvRef refBack;
   EXPECT_EQ(mgr.Translate(KvTYPE_REF, &refBack, 8, 0, refStored.data(), 2, 0, 1), 14u);
   EXPECT_EQ(RefText(refBack), "4:0/9 o2 c30v0");
+}
+
+int overflowReports = 0;
+void CountReport(const char*, const char*, int) { ++overflowReports; }
+
+TEST(IdentityRows, AListLongerThanAStringEndsAfterAWholeValue) {
+  // "(65535v65535)" and a ',' before each further one: 4680 values fit in
+  // the 65532 characters of an 8-bit string, the 4681st does not.
+  std::vector<KvClassId> ids(5000, KvClassId(65535, 65535));
+  const KvAssertHandler previous = KvSetAssertHandler(CountReport);
+  DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 1);
+  overflowReports = 0;
+  KvTypeMgr mgr;
+  KvString* list = mgr.ConvertToKvString(ids.data(), KvTYPE_CLASSID, ids.size());
+  DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 0);
+  KvSetAssertHandler(previous);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(overflowReports, 1);
+  EXPECT_EQ(list->Len(), 4680 * 14 - 1);
+  EXPECT_EQ(std::string(list->StrGet() + list->Len() - 14), ",(65535v65535)");
+  delete list;
 }
 
 // Text lists: the exchange format of each value, "," between them. Read

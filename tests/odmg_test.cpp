@@ -410,6 +410,32 @@ TEST(dIntervalValue, MagnitudesSummedThenNegatedAsAWhole) {
   }
 }
 
+TEST(dIntervalValue, ClockFieldsTruncateTowardZeroWithTheSign) {
+  struct Row {
+    d_Interval interval;
+    int day, hour, minute;
+    float second;
+  };
+  const Row rows[] = {
+      {d_Interval(), 0, 0, 0, 0},
+      {d_Interval(1, 2, 3, 4.5f), 1, 2, 3, 4.5f},
+      {d_Interval(-1, 2, 3, 4.5f), -1, -2, -3, -4.5f},
+      {d_Interval(0, 23, 59, 59), 0, 23, 59, 59},
+      {d_Interval(0, 0, 0, -59.75f), 0, 0, 0, -59.75f},
+      {d_Interval(3, 0, 0, 0), 3, 0, 0, 0},
+      {d_Interval(0, 25, 61, 0), 1, 2, 1, 0},   // fields carry into the larger ones
+      {d_Interval(0, -36, 0, 0), -1, -12, 0, 0},
+      {d_Interval(0, 0, 0, 0.25f), 0, 0, 0, 0.25f},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.interval.SecondsGet());
+    EXPECT_EQ(r.interval.day(), r.day);
+    EXPECT_EQ(r.interval.hour(), r.hour);
+    EXPECT_EQ(r.interval.minute(), r.minute);
+    EXPECT_EQ(r.interval.second(), r.second);
+  }
+}
+
 TEST(dIntervalValue, Arithmetic) {
   const d_Interval minus30(0, 0, 0, -30);
   const d_Interval hour(0, 1, 0, 0);
@@ -520,6 +546,11 @@ TEST_F(dTimeArithmetic, AroundTheClockKeepingTheZone) {
       // The held hour -3 makes the whole interval negative before the move.
       {d_Time(2, 0, 0, -5, 0), kPlusAssign, d_Interval(0, 1), {-5, 0, 22, 0, 0, 0}},
       {d_Time(10, 0, 0), kPlusAssign, d_Interval(3, 0, 0, 0), {0, 0, 10, 0, 0, 0}},
+      // Thousands of days back are reduced to one day at once, not a day a
+      // step.
+      {d_Time(10, 0, 0), kPlusAssign, d_Interval(-2000, 0, 0, 0), {0, 0, 10, 0, 0, 0}},
+      // The sum is a float: 36000 - 8.64e9 rounds to -8639964160 seconds.
+      {d_Time(10, 0, 0), kMinus, d_Interval(100000, 0, 0, 0), {0, 0, 9, 57, 20, 0}},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     SCOPED_TRACE(i);

@@ -126,6 +126,11 @@ TEST(MemFile, SeekLooksAndMoves) {
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(*p, 5);
   EXPECT_EQ(file.Seek(0, KvSEEK_SET, nullptr, 0), nullptr);  // no length asks nothing
+  file.Seek(2, KvSEEK_SET, nullptr, 0);
+  length = 1;
+  EXPECT_EQ(file.Seek(0, 3, &length, 1), nullptr);  // no such origin: refused
+  EXPECT_EQ(length, 0u);
+  EXPECT_EQ(file.PosGet(), 2u);
 
   MemFile empty(nullptr, 10);
   EXPECT_EQ(empty.EndGet(), 0u);

@@ -73,6 +73,70 @@ TEST(StringCompareFunction, CutKeysAndStatuses) {
   }
 }
 
+TEST(StringCompareFunction, CutOrMissingElementsOnEitherSide) {
+  struct Row {
+    const char* what;
+    Bytes a;
+    size_t lengthA;
+    Bytes b;
+    size_t lengthB;
+    uint16_t op;
+    Outcome expected;
+  };
+  const Row rows[] = {
+      {"operand 1 without a whole length field", Record("ab"), 1, Record("ab"), 8, 0x10,
+       {-1, KvCMP_INCOMPLETE}},
+      {"operand 2 without one", Record("ab"), 8, Record("ab"), 1, 0x10, {1, KvCMP_INCOMPLETE}},
+      {"neither with one", Record("ab"), 1, Record("ab"), 1, 0x10, {0, KvCMP_INCOMPLETE}},
+      {"operand 1 without code set and language", Record("ab"), 3, Record("ab"), 8, 0x10,
+       {0, KvCMP_INCOMPLETE}},
+      {"cut operand 2 longer than operand 1: decided", Record("ab"), 8, Record("abcd"), 7, 0x10,
+       {-1, 0}},
+      {"cut operand 2 within operand 1: open", Record("abcd"), 10, Record("abcx"), 7, 0x10,
+       {0, KvCMP_INCOMPLETE}},
+      // Undecided even where the texts differ within what is there.
+      {"cut operand 2 as long as operand 1", Record("abd"), 9, Record("abcx"), 7, 0x10,
+       {1, KvCMP_INCOMPLETE}},
+      {"both cut, equal so far", Record("abcd"), 7, Record("abce"), 7, 0x10,
+       {0, KvCMP_INCOMPLETE}},
+      {"both cut, differing within", Record("abcd"), 7, Record("abxd"), 7, 0x10,
+       {-1, KvCMP_INCOMPLETE}},
+      {"both cut, one shorter", Record("abcd"), 6, Record("abce"), 7, 0x10,
+       {0, KvCMP_INCOMPLETE}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    // Exactly the bytes given, so that a read past them is caught.
+    const Bytes a(r.a.begin(), r.a.begin() + r.lengthA);
+    const Bytes b(r.b.begin(), r.b.begin() + r.lengthB);
+    const Outcome o = Compare(a, r.lengthA, b, r.lengthB, r.op);
+    EXPECT_EQ(o.sign, r.expected.sign);
+    EXPECT_EQ(o.status, r.expected.status);
+  }
+}
+
+int memoryHandlerCalls = 0;
+int ReturnWithoutMemory(unsigned long) {
+  ++memoryHandlerCalls;
+  return 0;
+}
+
+TEST(StringCompareFunction, NoMemoryForALongTextLeavesItUndecided) {
+  // Texts up to 254 bytes are copied on the stack; longer ones need memory.
+  const Bytes a = Record(std::string(300, 'a'));
+  const Bytes b = Record(std::string(300, 'b'));
+  const KvMemoryHandler previous = KvSetMemoryHandler(ReturnWithoutMemory);
+  memoryHandlerCalls = 0;
+  KvSetAllocFailure(0);
+  const Outcome o = Compare(a, a.size(), b, b.size());
+  KvSetAllocFailure(-1);
+  KvSetMemoryHandler(previous);
+  EXPECT_EQ(o.sign, 0);
+  EXPECT_EQ(o.status, KvCMP_INCOMPLETE);
+  EXPECT_GE(memoryHandlerCalls, 1);
+  EXPECT_EQ(Compare(a, a.size(), b, b.size()).sign, -1);  // with memory it is decided
+}
+
 TEST(StringCompareFunction, ArraysAndBufferEnds) {
   Bytes three;
   for (const char* t : {"ab", "cd", "ef"}) {
@@ -121,6 +185,9 @@ TEST(StringCompareFunction, MarkedKeysAreUndecided) {
   EXPECT_EQ(o.sign, 0);
   EXPECT_EQ(o.status, 0);
   o = Compare(key, key.size(), marked, marked.size());
+  EXPECT_EQ(o.sign, 0);
+  EXPECT_EQ(o.status, KvCMP_INCOMPLETE);
+  o = Compare(marked, marked.size(), key, key.size());
   EXPECT_EQ(o.sign, 0);
   EXPECT_EQ(o.status, KvCMP_INCOMPLETE);
   // A key against the stored value it was made from.

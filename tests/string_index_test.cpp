@@ -293,6 +293,124 @@ TEST_F(StringBounds, EstimatesOverRealRanges) {
   EXPECT_EQ(mgr_.EvalAndBound(KvTYPE_STRING, &range, relation, stored.data(), 2, 1, nullptr), 0.0f);
 }
 
+TEST_F(StringBounds, KeysOfTextsWithoutACodeSetAreTheirBytes) {
+  struct Row {
+    const char* what;
+    std::string value;
+    uint8_t format;
+    Bytes low, high;
+  };
+  const Row rows[] = {
+      {"whole", "ab", 2, {0, 6, 0, 1, 'a', 'b', 0, 0xFF}, {0, 6, 0, 1, 'a', 'b', 0, 0xFF}},
+      {"a pattern", "ab*", 1, {6, 0, 0, 1, 'a', 'b', 0, 0xFF},
+       {7, 0, 0, 1, 'a', 'b', 0xFF, 0, 0xFF}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    KvMemFree(bounds_.low);
+    KvMemFree(bounds_.high);
+    bounds_ = {nullptr, nullptr, 0, 0};
+    KvString value = InCodeSet(r.value.c_str(), 0);
+    ASSERT_EQ(value.CodeSetGet(), 0);
+    Bytes stored = StoredOf(mgr_, value, r.format);
+    relation_ = KvREL_EQUAL;
+    mgr_.EvalAndBound(KvTYPE_STRING, nullptr, relation_, stored.data(), r.format, 1, &bounds_);
+    EXPECT_EQ(Low(), r.low);
+    EXPECT_EQ(High(), r.high);
+  }
+  // A long pattern: the upper bound is cut to the longest key and still
+  // ends in the largest byte.
+  KvMemFree(bounds_.low);
+  KvMemFree(bounds_.high);
+  bounds_ = {nullptr, nullptr, 0, 0};
+  const KvAssertHandler previous = KvSetAssertHandler([](const char*, const char*, int) {});
+  KvString value = InCodeSet((std::string(300, 'q') + "*").c_str(), 0);
+  Bytes stored = StoredOf(mgr_, value, 2);
+  relation_ = KvREL_EQUAL;
+  mgr_.EvalAndBound(KvTYPE_STRING, nullptr, relation_, stored.data(), 2, 1, &bounds_);
+  KvSetAssertHandler(previous);
+  ASSERT_EQ(bounds_.highLength, 254);
+  EXPECT_EQ(High()[252], 'q');
+  EXPECT_EQ(High()[253], 0xFF);
+  EXPECT_EQ(Low()[253], 'q');
+}
+
+TEST_F(StringBounds, AMarkedKeyStandsForLongerText) {
+  // The key of a text that went on beyond the tables' class: its orders
+  // are a prefix, widened like a pattern.
+  Bytes key = {0, 6, 254, 0x94, 0x4E, 0x2D, 0, 0xFF};
+  relation_ = KvREL_EQUAL;
+  mgr_.EvalAndBound(KvTYPE_STRING, nullptr, relation_, key.data(), 2, 1, &bounds_);
+  EXPECT_EQ(relation_, KvREL_EQUAL | KvREL_WIDENED);
+  // Order text collates in class 1 whatever its key said; the bounds are
+  // not marked.
+  EXPECT_EQ(Low(), (Bytes{0, 6, 254, 1, 0x4E, 0x2D, 0, 0xFF}));
+  EXPECT_EQ(High(), (Bytes{0, 8, 254, 1, 0x4E, 0x2D, 0xFF, 0xFE, 0, 0xFF}));
+  // A marked key of class 1 is a whole text.
+  KvMemFree(bounds_.low);
+  KvMemFree(bounds_.high);
+  bounds_ = {nullptr, nullptr, 0, 0};
+  Bytes classOne = {0, 6, 254, 0x81, 0x50, 0x0C, 0, 0xFF};
+  relation_ = KvREL_EQUAL;
+  mgr_.EvalAndBound(KvTYPE_STRING, nullptr, relation_, classOne.data(), 2, 1, &bounds_);
+  EXPECT_EQ(relation_, KvREL_EQUAL);
+  EXPECT_EQ(High(), (Bytes{0, 6, 254, 1, 0x50, 0x0C, 0, 0xFF}));
+}
+
+TEST_F(StringBounds, EstimatesAtTheEdgesOfTheRange) {
+  struct Row {
+    const char* what;
+    const char* lowWord;
+    const char* highWord;
+    const char* value;
+    unsigned short relation;
+    float low, high;  // the estimate lies in [low, high]
+  };
+  // One step of the position arithmetic is 2^20 of the 2^32 a letter
+  // spans; a to z are a hundred letter numbers apart.
+  const float oneStep = 1.0f / (100 * 4096);
+  const Row rows[] = {
+      {"a shared start is passed over: g is one of the 48 from d to p", "mad", "map", "mag*",
+       KvREL_EQUAL, 1.0f / 48 - 0.0001f, 1.0f / 48 + 0.0001f},
+      {"less than the smallest key: the collation finds it at the edge", "abbey", "zoology",
+       "abbey", KvREL_LESS, 0.99f * oneStep, oneStep},
+      {"greater than the largest key", "abbey", "zoology", "zoology", KvREL_GREATER,
+       0.99f * oneStep, oneStep},
+      {"below the range: nothing", "abbey", "zoology", "aardvark", KvREL_LESS, 0, 0},
+      {"a range of one key the pattern covers", "ab", "ab", "ab*", KvREL_EQUAL, 1, 1},
+      // A key shorter than the pattern may stand for text that matches it.
+      {"a range of one shorter key", "ab", "ab", "abc*", KvREL_EQUAL, 1, 1},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    KvString lowWord = InCodeSet(r.lowWord, 1);
+    KvString highWord = InCodeSet(r.highWord, 1);
+    Bytes lowKey = KeyOf(mgr_, lowWord, 2);
+    Bytes highKey = KeyOf(mgr_, highWord, 2);
+    KvIdxBounds range = {lowKey.data(), highKey.data(), static_cast<uint8_t>(lowKey.size()),
+                         static_cast<uint8_t>(highKey.size())};
+    KvMemFree(bounds_.low);
+    KvMemFree(bounds_.high);
+    bounds_ = {nullptr, nullptr, 0, 0};
+    const float estimate = Evaluate(r.value, r.relation, 2, &range);
+    EXPECT_GE(estimate, r.low);
+    EXPECT_LE(estimate, r.high);
+  }
+  // A range key too short for its header reads as an empty text, the
+  // smallest there is.
+  KvString lowWord = InCodeSet("abbey", 1);
+  KvString highWord = InCodeSet("zoology", 1);
+  Bytes lowKey = KeyOf(mgr_, lowWord, 2);
+  Bytes highKey = KeyOf(mgr_, highWord, 2);
+  KvIdxBounds shortLow = {lowKey.data(), highKey.data(), 3, static_cast<uint8_t>(highKey.size())};
+  KvMemFree(bounds_.low);
+  KvMemFree(bounds_.high);
+  bounds_ = {nullptr, nullptr, 0, 0};
+  const float estimate = Evaluate("m", KvREL_LESS, 2, &shortLow);
+  EXPECT_GT(estimate, 0.47f);
+  EXPECT_LT(estimate, 1.0f);
+}
+
 TEST_F(StringBounds, LegacyTableUsesThePlainForm) {
   KvTypeMgr legacy(3);
   KvString value("ab*");

@@ -46,6 +46,12 @@ TEST_F(StringOps, Editing) {
       {"expand shorter", "abc", [](KvString& s) { s.Expand(2, '*'); }, "abc", true},
       {"fill", "abcdef", [](KvString& s) { s.Fill(3, 'x'); }, "xxx", true},
       {"fill 0", "abc", [](KvString& s) { s.Fill(0, 'x'); }, "", true},
+      {"fill with a 16-bit character", "abcdef",
+       [](KvString& s) { s.Fill(2, static_cast<unsigned short>(0x20AC)); }, "\x80\x80", true},
+      {"expand with a 16-bit character", "abc",
+       [](KvString& s) { s.Expand(5, static_cast<unsigned short>(0x20AC)); }, "abc\x80\x80", true},
+      {"expand shorter with a 16-bit character", "abc",
+       [](KvString& s) { s.Expand(3, static_cast<unsigned short>('*')); }, "abc", true},
       {"cut", "abcdef", [](KvString& s) { s.Cut(2, 2); }, "abef", true},
       {"cut the rest", "abcdef", [](KvString& s) { s.Cut(2, -1); }, "ab", true},
       {"cut too many", "abcdef", [](KvString& s) { s.Cut(2, 100); }, "ab", true},
@@ -62,6 +68,11 @@ TEST_F(StringOps, Editing) {
       {"replace all from 2", "aXbXc", [](KvString& s) { s.ReplaceAll('X', '-', 2); }, "aXb-c", true},
       {"replace all deleting", "aXbXc", [](KvString& s) { s.ReplaceAll("X", "", 0); }, "abc", true},
       {"replace all of empty", "abc", [](KvString& s) { s.ReplaceAll("", "x", 0); }, "abc", true},
+      {"replace all of a 16-bit character", "a\xE9" "b\xE9",
+       [](KvString& s) {
+         s.ReplaceAll(static_cast<unsigned short>(0xE9), static_cast<unsigned short>(0x0160), 0);
+       },
+       "a\x8A" "b\x8A", true},
       {"upper case", "stra\xDF" "e", [](KvString& s) { s.ToUpper(); }, "STRASSE", true},
       {"lower case", "\xC0" "B\x8C", [](KvString& s) { s.ToLower(); }, "\xE0" "b\x9C", true},
   };
@@ -94,6 +105,11 @@ TEST_F(StringOps, EditsConvertIntoTheReceiversCodeSet) {
   w.Fill(2, 'z');
   EXPECT_EQ(w.Len(), 2);
   EXPECT_EQ(reinterpret_cast<const uint16_t*>(w.StrGet())[1], 'z');
+  w.Expand(4, static_cast<unsigned short>(0x4E2D));
+  EXPECT_EQ(w.Len(), 4);
+  EXPECT_EQ(reinterpret_cast<const uint16_t*>(w.StrGet())[3], 0x4E2D);
+  w.Expand(5, '\x80');  // € from the default 8-bit code set
+  EXPECT_EQ(reinterpret_cast<const uint16_t*>(w.StrGet())[4], 0x20AC);
 }
 
 TEST_F(StringOps, CaseMappingMayNeedMoreThanTwiceTheSize) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "kvtable.h"
 #include "kvtm/kvtm.h"
 #include "test_util.h"
 
@@ -105,6 +106,20 @@ TEST_F(StringRows, ArraysAndTheLegacyForm) {
   EXPECT_EQ(standard_.DiskLenGetFromMemFile(KvTYPE_STRING, &file, 1, 0), 0u);
   EXPECT_EQ(legacy_.DiskLenGetFromMemFile(KvTYPE_STRING, &file, 2, 1), 0x0400u + 2);
   EXPECT_EQ(standard_.MemLenGet(KvTYPE_STRING, 1), sizeof(KvString));
+  EXPECT_EQ(legacy_.DiskLenGet(KvTYPE_STRING, block.data(), 2, 2, 2), 0x0400u + 2);
+  EXPECT_EQ(legacy_.DiskLenGet(KvTYPE_STRING, block.data(), 1, 2, 1), 6u);
+  // An empty value stores as six bytes in either form.
+  EXPECT_EQ(kvStandardTable[KvTYPE_STRING]->NullSizeGet(3), 18u);
+  EXPECT_EQ(kvLegacyTable[KvTYPE_STRING]->NullSizeGet(1), 6u);
+
+  // The constructor and destructor slots make and end values in place.
+  alignas(KvString) unsigned char raw[2 * sizeof(KvString)];
+  standard_.ConstructorPtrGet(KvTYPE_STRING)(raw, 2, 0);
+  KvString* made = reinterpret_cast<KvString*>(raw);
+  EXPECT_EQ(made[0].SizeGet(), 0);
+  EXPECT_EQ(made[1].SizeGet(), 0);
+  made[1] = "text the destructor frees";
+  standard_.DestructorPtrGet(KvTYPE_STRING)(raw, 2, 0);
 }
 
 TEST_F(StringRows, SizesFromAMemoryFileStayInTheFile) {
@@ -165,6 +180,14 @@ TEST_F(StringRows, Translate) {
        {6, 0, 0, 1, 'a', 'b', 0, 0xFF}, 8},
       {"key form of code set 0: the bytes", &standard_, {6, 0, 0, 1, 'a', 'b', 0, 0xFF}, 1, 0x81, 8,
        {6, 0, 0, 1, 'a', 'b', 0, 0xFF}, 8},
+      {"memory to the key form under flag 32: the stored bytes in code set 0", &standard_, {}, 8,
+       0xA1, 10, {6, 0, 0, 1, 'a', 'b', 0, 0xFF, 0, 0}, 8},
+      {"... cut to the target", &standard_, {}, 8, 0xA1, 5, {6, 0, 0, 1, 'a'}, 5},
+      {"legacy block to the key form, code set 0 taken as native", &standard_,
+       {3, 0, 'a', 'b', 0}, 1, 0xC1, 12, {8, 0, 254, 1, 0x0C, 0x50, 0x10, 0x50, 0, 0xFF, 0xEE, 0xEE},
+       10},
+      {"memory to a legacy block", &legacy_, {}, 8, 2, 6, {0, 3, 'a', 'b', 0, 0}, 5},
+      {"memory to a legacy block, cut to the target", &legacy_, {}, 8, 1, 3, {3, 0, 'a'}, 3},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
@@ -193,6 +216,27 @@ TEST_F(StringRows, TranslateToMemory) {
   EXPECT_EQ(standard_.Translate(KvTYPE_STRING, two, 0x88, 0, key.data(), 0x82, 7, 2), 7u + 2 + 6);
   EXPECT_EQ(Text(two[0]), "abc");
   EXPECT_EQ(two[1].SizeGet(), 0);
+  // Memory to memory assigns, in either table.
+  for (KvTypeMgr* mgr : {&standard_, &legacy_}) {
+    KvString from[2] = {Narrow("ab", 4, 3), Wide({0x20AC})};
+    KvString to[2];
+    EXPECT_EQ(mgr->Translate(KvTYPE_STRING, to, 8, 0, from, 8, 0, 2), 2 * sizeof(KvString));
+    EXPECT_EQ(Text(to[0]), "ab");
+    EXPECT_EQ(to[0].CodeSetGet(), 4);
+    EXPECT_EQ(to[0].LanguageGet(), 3);
+    EXPECT_EQ(to[1].CodeSetGet(), 253);
+    EXPECT_EQ(to[1].Len(), 1);
+  }
+  // The legacy table loads a whole legacy block, and nothing from a block
+  // whose length runs past the source.
+  Bytes block = {3, 0, 'x', 'y', 0};
+  KvString loaded("old");
+  EXPECT_EQ(legacy_.Translate(KvTYPE_STRING, &loaded, 8, 0, block.data(), 1, 5, 1), 5u);
+  EXPECT_EQ(Text(loaded), "xy");
+  EXPECT_EQ(legacy_.Translate(KvTYPE_STRING, &loaded, 8, 0, block.data(), 1, 4, 1), 0u);
+  EXPECT_EQ(legacy_.Translate(KvTYPE_STRING, &loaded, 8, 0, block.data(), 1, 1, 1), 0u);
+  EXPECT_EQ(Text(loaded), "xy");
+
   // Formats that are not supported together are reported.
   int reports = 0;
   static int* counter = &reports;
@@ -221,6 +265,12 @@ TEST_F(StringRows, KeyFormOfSixteenBitTextAndExpansions) {
   EXPECT_EQ(standard_.Translate(KvTYPE_STRING, target.data(), 0x82, 14, &han, 8, 0, 1), 8u);
   EXPECT_EQ(Bytes(target.begin(), target.begin() + 8),
             (Bytes{0, 6, 254, 0x81, 0x50, 0x0C, 0, 0xFF}));
+  // A text that starts beyond the tables takes their class, 20, and ends at
+  // the first character back in the tables.
+  KvString hanFirst = Wide({0x4E2D, 'b'});
+  EXPECT_EQ(standard_.Translate(KvTYPE_STRING, target.data(), 0x81, 14, &hanFirst, 8, 0, 1), 8u);
+  EXPECT_EQ(Bytes(target.begin(), target.begin() + 8),
+            (Bytes{6, 0, 254, 0x94, 0x2D, 0x4E, 0, 0xFF}));
 }
 
 }  // namespace

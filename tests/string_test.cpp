@@ -216,6 +216,18 @@ TEST(KvStringLimits, OverflowIsReportedAndRefused) {
          s << Repeated(32765).c_str();
        },
        4, 253, 1},
+      {"upper case past the limit: every sharp s becomes SS", 1,
+       [](KvString& s) {
+         s = std::string(40000, '\xDF').c_str();
+         s.ToUpper();
+       },
+       40001, 1, 1},
+      {"replace all stops before the replacement that would pass the limit", 1,
+       [](KvString& s) {
+         s = "aaa";
+         s.ReplaceAll("a", Repeated(30000).c_str(), 0);
+       },
+       60002, 1, 1},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
@@ -228,6 +240,51 @@ TEST(KvStringLimits, OverflowIsReportedAndRefused) {
     for (const std::string& report : reports)
       EXPECT_EQ(report, "\"String overflow\" && 0|src\\kvstring|1149");
   }
+}
+
+int memoryHandlerCalls = 0;
+int ReturnWithoutMemory(unsigned long) {
+  ++memoryHandlerCalls;
+  return 0;
+}
+
+TEST(KvStringLimits, FailedAllocationKeepsTheOldText) {
+  struct Row {
+    const char* what;
+    Bytes before;  // code set 1, or 253 when `wide`
+    bool wide;
+    int32_t successes;  // allocations that succeed before the failures
+    void (*act)(KvString& s);
+  };
+  const Row rows[] = {
+      {"append", {'a', 'b', 0}, false, 0, [](KvString& s) { s += KvString("cd"); }},
+      {"insert", {'a', 'b', 0}, false, 0, [](KvString& s) { s.Insert(KvString("cd"), 1); }},
+      {"upper case", {'a', 'b', 0}, false, 0, [](KvString& s) { s.ToUpper(); }},
+      {"upper case growing its work area",
+       Wide({0x0390, 0x0390, 0x0390, 0x0390, 0x0390, 0x0390, 0x0390, 0x0390, 0x0390, 0x0390, 0}),
+       true, 1, [](KvString& s) { s.ToUpper(); }},
+      {"widen to 16 bits", {'a', 'b', 0}, false, 0, [](KvString& s) { s.SetCodeSet(253); }},
+  };
+  const KvMemoryHandler previous = KvSetMemoryHandler(ReturnWithoutMemory);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const uint8_t cs = r.wide ? 253 : 1;
+    KvString s = Make(cs, r.before);
+    memoryHandlerCalls = 0;
+    KvSetAllocFailure(r.successes);
+    r.act(s);
+    KvSetAllocFailure(-1);
+    EXPECT_GE(memoryHandlerCalls, 1);
+    EXPECT_EQ(BufferOf(s), r.before);
+    EXPECT_EQ(s.CodeSetGet(), cs);
+  }
+  // A string made while nothing can be allocated has no text.
+  KvSetAllocFailure(0);
+  KvString none("abc");
+  KvSetAllocFailure(-1);
+  EXPECT_EQ(none.SizeGet(), 0);
+  EXPECT_EQ(none.Len(), 0);
+  KvSetMemoryHandler(previous);
 }
 
 // The system's codec as an independent reference for the character tables.
@@ -491,6 +548,19 @@ TEST(KvStringConstruction, AppendOperators) {
        {'x', 0x80, 0}},
       {"string", 1, [](KvString& s) { s << KvString("yz"); }, {'x', 'y', 'z', 0}},
       {"int to 16-bit", 253, [](KvString& s) { s << 42; }, Wide({'x', '4', '2', 0})},
+      {"short", 1, [](KvString& s) { s << static_cast<short>(-32768); },
+       {'x', '-', '3', '2', '7', '6', '8', 0}},
+      {"unsigned int", 1, [](KvString& s) { s << 4000000000u; },
+       {'x', '4', '0', '0', '0', '0', '0', '0', '0', '0', '0', 0}},
+      // long and unsigned long are 32 bits, as on the 32-bit platform.
+      {"long", 1, [](KvString& s) { s << static_cast<long>(-2147483647 - 1); },
+       {'x', '-', '2', '1', '4', '7', '4', '8', '3', '6', '4', '8', 0}},
+      {"long past 32 bits", 1, [](KvString& s) { s << static_cast<long>(0x100000007LL); },
+       {'x', '7', 0}},
+      {"unsigned long past 32 bits", 253,
+       [](KvString& s) { s << static_cast<unsigned long>(0x1FFFFFFFFULL); },
+       Wide({'x', '4', '2', '9', '4', '9', '6', '7', '2', '9', '5', 0})},
+      {"double", 1, [](KvString& s) { s << -0.25; }, {'x', '-', '0', '.', '2', '5', 0}},
       {"chained", 1, [](KvString& s) { s << 1 << "a"; }, {'x', '1', 'a', 0}},
   };
   for (const Row& r : rows) {

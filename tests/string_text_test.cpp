@@ -43,6 +43,9 @@ std::vector<uint16_t> UnitsOf(const KvString& s) {
   return out;
 }
 
+int reportCount = 0;
+void CountReport(const char*, const char*, int) { ++reportCount; }
+
 std::string Printed(char id, void* value, const char* format, KvString out = KvString()) {
   KvTypeMgr().PrintToKvString(id, out, value, format, 1);
   return std::string(out.StrGet(), out.Len());
@@ -129,6 +132,8 @@ TEST(StringText, PrintUnderACallersFormat) {
       {"no directive", "no directive"},
       {"%", "%"},
       {"%5", "%5"},
+      {"%d%s|", "%dabc|"},
+      {"%ls %s", "%ls abc"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.format != nullptr ? r.format : "null");
@@ -147,6 +152,20 @@ TEST(StringText, PrintUnderACallersFormat) {
   // A width beyond what a string holds is clamped to it.
   KvString a("a");
   EXPECT_EQ(Printed(KvTYPE_STRING, &a, "%99999999s").size(), 65532u);
+
+  // So is literal text: past what a string holds it gives no text, after
+  // the overflow report.
+  const std::string longFormat = std::string(70000, 'x') + "%s";
+  const KvAssertHandler previous = KvSetAssertHandler(CountReport);
+  DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 1);
+  reportCount = 0;
+  KvString refused(KvCS_UNICODE, 3);
+  refused = "old";
+  KvTypeMgr().PrintToKvString(KvTYPE_STRING, refused, &a, longFormat.c_str(), 1);
+  DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 0);
+  KvSetAssertHandler(previous);
+  EXPECT_EQ(reportCount, 1);
+  EXPECT_EQ(refused.SizeGet(), 0);
 
   // 16-bit text prints into the code set of the result.
   KvString euro = Units({0x20AC, 0x41}, KvCS_UNICODE);
