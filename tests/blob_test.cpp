@@ -125,7 +125,8 @@ TEST(KvBlob, Construction) {
       {"no bytes", KvBlob(raw, 0L), {}},
       {"negative count", KvBlob(raw, -3L), {}},
       {"null bytes", KvBlob(static_cast<const void*>(nullptr), 5L), {}},
-      {"count taken by its low 32 bits", KvBlob(raw, (1L << 32) + 2), TextBytes(raw, 2)},
+      {"count taken by its low 32 bits", KvBlob(raw, LongOf((int64_t{1} << 32) + 2)),
+       TextBytes(raw, 2)},
       {"n zero bytes", KvBlob(5L), {0, 0, 0, 0, 0}},
       {"negative size", KvBlob(-1L), {}},
       {"int", KvBlob(-42), TextBytes("-42", 4)},
@@ -133,7 +134,8 @@ TEST(KvBlob, Construction) {
       {"int min", KvBlob(INT_MIN), TextBytes("-2147483648", 12)},
       {"short", KvBlob(static_cast<short>(-32768)), TextBytes("-32768", 7)},
       {"unsigned long", KvBlob(4294967295UL), TextBytes("4294967295", 11)},
-      {"unsigned long, low 32 bits", KvBlob((1UL << 32) + 7), TextBytes("7", 2)},
+      {"unsigned long, low 32 bits", KvBlob(UnsignedLongOf((uint64_t{1} << 32) + 7)),
+       TextBytes("7", 2)},
       {"double", KvBlob(2.5), TextBytes("2.500000", 9)},
       {"double negative", KvBlob(-0.0000004), TextBytes("-0.000000", 10)},
       {"KvString", KvBlob(KvString("xy")), TextBytes("xy", 3)},
@@ -319,7 +321,7 @@ TEST(KvBlob, ReplaceAppendExpandResize) {
       {"shorter keeps the buffer", 2, {'a', 'b'}, true},
       {"same", 3, {'a', 'b', 'c'}, true},
       {"zero releases", 0, {}, false},
-      {"2^32 is 0", 1UL << 32, {}, false},
+      {"2^32 is 0", UnsignedLongOf(uint64_t{1} << 32), {}, false},
   };
   for (const ResizeRow& r : resizes) {
     KvBlob e("abc", 3L);
@@ -346,8 +348,10 @@ TEST(KvBlob, SeekWithinTheBytesOnly) {
       {0, 1, 0},          {0, 6, 0},          {5, 1, 5},         {2, 4, 2},
       {6, 1, -1},         {5, 2, -1},         {0, 7, -1},        {0, 0, -1},
       {2, -1, -1},        {-1, 1, -1},        {-1, 2, -1},       {1, INT32_MAX, -1},
-      {INT32_MAX, 1, -1}, {INT32_MAX, INT32_MAX, -1},            {1L << 32, 1, 0},
-      {0, 1L << 32, -1},  {LONG_MIN, 1, 0},   {LONG_MAX, 1, -1}, {INT32_MIN, INT32_MIN, -1},
+      {INT32_MAX, 1, -1}, {INT32_MAX, INT32_MAX, -1},            {INT32_MIN, INT32_MIN, -1},
+      // Taken by their low 32 bits where long has 64.
+      {LongOf(int64_t{1} << 32), 1, 0}, {0, LongOf(int64_t{1} << 32), -1},
+      {LongOf(INT64_MIN), 1, 0},        {LongOf(INT64_MAX), 1, -1},
   };
   for (const Row& r : rows) {
     const char* p = b.Seek(r.offset, r.n);
@@ -368,7 +372,8 @@ TEST(KvBlob, CopyFromCopyToCut) {
       {0, 6, "abcdef"},  {0, 100, "abcdef"}, {1, 2, "bc"},       {4, 100, "ef"},
       {5, 1, "f"},       {6, 1, ""},         {7, 1, ""},         {0, 0, ""},
       {0, -1, ""},       {-1, 2, ""},        {2, INT32_MAX, "cdef"},
-      {INT32_MAX, INT32_MAX, ""},            {INT32_MIN, 3, ""}, {(1L << 32) + 1, 2, "bc"},
+      {INT32_MAX, INT32_MAX, ""},            {INT32_MIN, 3, ""},
+      {LongOf((int64_t{1} << 32) + 1), 2, "bc"},
   };
   const KvBlob source("abcdef", 6L);
   for (const CopyFromRow& r : froms) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "kvtm/kvtm.h"
+#include "test_util.h"
 
 namespace {
 
@@ -149,7 +150,7 @@ TEST(KvDateDayNumber, FarFromTheCalendarAsA32BitBuild) {
       {600000000, {8947, 0, -27}},     {-600000000, {-18372, 12, 16}},
       {-536940000, {23209, 5, 17}},    {2147483647, {-4713, 11, 23}},
       {-2147483647 - 1, {-4713, 11, 24}},
-      {4294967296 + 2451545, {2000, 1, 1}},  // a long argument counts in 32 bits
+      {LongOf(4294967296 + 2451545), {2000, 1, 1}},  // a long argument counts in 32 bits
   };
   for (const DateRow& r : dates) {
     SCOPED_TRACE(r.number);

@@ -1,7 +1,7 @@
 // Facts about KvInt64 values: construction from 32-bit arguments and from
-// doubles, arithmetic against the compiler's own 64-bit and 128-bit
-// arithmetic, the definitions where that arithmetic has none, and the
-// decimal text of PrintToKvString and ScanFromKvString.
+// doubles, arithmetic against the compiler's own 64-bit arithmetic, the
+// definitions where that arithmetic has none, and the decimal text of
+// PrintToKvString and ScanFromKvString.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "kvtm/kvtm.h"
+#include "test_util.h"
 
 namespace {
 
@@ -31,8 +32,9 @@ int64_t ValueOf(const KvInt64& v) {
                               v.LowGet());
 }
 
-// The wrapped result of a 128-bit computation.
-int64_t Wrapped(__int128 v) { return static_cast<int64_t>(static_cast<uint64_t>(v)); }
+// The result of an unsigned 64-bit computation, which wraps modulo 2^64
+// where the signed one would overflow.
+int64_t Wrapped(uint64_t v) { return static_cast<int64_t>(v); }
 
 // Quotient and remainder where native division is defined; the library's
 // definitions where it is not.
@@ -58,8 +60,8 @@ KvInt64 Rebuilt(const KvInt64& x, const KvInt64& y) {
 void CheckPair(int64_t a, int64_t b) {
   const KvInt64 x = Of(a);
   const KvInt64 y = Of(b);
-  const __int128 wa = a;
-  const __int128 wb = b;
+  const uint64_t wa = a;
+  const uint64_t wb = b;
   ASSERT_EQ(ValueOf(x + y), Wrapped(wa + wb)) << a << " + " << b;
   ASSERT_EQ(ValueOf(x - y), Wrapped(wa - wb)) << a << " - " << b;
   ASSERT_EQ(ValueOf(x * y), Wrapped(wa * wb)) << a << " * " << b;
@@ -87,8 +89,8 @@ void CheckPair(int64_t a, int64_t b) {
 bool PairAgrees(int64_t a, int64_t b) {
   const KvInt64 x = Of(a);
   const KvInt64 y = Of(b);
-  const __int128 wa = a;
-  const __int128 wb = b;
+  const uint64_t wa = a;
+  const uint64_t wb = b;
   return ValueOf(x + y) == Wrapped(wa + wb) && ValueOf(x - y) == Wrapped(wa - wb) &&
          ValueOf(x * y) == Wrapped(wa * wb) && ValueOf(x / y) == Quotient(a, b) &&
          ValueOf(x % y) == Remainder(a, b) && ValueOf(Rebuilt(x, y)) == a &&
@@ -143,15 +145,15 @@ TEST(KvInt64, ArgumentsAreThirtyTwoBitQuantities) {
       {KvInt64(4294967295UL), 0xFFFFFFFFu, 0},
       {KvInt64(2147483647L), 0x7FFFFFFFu, 0},
       // A long is narrowed to 32 bits, then sign-extended.
-      {KvInt64(2147483648L), 0x80000000u, -1},
-      {KvInt64(0x123456789L), 0x23456789u, 0},
-      {KvInt64(long{1} << 40), 0, 0},
+      {KvInt64(LongOf(2147483648)), 0x80000000u, -1},
+      {KvInt64(LongOf(0x123456789)), 0x23456789u, 0},
+      {KvInt64(LongOf(int64_t{1} << 40)), 0, 0},
       // An unsigned long is narrowed with high word 0.
-      {KvInt64((1UL << 32) + 5), 5, 0},
+      {KvInt64(UnsignedLongOf((uint64_t{1} << 32) + 5)), 5, 0},
       {KvInt64(INT32_MIN), 0x80000000u, -1},
       {KvInt64(0xFFFFFFFFUL, 0x7FFFFFFFL), 0xFFFFFFFFu, 0x7FFFFFFF},
       {KvInt64(0UL, 0x80000000L), 0, INT32_MIN},
-      {KvInt64(0x100000001UL, 0x100000002L), 1, 2},
+      {KvInt64(UnsignedLongOf(0x100000001), LongOf(0x100000002)), 1, 2},
   };
   for (const Row& r : rows) {
     EXPECT_EQ(r.value.LowGet(), r.low);

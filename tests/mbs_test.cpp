@@ -15,6 +15,7 @@
 #include "kvplatform/kvmemory.h"
 #include "kvtm/kvmbs.h"
 #include "kvtm/kvstring.h"
+#include "test_util.h"
 
 namespace {
 
@@ -248,7 +249,7 @@ TEST(KvMBS2KvString, DecodesIntoTheString) {
       {"abc", 2, 2, u"ab"},
       {"abc", 0, 0, u""},
       {"abc", -1, 0, u""},  // a negative count is 0
-      {"abc", (1L << 32) + 2, 2, u"ab"},  // a 32-bit count: 2
+      {"abc", LongOf((int64_t{1} << 32) + 2), 2, u"ab"},  // a 32-bit count: 2
       {"", 0, 0, u""},
       {std::string("\0", 1), 1, 0, u""},
       {std::string("a\0b", 3), 3, 1, u"a"},

@@ -24,6 +24,21 @@ std::string RefText(const KvRef& r) {
          std::to_string(r.ClassIdGet().VersionGet());
 }
 
+// The fields of the identity value of type `id` at p, as text: what a copy
+// has to keep. The padding bytes after KvObjId's high word and KvRef's
+// class id hold nothing, and a value built from its fields leaves them
+// undefined.
+std::string FieldsOf(char id, const uint8_t* p) {
+  KvRef ref;
+  KvObjId objId;
+  KvClassId classId;
+  if (id == KvTYPE_REF) std::memcpy(&ref, p, sizeof ref);
+  if (id == KvTYPE_OBJID) std::memcpy(&objId, p, sizeof objId);
+  if (id == KvTYPE_CLASSID) std::memcpy(&classId, p, sizeof classId);
+  return RefText(ref) + " " + ObjIdText(objId) + " c" + std::to_string(classId.NumberGet()) +
+         "v" + std::to_string(classId.VersionGet());
+}
+
 TEST(KvObjIdValue, StepsWrapAt48Bits) {
   // The reference is plain 64-bit arithmetic on the 48-bit object number.
   struct Row {
@@ -288,11 +303,11 @@ TEST(IdentityRows, CreateConstructAssignCopy) {
     for (KvAssignFunc f : {mgr.AssignmentPtrGet(r.id), mgr.CopyPtrGet(r.id)}) {
       Bytes t(3 * size, 0);
       f(t.data(), source.data(), 3, 0);
-      EXPECT_EQ(t, source);
+      for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(FieldsOf(r.id, &t[i * size]), FieldsOf(r.id, &source[i * size]));
       f(t.data(), source.data() + size, 3, 1);
       for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(Bytes(t.begin() + i * size, t.begin() + (i + 1) * size),
-                  Bytes(source.begin() + size, source.begin() + 2 * size));
+        EXPECT_EQ(FieldsOf(r.id, &t[i * size]), FieldsOf(r.id, &source[size]));
       f(t.data(), source.data(), 0, 1);  // nothing, not even a read
     }
   }

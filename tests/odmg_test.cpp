@@ -187,7 +187,8 @@ TEST(dDateDayNumber, EveryDayJumpsByIntervals) {
   const long count = static_cast<long>(days.size());
   CalendarCheck check;
   for (long i = 0; i < count; ++i) {
-    const long k = (i * 7919) % 40001 - 20000;
+    // i * 7919 itself would overflow a 32-bit long; its remainder does not.
+    const long k = (i % 40001) * 7919 % 40001 - 20000;
     const long to = i + k;
     if (to < 0 || to >= count) continue;
     d_Date date = DateOf(days[i]);

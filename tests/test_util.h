@@ -18,4 +18,10 @@ Bytes MemoryOf(std::initializer_list<T> values) {
   return out;
 }
 
+// A 64-bit quantity passed where the library takes a long or an unsigned
+// long: a 64-bit host passes it whole, a 32-bit host only its low 32 bits,
+// and the library must treat both alike.
+inline long LongOf(int64_t v) { return static_cast<long>(v); }
+inline unsigned long UnsignedLongOf(uint64_t v) { return static_cast<unsigned long>(v); }
+
 #endif  // KVTM_TESTS_TEST_UTIL_H
