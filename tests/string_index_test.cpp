@@ -140,9 +140,11 @@ namespace {
 class StringBounds : public testing::Test {
  protected:
   void SetUp() override { ___KvI18NContext(1); }
-  ~StringBounds() override {
+  ~StringBounds() override { ClearBounds(); }
+  void ClearBounds() {
     KvMemFree(bounds_.low);
     KvMemFree(bounds_.high);
+    bounds_ = {nullptr, nullptr, 0, 0};
   }
   float Evaluate(const char* text, unsigned short relation, uint8_t format = 2,
                  KvIdxBounds* range = nullptr) {
@@ -188,9 +190,7 @@ TEST_F(StringBounds, KeysOfPatternsAndMasks) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
-    KvMemFree(bounds_.low);
-    KvMemFree(bounds_.high);
-    bounds_ = {nullptr, nullptr, 0, 0};
+    ClearBounds();
     Evaluate(r.value, r.relation);
     EXPECT_EQ(Low(), r.low);
     EXPECT_EQ(High(), r.high);
@@ -221,17 +221,13 @@ TEST_F(StringBounds, LongKeysAreCutTo254BytesAndReported) {
   EXPECT_EQ(reports, 2);
   // 125 characters still fit: 4 + 250 bytes, no end... 124 fit with it.
   reports = 0;
-  KvMemFree(bounds_.low);
-  KvMemFree(bounds_.high);
-  bounds_ = {nullptr, nullptr, 0, 0};
+  ClearBounds();
   Evaluate(std::string(124, 'q').c_str(), KvREL_EQUAL);
   EXPECT_EQ(bounds_.lowLength, 254);
   EXPECT_EQ(Low()[253], 0xFF);
   EXPECT_EQ(reports, 0);
   // A leading star sets nothing and reports nothing.
-  KvMemFree(bounds_.low);
-  KvMemFree(bounds_.high);
-  bounds_ = {nullptr, nullptr, 0, 0};
+  ClearBounds();
   Evaluate(("*" + long150).c_str(), KvREL_EQUAL);
   EXPECT_EQ(bounds_.low, nullptr);
   EXPECT_EQ(reports, 0);
@@ -276,9 +272,7 @@ TEST_F(StringBounds, EstimatesOverRealRanges) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.value);
-    KvMemFree(bounds_.low);
-    KvMemFree(bounds_.high);
-    bounds_ = {nullptr, nullptr, 0, 0};
+    ClearBounds();
     const float estimate = Evaluate(r.value, r.relation, 2, &range);
     EXPECT_GE(estimate, r.low);
     EXPECT_LE(estimate, r.high);
@@ -307,9 +301,7 @@ TEST_F(StringBounds, KeysOfTextsWithoutACodeSetAreTheirBytes) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
-    KvMemFree(bounds_.low);
-    KvMemFree(bounds_.high);
-    bounds_ = {nullptr, nullptr, 0, 0};
+    ClearBounds();
     KvString value = InCodeSet(r.value.c_str(), 0);
     ASSERT_EQ(value.CodeSetGet(), 0);
     Bytes stored = StoredOf(mgr_, value, r.format);
@@ -320,9 +312,7 @@ TEST_F(StringBounds, KeysOfTextsWithoutACodeSetAreTheirBytes) {
   }
   // A long pattern: the upper bound is cut to the longest key and still
   // ends in the largest byte.
-  KvMemFree(bounds_.low);
-  KvMemFree(bounds_.high);
-  bounds_ = {nullptr, nullptr, 0, 0};
+  ClearBounds();
   const KvAssertHandler previous = KvSetAssertHandler([](const char*, const char*, int) {});
   KvString value = InCodeSet((std::string(300, 'q') + "*").c_str(), 0);
   Bytes stored = StoredOf(mgr_, value, 2);
@@ -347,9 +337,7 @@ TEST_F(StringBounds, AMarkedKeyStandsForLongerText) {
   EXPECT_EQ(Low(), (Bytes{0, 6, 254, 1, 0x4E, 0x2D, 0, 0xFF}));
   EXPECT_EQ(High(), (Bytes{0, 8, 254, 1, 0x4E, 0x2D, 0xFF, 0xFE, 0, 0xFF}));
   // A marked key of class 1 is a whole text.
-  KvMemFree(bounds_.low);
-  KvMemFree(bounds_.high);
-  bounds_ = {nullptr, nullptr, 0, 0};
+  ClearBounds();
   Bytes classOne = {0, 6, 254, 0x81, 0x50, 0x0C, 0, 0xFF};
   relation_ = KvREL_EQUAL;
   mgr_.EvalAndBound(KvTYPE_STRING, nullptr, relation_, classOne.data(), 2, 1, &bounds_);
@@ -389,9 +377,7 @@ TEST_F(StringBounds, EstimatesAtTheEdgesOfTheRange) {
     Bytes highKey = KeyOf(mgr_, highWord, 2);
     KvIdxBounds range = {lowKey.data(), highKey.data(), static_cast<uint8_t>(lowKey.size()),
                          static_cast<uint8_t>(highKey.size())};
-    KvMemFree(bounds_.low);
-    KvMemFree(bounds_.high);
-    bounds_ = {nullptr, nullptr, 0, 0};
+    ClearBounds();
     const float estimate = Evaluate(r.value, r.relation, 2, &range);
     EXPECT_GE(estimate, r.low);
     EXPECT_LE(estimate, r.high);
@@ -403,9 +389,7 @@ TEST_F(StringBounds, EstimatesAtTheEdgesOfTheRange) {
   Bytes lowKey = KeyOf(mgr_, lowWord, 2);
   Bytes highKey = KeyOf(mgr_, highWord, 2);
   KvIdxBounds shortLow = {lowKey.data(), highKey.data(), 3, static_cast<uint8_t>(highKey.size())};
-  KvMemFree(bounds_.low);
-  KvMemFree(bounds_.high);
-  bounds_ = {nullptr, nullptr, 0, 0};
+  ClearBounds();
   const float estimate = Evaluate("m", KvREL_LESS, 2, &shortLow);
   EXPECT_GT(estimate, 0.47f);
   EXPECT_LT(estimate, 1.0f);
