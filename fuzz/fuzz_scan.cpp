@@ -4,7 +4,7 @@
 // ConvertToKvString of the values read.
 //
 // Input: flags (bit 0 legacy table, bit 1 the row's own format, bit 2
-// options bit 0: plain decimal), type id, code set, language, count, the
+// options bit 0: plain decimal, bit 3 print into a 16-bit string), type id, code set, language, count, the
 // format's length, the format, then the text (the rest).
 #include <cstddef>
 #include <cstdint>
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   void* values = mgr.ConvertFromKvString(&list, id, count);
   if (values == nullptr) return 0;
   values = mgr.ScanFromKvString(id, values, text, fmt, count);
-  KvString printed;
+  KvString printed((flags & 8) != 0 ? KvCS_UNICODE : KvCS_NATIVE, language);
   mgr.PrintToKvString(id, printed, values, fmt, count);
   KvString* again = mgr.ConvertToKvString(values, id, count);
   delete again;
