@@ -32,7 +32,7 @@ inline void FuzzStartUp() {
 // read one byte past it. A size of 0 still has an address.
 class FuzzBuffer {
  public:
-  explicit FuzzBuffer(size_t size) : data_(new uint8_t[size == 0 ? 0 : size]()), size_(size) {}
+  explicit FuzzBuffer(size_t size) : data_(new uint8_t[size]()), size_(size) {}
   FuzzBuffer(const uint8_t* bytes, size_t size) : FuzzBuffer(size) {
     if (size != 0) std::memcpy(data_.get(), bytes, size);
   }
@@ -136,8 +136,6 @@ class FuzzValues {
   uint32_t Bytes() const { return static_cast<uint32_t>(block_->Size()); }
   // Objects held; for plain rows the whole values the bytes hold.
   uint32_t Count() const { return count_; }
-  // True for the four rows of objects, which own memory.
-  bool HoldsObjects() const { return objectSize_ != 0; }
 
  private:
   template <typename T>
@@ -150,7 +148,6 @@ class FuzzValues {
   KvTypeId id_;
   std::unique_ptr<FuzzBuffer> block_;
   uint32_t count_ = 0;
-  size_t objectSize_ = 0;
 };
 
 // The rows whose memory form is objects, not plain bytes.
@@ -181,7 +178,6 @@ inline void Build(KvCaseIString* at, const uint8_t* text, size_t n, uint8_t attr
 
 template <typename T>
 void FuzzValues::Make(FuzzInput& input, size_t n) {
-  objectSize_ = sizeof(T);
   size_t taken;
   const uint8_t* bytes = input.Take(n, &taken);
   FuzzInput pieces(bytes, taken);
@@ -208,7 +204,6 @@ void FuzzValues::Make(FuzzInput& input, size_t n) {
 
 template <typename T>
 void FuzzValues::MakeDefaults(uint32_t count) {
-  objectSize_ = sizeof(T);
   if (count > kMaxObjects) count = kMaxObjects;
   block_ = std::make_unique<FuzzBuffer>(count * sizeof(T));
   T* objects = reinterpret_cast<T*>(block_->Data());

@@ -68,14 +68,20 @@ TEST_F(FuzzRegression, NumberValuesOfCountZeroHoldOneValue) {
   struct Row {
     KvTypeId id;
     const char* text;
-    const char* printed;
+    const char* printed;  // the value scanned from the text
+    const char* zero;     // the value a list gives for count 0
   };
   const Row rows[] = {
-      {KvTYPE_SHORT, "12", "12"},        {KvTYPE_LONG, "-5", "-5"},
-      {KvTYPE_DOUBLE, "2.5", "2.500000"}, {KvTYPE_FLOAT, "0.25", "0.250000"},
-      {KvTYPE_WORD, "7", "7"},           {KvTYPE_DWORD, "8", "8"},
-      {KvTYPE_INT, "9", "9"},            {KvTYPE_UNSIGNED, "10", "10"},
-      {KvTYPE_ENUM, "11", "11"},         {KvTYPE_BLOCKID, "#12", "#12"},
+      {KvTYPE_SHORT, "12", "12", "0"},
+      {KvTYPE_LONG, "-5", "-5", "0"},
+      {KvTYPE_DOUBLE, "2.5", "2.500000", "0.000000"},
+      {KvTYPE_FLOAT, "0.25", "0.250000", "0.000000"},
+      {KvTYPE_WORD, "7", "7", "0"},
+      {KvTYPE_DWORD, "8", "8", "0"},
+      {KvTYPE_INT, "9", "9", "0"},
+      {KvTYPE_UNSIGNED, "10", "10", "0"},
+      {KvTYPE_ENUM, "11", "11", "0"},
+      {KvTYPE_BLOCKID, "#12", "#12", "#0"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(static_cast<int>(r.id));
@@ -88,11 +94,12 @@ TEST_F(FuzzRegression, NumberValuesOfCountZeroHoldOneValue) {
     EXPECT_EQ(Text(printed), r.printed);
     standard_.Delete(r.id, values, 0);
 
-    // A list read for count 0 is one value, 0.
+    // A list read for count 0 is one value, 0: no item is read.
     KvString list(r.text);
     values = standard_.ConvertFromKvString(&list, r.id, 0);
     ASSERT_NE(values, nullptr);
-    standard_.PrintToKvString(r.id, printed, values, "%d", 0);
+    standard_.PrintToKvString(r.id, printed, values, nullptr, 0);
+    EXPECT_EQ(Text(printed), r.zero);
     standard_.Delete(r.id, values, 0);
   }
 }
