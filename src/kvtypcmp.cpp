@@ -322,10 +322,17 @@ long CompareStrings(unsigned char format, unsigned long length1, void* values1,
   if (n == 0) return 0;
   long result = 0;
   if (format == 8) {
-    // Values in memory are never cut.
+    // Values in memory are never cut, but a length given may hold fewer
+    // objects than count: an object is read only when it lies wholly within.
     const KvString* a = static_cast<const KvString*>(values1);
     const KvString* b = static_cast<const KvString*>(values2);
+    const uint64_t held1 = length1 != 0 ? static_cast<uint32_t>(length1) / sizeof(KvString) : n;
+    const uint64_t held2 = length2 != 0 ? static_cast<uint32_t>(length2) / sizeof(KvString) : n;
     for (uint32_t i = 0; i < n && result == 0; ++i) {
+      if (i >= held1 || i >= held2) {
+        status = KvCMP_INCOMPLETE;
+        return i >= held1 && i >= held2 ? 0 : i >= held1 ? -1 : 1;
+      }
       const KvCollateText t1{a[i].CodeSetGet(), a[i].LanguageGet(), a[i].StrGet(), a[i].SizeGet()};
       const KvCollateText t2{b[i].CodeSetGet(), b[i].LanguageGet(), b[i].StrGet(), b[i].SizeGet()};
       result = KvCollate(t1, t2, op, -1, 8, nullptr, nullptr);

@@ -39,6 +39,9 @@ namespace {
 // Allocates count × width bytes with operator new; null when the product
 // does not fit in 32 bits or the allocation fails.
 void* AllocateNumbers(uint32_t count, uint32_t width, bool zero) {
+  // Count 0 makes one value, as for every row: callers read and write the
+  // first value whatever the count.
+  if (count == 0) count = 1;
   if (width != 0 && count > UINT32_MAX / width) return nullptr;
   const uint32_t bytes = count * width;
   void* p = ::operator new(bytes, std::nothrow);
@@ -287,7 +290,7 @@ class ListItems {
 // beyond the text's end is 0.
 template <typename M, M (*Read)(const char*)>
 void* ValuesOf(KvString* text, uint32_t count) {
-  void* values = AllocateNumbers(count, sizeof(M), sizeof(M) == 1);
+  void* values = AllocateNumbers(count, sizeof(M), sizeof(M) == 1 || count == 0);
   if (values == nullptr) return nullptr;
   ListItems items(text);
   for (uint32_t i = 0; i < count; ++i) {
@@ -746,6 +749,9 @@ uint32_t LoadRecord(KvString& value, const uint8_t* p, uint8_t f) {
 }
 
 uint32_t LoadString(void* values, void* stored, uint8_t format, uint32_t count) {
+  // No value to load: not even the first record is read, as a caller may
+  // hold none.
+  if (count == 0) return 0;
   const uint8_t* p = static_cast<const uint8_t*>(stored);
   KvString* v = static_cast<KvString*>(values);
   const uint16_t length = KvStoredLength(p, format);
@@ -802,11 +808,21 @@ uint32_t SizeString(void* values, uint8_t valueFormat, uint8_t storedFormat, uin
     const uint16_t length = KvStoredLength(p, storedFormat);
     if ((storedFormat & 128) == 0 && length >= 1 && p[2 + length - 1] == 0)
       return length + 2u;  // a legacy block holds every value
-    const uint8_t cs = EffectiveCodeSet(p[2], storedFormat);
-    total += KeySized(length, cs, p[2], storedFormat) + 2;
+    // A record too short to hold its code set byte has none.
+    const uint8_t own = length >= 1 ? p[2] : 0;
+    const uint8_t cs = EffectiveCodeSet(own, storedFormat);
+    total += KeySized(length, cs, own, storedFormat) + 2;
     p += length + 2u;
   }
   return total;
+}
+
+// The size reported for values whose record runs past a memory file's
+// end: 65535 each, more than the file can hold. It saturates rather than
+// wraps, as a wrapped product could pass for a size that fits.
+uint32_t PastTheFile(uint32_t valuesLeft) {
+  const uint64_t size = 65535ull * valuesLeft;
+  return size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(size);
 }
 
 uint32_t FileSizeString(MemFile* file, uint8_t format, uint32_t count) {
@@ -818,14 +834,14 @@ uint32_t FileSizeString(MemFile* file, uint8_t format, uint32_t count) {
   uint32_t offset = 0;
   uint32_t total = 0;
   for (uint32_t i = 0; i < count; ++i) {
-    if (offset + 2 > left) return (count - i) * 65535u;
+    if (offset + 2 > left) return PastTheFile(count - i);
     const uint16_t length = KvStoredLength(at + offset, format);
     const bool last = i + 1 == count;
     if ((format & 128) == 0 && !last) {
-      if (offset + 2 + length > left) return (count - i) * 65535u;
+      if (offset + 2 + length > left) return PastTheFile(count - i);
       if (length >= 1 && at[offset + 2 + length - 1] == 0) return length + 2u;
     }
-    const uint8_t cs = offset + 2 < left ? at[offset + 2] : 0;
+    const uint8_t cs = offset + 2 < left && length >= 1 ? at[offset + 2] : 0;
     total += KeySized(length, EffectiveCodeSet(cs, format), cs, format) + 2;
     offset += length + 2u;
   }
@@ -922,16 +938,17 @@ uint32_t WriteKey(uint8_t* out, uint32_t room, const KeySource& src, uint8_t for
   return w;
 }
 
-// A zero-terminated copy of `bytes` text bytes (two zero bytes after them,
-// closing a text of either width), so that walks never leave the stored
-// element.
+// A zero-terminated copy of `bytes` text bytes, so that walks never leave
+// the stored element. Three zero bytes follow them: a whole zero unit of
+// either width, also after 16-bit text cut in the middle of a unit.
 struct TextCopy {
   explicit TextCopy(const uint8_t* text, uint32_t bytes)
-      : data(bytes + 2 <= sizeof local ? local : static_cast<char*>(KvMemAlloc(bytes + 2))) {
+      : data(bytes + 3 <= sizeof local ? local : static_cast<char*>(KvMemAlloc(bytes + 3))) {
     if (data == nullptr) return;
     if (bytes != 0) std::memcpy(data, text, bytes);
     data[bytes] = 0;
     data[bytes + 1] = 0;
+    data[bytes + 2] = 0;
   }
   ~TextCopy() {
     if (data != local) KvMemFree(data);
@@ -1100,7 +1117,13 @@ uint32_t TranslateLegacyString(void* target, uint8_t tf, uint32_t tl, void* sour
       AssignValues<KvString>(target, source, count, 0);
       return count * static_cast<uint32_t>(sizeof(KvString));
     }
-    if (sl < 2 || KvStoredLength(src, sf) + 2u > sl) return 0;  // never past the source
+    // Never past the source: a legacy block holds every value; standard
+    // records must each lie within it.
+    if (sl < 2) return 0;
+    const uint16_t length = KvStoredLength(src, sf);
+    if (length + 2u > sl) return 0;
+    const bool block = length >= 1 && src[length + 1] == 0;
+    if (!block && !RecordsFit(src, sl, sf, count)) return 0;
     return LoadString(target, source, sf, count);
   }
   if (sf & 8)
@@ -1221,13 +1244,15 @@ uint32_t FoldedBlockSize(const uint8_t* block, uint32_t bytes, uint32_t count) {
   uint32_t n = 3;
   uint32_t at = 3;
   for (uint32_t i = 0; i < count; ++i) {
-    uint32_t length = 0;
-    if (at < bytes) {
-      length = TextLength(block + at, bytes - at);
-      n += KvFoldKey<S>(nullptr, 0, block + at, length, false);
-      at += length + 1;
+    if (at >= bytes) {
+      // The values the block does not hold take their terminators alone,
+      // counted at once: a count may be far larger than any block.
+      n += count - i;
+      break;
     }
-    n += 1;
+    const uint32_t length = TextLength(block + at, bytes - at);
+    n += KvFoldKey<S>(nullptr, 0, block + at, length, false) + 1;
+    at += length + 1;
   }
   return n;
 }
