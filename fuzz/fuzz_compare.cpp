@@ -7,6 +7,7 @@
 // id, format, operator (2 bytes), count (4 bytes), the length of operand 1
 // (2 bytes), operand 1, operand 2 (the rest). Numbers least significant
 // byte first.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -20,22 +21,18 @@ bool ReadsByCountAlone(KvTypeId id) {
   return id == KvTYPE_OBJID || id == KvTYPE_CLASSID || id == KvTYPE_REF;
 }
 
-uint32_t Smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzStartUp();
-  static KvTypeMgr standard(5);
-  static KvTypeMgr legacy(3);
   FuzzInput input(data, size);
   const uint8_t flags = input.Byte();
-  const KvTypeId id = static_cast<KvTypeId>(input.Byte() % 30);
+  const KvTypeId id = FuzzTypeId(input.Byte());
   const uint8_t format = input.Byte();
   const uint16_t op = input.Word();
   uint32_t count = input.Long();
   const uint16_t length1 = input.Word();
-  KvTypeMgr& mgr = (flags & 1) != 0 ? legacy : standard;
+  KvTypeMgr& mgr = FuzzManager(flags);
   int status = 0;
 
   if (!mgr.IsValidType(id)) {
@@ -46,9 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (format == KvFORMAT_MEMORY) {
     FuzzValues a(id, input, length1);
     FuzzValues b(id, input, input.Left());
-    if (ReadsByCountAlone(id)) count = Smaller(count, Smaller(a.Count(), b.Count()));
+    if (ReadsByCountAlone(id)) count = std::min<uint32_t>(count, std::min<uint32_t>(a.Count(), b.Count()));
     if ((flags & 2) != 0 && mgr.IsFixed(id)) {
-      mgr.Cmp(id, 0, a.Data(), 0, b.Data(), op, Smaller(a.Count(), b.Count()), format, status);
+      mgr.Cmp(id, 0, a.Data(), 0, b.Data(), op, std::min<uint32_t>(a.Count(), b.Count()), format, status);
       return 0;
     }
     if (a.Bytes() == 0 || b.Bytes() == 0) return 0;  // a length of 0 would mean count values
@@ -62,9 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t size2 = static_cast<uint32_t>(b.Size());
   const uint32_t element = mgr.IsFixed(id) ? mgr.DiskLenGet(id, nullptr, format, 1, 8) : 0;
   if (ReadsByCountAlone(id))
-    count = element != 0 ? Smaller(count, Smaller(size1, size2) / element) : 0;
+    count = element != 0 ? std::min<uint32_t>(count, std::min<uint32_t>(size1, size2) / element) : 0;
   if ((flags & 2) != 0 && element != 0) {
-    mgr.Cmp(id, 0, a.Data(), 0, b.Data(), op, Smaller(size1, size2) / element, format, status);
+    mgr.Cmp(id, 0, a.Data(), 0, b.Data(), op, std::min<uint32_t>(size1, size2) / element, format, status);
     return 0;
   }
   if (size1 == 0 || size2 == 0) return 0;

@@ -28,6 +28,17 @@ inline void FuzzStartUp() {
   KvSetClockOverride(&kToday, &kNow);
 }
 
+// The manager of the standard descriptor table, or of the legacy one when
+// bit 0 of `flags` is set; each made once.
+inline KvTypeMgr& FuzzManager(uint8_t flags) {
+  static KvTypeMgr standard(5);
+  static KvTypeMgr legacy(3);
+  return (flags & 1) != 0 ? legacy : standard;
+}
+
+// A type id from one input byte: every row, and two ids past the table.
+inline KvTypeId FuzzTypeId(uint8_t byte) { return static_cast<KvTypeId>(byte % 30); }
+
 // A heap block of exactly `size` bytes, so that AddressSanitizer reports a
 // read one byte past it. A size of 0 still has an address.
 class FuzzBuffer {

@@ -13,11 +13,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzStartUp();
-  static KvTypeMgr standard(5);
-  static KvTypeMgr legacy(3);
   FuzzInput input(data, size);
   const uint8_t flags = input.Byte();
-  const KvTypeId id = static_cast<KvTypeId>(input.Byte() % 30);
+  const KvTypeId id = FuzzTypeId(input.Byte());
   const uint8_t cs = input.Byte();
   const uint8_t language = input.Byte();
   // Values are made by Create; a small count keeps them small.
@@ -25,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const FuzzBuffer format = input.Text(input.Byte());
   size_t n;
   const uint8_t* bytes = input.TakeRest(&n);
-  KvTypeMgr& mgr = (flags & 1) != 0 ? legacy : standard;
+  KvTypeMgr& mgr = FuzzManager(flags);
   const char* fmt = (flags & 2) != 0 ? nullptr : reinterpret_cast<const char*>(format.Data());
   ___KvTypeMgrOptions() = (flags & 4) != 0 ? 1 : 0;
 

@@ -13,15 +13,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzStartUp();
-  static KvTypeMgr standard(5);
-  static KvTypeMgr legacy(3);
   FuzzInput input(data, size);
   const uint8_t flags = input.Byte();
-  const KvTypeId id = static_cast<KvTypeId>(input.Byte() % 30);
+  const KvTypeId id = FuzzTypeId(input.Byte());
   const uint8_t format = input.Byte();
   uint32_t count = input.Long();
   const uint8_t position = input.Byte();
-  KvTypeMgr& mgr = (flags & 1) != 0 ? legacy : standard;
+  KvTypeMgr& mgr = FuzzManager(flags);
 
   if (!mgr.IsValidType(id)) {
     mgr.DiskLenGet(id, nullptr, format, count, 8);

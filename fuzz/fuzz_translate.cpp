@@ -6,30 +6,23 @@
 // Input: flags (bit 0 legacy table), type id, source format, target format,
 // target length (2 bytes), count (4 bytes), then the source (the rest).
 // Numbers least significant byte first.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 
 #include "fuzz_input.h"
 
-namespace {
-
-uint32_t Smaller(uint32_t a, uint32_t b) { return a < b ? a : b; }
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzStartUp();
-  static KvTypeMgr standard(5);
-  static KvTypeMgr legacy(3);
   FuzzInput input(data, size);
   const uint8_t flags = input.Byte();
-  const KvTypeId id = static_cast<KvTypeId>(input.Byte() % 30);
+  const KvTypeId id = FuzzTypeId(input.Byte());
   const uint8_t sourceFormat = input.Byte();
   const uint8_t targetFormat = input.Byte();
   uint32_t targetLength = input.Word();
   uint32_t count = input.Long();
-  KvTypeMgr& mgr = (flags & 1) != 0 ? legacy : standard;
+  KvTypeMgr& mgr = FuzzManager(flags);
   const bool sourceInMemory = (sourceFormat & 8) != 0;
   const bool targetInMemory = (targetFormat & 8) != 0;
 
@@ -48,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint32_t sourceLength;
   if (sourceInMemory) {
     sourceValues = std::make_unique<FuzzValues>(id, input, input.Left());
-    if (objects) count = Smaller(count, sourceValues->Count());
+    if (objects) count = std::min<uint32_t>(count, sourceValues->Count());
     source = sourceValues->Data();
     sourceLength = sourceValues->Bytes();
     // A length of 0 would mean count values, which these bytes may not hold.
@@ -63,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (targetInMemory) {
     if (objects) {
       FuzzValues target(id, count, 0);
-      count = Smaller(count, target.Count());
+      count = std::min<uint32_t>(count, target.Count());
       mgr.Translate(id, target.Data(), targetFormat, target.Bytes(), source, sourceFormat,
                     sourceLength, count);
       return 0;
