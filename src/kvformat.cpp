@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
+#include "kvplatform/kvbase.h"
 #include "kvplatform/kvmemory.h"
 #include "kvstring_access.h"
 #include "kvtm/kvstring.h"
@@ -112,6 +114,26 @@ void KvTextBuffer::AssignTo(KvString& out) const {
     return;
   }
   out = Text();
+}
+
+// A new string's code set decides how many units a list may have.
+KvListText::KvListText()
+    : text_(KvSTRING_MAX_SIZE / KvUnitWidth(KvString().CodeSetGet()) - 1) {}
+
+bool KvListText::Add(const char* item, size_t n) {
+  if (text_.Refused()) return false;
+  if (text_.Append(item, n)) return true;
+  KvStringAccess::ReportOverflow();
+  return false;
+}
+
+KvString* KvListText::Release() const {
+  KvString* list = new (std::nothrow) KvString();
+  if (list != nullptr && text_.Length() != 0) {
+    KvStringAccess::AssignUnits(*list, text_.Text(), KvString::GetDefault8CodeSet(),
+                                KvSTRING_WHOLE, KvFORMAT_LSB_FIRST);
+  }
+  return list;
 }
 
 // ---- Directives ----

@@ -74,6 +74,23 @@ class KvTextBuffer {
   bool refused_ = false;
 };
 
+// A text list under construction ("1,2," or "(1v0),(2v5)"). Items are kept
+// whole while the list fits in a string; the first that does not is
+// reported as a string overflow and ends the list, so a long list is cut
+// after its last whole value, never inside one.
+class KvListText {
+ public:
+  KvListText();
+  // False, keeping nothing of the item, once the list is full.
+  bool Add(const char* item, size_t n);
+  // A new string of the items in the default 8-bit code set, empty for
+  // none; null when memory ran out.
+  KvString* Release() const;
+
+ private:
+  KvTextBuffer text_;
+};
+
 // ---- One value under a caller's format ----
 //
 // A format is literal text with at most one value directive, in the syntax

@@ -376,25 +376,16 @@ uint16_t UnitAt(const char* units, size_t i, uint8_t width) {
 // reported.
 template <typename T>
 KvString* ListOf(const void* values, uint32_t count) {
-  KvString* list = new (std::nothrow) KvString();
-  if (list == nullptr) return nullptr;
   if (values == nullptr) count = 0;
   const T* v = static_cast<const T*>(values);
-  KvTextBuffer text(KvSTRING_MAX_SIZE / KvUnitWidth(list->CodeSetGet()) - 1);
+  KvListText list;
   for (uint32_t i = 0; i < count; ++i) {
     KvTextBuffer item;
     if (i != 0) item.Append(",", 1);
     PrintValue(item, v[i], ExchangeFormatOf(v));
-    if (!text.Append(item.Text(), item.Length())) {
-      KvStringAccess::ReportOverflow();
-      break;
-    }
+    if (!list.Add(item.Text(), item.Length())) break;
   }
-  if (text.Length() != 0) {
-    KvStringAccess::AssignUnits(*list, text.Text(), KvString::GetDefault8CodeSet(),
-                                KvSTRING_WHOLE, KvFORMAT_LSB_FIRST);
-  }
-  return list;
+  return list.Release();
 }
 
 // count new values read from a list, which is consumed: each value is

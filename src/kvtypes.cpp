@@ -163,23 +163,13 @@ int ItemText(char* item, size_t size, double v) { return std::snprintf(item, siz
 // the last whole item, and the overflow is reported.
 template <typename ItemWriter>
 KvString* ListText(uint32_t count, ItemWriter item) {
-  KvString* list = new (std::nothrow) KvString();
-  if (list == nullptr) return nullptr;
-  const uint8_t cs = list->CodeSetGet();
-  KvTextBuffer text(KvSTRING_MAX_SIZE / KvUnitWidth(cs) - 1);
+  KvListText list;
   for (uint32_t i = 0; i < count; ++i) {
     char buffer[40];  // the widest item, two "%d" and a separator, needs 24
     const int n = item(i, buffer, sizeof buffer);
-    if (!text.Append(buffer, static_cast<size_t>(n))) {
-      KvStringAccess::ReportOverflow();
-      break;
-    }
+    if (!list.Add(buffer, static_cast<size_t>(n))) break;
   }
-  if (text.Length() != 0) {
-    KvStringAccess::AssignUnits(*list, text.Text(), KvString::GetDefault8CodeSet(),
-                                KvSTRING_WHOLE, KvFORMAT_LSB_FIRST);
-  }
-  return list;
+  return list.Release();
 }
 
 // "1,2,3," for three values, an empty string for none.
