@@ -35,6 +35,19 @@ KvTypeMgr& Manager() {
   return *DefaultTypeMgr(nullptr);
 }
 
+void TextReader::Fail() const {
+  throw CliError{"bad value '" + text_ + "' for type " + Manager().NameGet(id_, nullptr) +
+                 " (expected " + expected_ + ")"};
+}
+
+bool TextReader::Next(char c) {
+  if (pos_ < text_.size() && text_[pos_] == c) {
+    ++pos_;
+    return true;
+  }
+  return false;
+}
+
 char TypeIdOf(const std::string& name) {
   KvTypeMgr& mgr = Manager();
   char id = 0;

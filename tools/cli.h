@@ -28,6 +28,36 @@ struct Args {
 // The default type manager, set up on first use.
 KvTypeMgr& Manager();
 
+// Reads a value's text left to right; any mismatch is a bad value, reported
+// with the type's name and the form it expects.
+class TextReader {
+ public:
+  TextReader(char id, const std::string& text, const char* expected)
+      : text_(text), id_(id), expected_(expected) {}
+
+  [[noreturn]] void Fail() const;
+  bool AtEnd() const { return pos_ == text_.size(); }
+  // True, taking c, when c is next.
+  bool Next(char c);
+  void Expect(char c) {
+    if (!Next(c)) Fail();
+  }
+  void End() const {
+    if (!AtEnd()) Fail();
+  }
+
+ protected:
+  bool DigitNext() const { return pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9'; }
+  int TakeDigit() { return text_[pos_++] - '0'; }
+
+  const std::string& text_;
+  size_t pos_ = 0;
+
+ private:
+  char id_;
+  const char* expected_;
+};
+
 // The id of a type named by its name or its number; unknown names fail.
 char TypeIdOf(const std::string& name);
 

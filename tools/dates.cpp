@@ -30,34 +30,19 @@ const char* ExpectedForm(char id) {
   }
 }
 
-// Reads the text left to right; any mismatch is a bad value.
-class Reader {
+// Reads dates and times in their ISO 8601 forms.
+class Reader : public TextReader {
  public:
-  Reader(char id, const std::string& text) : id_(id), text_(text) {}
+  Reader(char id, const std::string& text) : TextReader(id, text, ExpectedForm(id)) {}
 
-  [[noreturn]] void Fail() const {
-    throw CliError{"bad value '" + text_ + "' for type " + Manager().NameGet(id_, nullptr) +
-                   " (expected " + ExpectedForm(id_) + ")"};
-  }
-  bool AtEnd() const { return pos_ == text_.size(); }
-  bool Next(char c) {
-    if (pos_ < text_.size() && text_[pos_] == c) {
-      ++pos_;
-      return true;
-    }
-    return false;
-  }
-  void Expect(char c) {
-    if (!Next(c)) Fail();
-  }
   // An unsigned decimal of 1 to `maxDigits` digits within [low, high], or
   // '*' (wildcard) when allowed: -1.
   long Number(int maxDigits, long low, long high, bool wildcard = false) {
     if (wildcard && Next('*')) return -1;
     long v = 0;
     int digits = 0;
-    while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9' && digits < maxDigits) {
-      v = v * 10 + (text_[pos_++] - '0');
+    while (DigitNext() && digits < maxDigits) {
+      v = v * 10 + TakeDigit();
       ++digits;
     }
     if (digits == 0 || v < low || v > high) Fail();
@@ -87,8 +72,8 @@ class Reader {
     if (Next('.')) {
       float scale = 0.1f;
       const size_t start = pos_;
-      while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') {
-        *fraction += scale * static_cast<float>(text_[pos_++] - '0');
+      while (DigitNext()) {
+        *fraction += scale * static_cast<float>(TakeDigit());
         scale /= 10;
       }
       if (pos_ == start) Fail();
@@ -121,11 +106,6 @@ class Reader {
     return d_Time(t.HourGet(), t.MinuteGet(), second, static_cast<short>(zoneHour),
                   static_cast<short>(zoneMinute));
   }
-
- private:
-  char id_;
-  const std::string& text_;
-  size_t pos_ = 0;
 };
 
 std::string Field(int v, int width) {

@@ -32,28 +32,17 @@ const char* ExpectedForm(char id) {
   }
 }
 
-// Reads identifier fields left to right; any mismatch is a bad value.
-class Reader {
+// Reads identifier fields.
+class Reader : public TextReader {
  public:
-  Reader(char id, const std::string& text) : id_(id), text_(text) {}
+  Reader(char id, const std::string& text) : TextReader(id, text, ExpectedForm(id)) {}
 
-  [[noreturn]] void Fail() const {
-    throw CliError{"bad value '" + text_ + "' for type " + Manager().NameGet(id_, nullptr) +
-                   " (expected " + ExpectedForm(id_) + ")"};
-  }
-  void Expect(char c) {
-    if (pos_ >= text_.size() || text_[pos_] != c) Fail();
-    ++pos_;
-  }
-  void End() const {
-    if (pos_ != text_.size()) Fail();
-  }
   // A decimal number of at most `max`.
   uint32_t Number(uint32_t max) {
     uint64_t v = 0;
     const size_t start = pos_;
-    while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') {
-      v = v * 10 + static_cast<uint64_t>(text_[pos_++] - '0');
+    while (DigitNext()) {
+      v = v * 10 + static_cast<uint64_t>(TakeDigit());
       if (v > max) Fail();
     }
     if (pos_ == start) Fail();
@@ -73,11 +62,6 @@ class Reader {
     const uint32_t version = Number(0xFFFF);
     return KvClassId(static_cast<uint16_t>(number), static_cast<uint16_t>(version));
   }
-
- private:
-  char id_;
-  const std::string& text_;
-  size_t pos_ = 0;
 };
 
 KvInt64 Int64Of(const std::string& text) {
