@@ -9,50 +9,11 @@
 #include <gtest/gtest.h>
 
 #include "kvtm/kvtm.h"
+#include "blob_block.h"
 #include "test_util.h"
 
 namespace {
 
-// A stored blob block written by hand: total, then per element a length and
-// its bytes; lengths most significant byte first for format 2.
-void PutLength(Bytes& out, uint32_t n, uint8_t format) {
-  for (int i = 0; i < 4; ++i) {
-    const int shift = format == 2 ? 24 - 8 * i : 8 * i;
-    out.push_back(static_cast<uint8_t>(n >> shift));
-  }
-}
-
-Bytes Block(uint8_t format, std::vector<std::string> elements) {
-  Bytes out;
-  uint32_t total = 0;
-  for (const std::string& e : elements) total += 4 + static_cast<uint32_t>(e.size());
-  PutLength(out, total, format);
-  for (const std::string& e : elements) {
-    PutLength(out, static_cast<uint32_t>(e.size()), format);
-    out.insert(out.end(), e.begin(), e.end());
-  }
-  return out;
-}
-
-// A block whose fields are given one by one: each entry is a length field
-// (when `isLength`) or data bytes.
-struct Piece {
-  bool isLength;
-  uint32_t length;
-  std::string bytes;
-};
-Bytes Raw(uint8_t format, std::vector<Piece> pieces) {
-  Bytes out;
-  for (const Piece& p : pieces) {
-    if (p.isLength)
-      PutLength(out, p.length, format);
-    else
-      out.insert(out.end(), p.bytes.begin(), p.bytes.end());
-  }
-  return out;
-}
-Piece L(uint32_t n) { return {true, n, ""}; }
-Piece D(std::string bytes) { return {false, 0, std::move(bytes)}; }
 
 TEST(BooleanCompare, TruthInEveryFormat) {
   struct Row {
@@ -232,17 +193,6 @@ TEST(BlobCompare, MemoryForm) {
     EXPECT_EQ(status, 0) << r.what;
   }
 }
-
-// Frees the keys of a bounds record.
-struct Bounds : KvIdxBounds {
-  Bounds() : KvIdxBounds{nullptr, nullptr, 0, 0} {}
-  ~Bounds() {
-    KvMemFree(low);
-    KvMemFree(high);
-  }
-};
-
-Bytes Key(const uint8_t* p, uint8_t n) { return p == nullptr ? Bytes() : Bytes(p, p + n); }
 
 TEST(BoolEvaluate, HalfWithARangeAndBoundsOfCountBytes) {
   uint8_t lo = 0, hi = 1;

@@ -11,36 +11,11 @@
 
 #include "kvtable.h"
 #include "kvtm/kvtm.h"
+#include "blob_block.h"
 #include "test_util.h"
 
 namespace {
 
-// A stored blob block written by hand: total, then per element a length and
-// its bytes; lengths most significant byte first for format 2.
-void PutLength(Bytes& out, uint32_t n, uint8_t format) {
-  for (int i = 0; i < 4; ++i) {
-    const int shift = format == 2 ? 24 - 8 * i : 8 * i;
-    out.push_back(static_cast<uint8_t>(n >> shift));
-  }
-}
-
-struct Piece {
-  bool isLength;
-  uint32_t length;
-  std::string bytes;
-};
-Piece L(uint32_t n) { return {true, n, ""}; }
-Piece D(std::string bytes) { return {false, 0, std::move(bytes)}; }
-Bytes Raw(uint8_t format, std::vector<Piece> pieces) {
-  Bytes out;
-  for (const Piece& p : pieces) {
-    if (p.isLength)
-      PutLength(out, p.length, format);
-    else
-      out.insert(out.end(), p.bytes.begin(), p.bytes.end());
-  }
-  return out;
-}
 
 std::string TextOf(const KvBlob& b) { return std::string(b.Data(), b.Data() + b.Length()); }
 

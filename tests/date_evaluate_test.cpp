@@ -13,17 +13,6 @@
 
 namespace {
 
-// Frees the keys of a bounds record.
-struct Bounds : KvIdxBounds {
-  Bounds() : KvIdxBounds{nullptr, nullptr, 0, 0} {}
-  ~Bounds() {
-    KvMemFree(low);
-    KvMemFree(high);
-  }
-};
-
-Bytes Key(const uint8_t* p, uint8_t n) { return p == nullptr ? Bytes() : Bytes(p, p + n); }
-
 KvIdxBounds RangeOf(Bytes& lo, Bytes& hi) {
   return {lo.data(), hi.data(), static_cast<uint8_t>(lo.size()), static_cast<uint8_t>(hi.size())};
 }

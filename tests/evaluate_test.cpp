@@ -12,17 +12,6 @@
 
 namespace {
 
-// Frees the keys of a bounds record.
-struct Bounds : KvIdxBounds {
-  Bounds() : KvIdxBounds{nullptr, nullptr, 0, 0} {}
-  ~Bounds() {
-    KvMemFree(low);
-    KvMemFree(high);
-  }
-};
-
-Bytes Key(const uint8_t* p, uint8_t n) { return p == nullptr ? Bytes() : Bytes(p, p + n); }
-
 TEST(NumberEvaluate, EstimatesAndBounds) {
   struct Row {
     const char* what;

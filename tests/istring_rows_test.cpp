@@ -338,14 +338,6 @@ TEST(IStringRows, CompareStored) {
   }
 }
 
-// Frees the keys of a bounds record.
-struct Bounds : KvIdxBounds {
-  Bounds() : KvIdxBounds{nullptr, nullptr, 0, 0} {}
-  ~Bounds() { KvMemFree(low), KvMemFree(high); }
-  Bytes Low() const { return low == nullptr ? Bytes() : Bytes(low, low + lowLength); }
-  Bytes High() const { return high == nullptr ? Bytes() : Bytes(high, high + highLength); }
-};
-
 TEST(IStringRows, EvaluatorBounds) {
   struct Row { const char* what; char id; Bytes value; uint8_t format;
                unsigned short relation, relationAfter; Bytes low, high; };
@@ -437,18 +429,15 @@ TEST(IStringRows, EvaluatorEstimates) {
                   0x4E5A0001 / 4294967296.0f);
 }
 
-int reports = 0;
-void CountReport(const char*, const char*, int) { ++reports; }
-
 TEST(IStringRows, EvaluatorKeepsBoundsWithinAKey) {
   Bytes value = Block(std::string(300, 'a')), ab = Block("ab");
   Bounds bounds;
   unsigned short relation = KvREL_EQUAL;
-  reports = 0;
-  const KvAssertHandler previous = KvSetAssertHandler(CountReport);
-  KvTypeMgr().EvalAndBound(kI, nullptr, relation, value.data(), 1, 1, &bounds);
-  KvSetAssertHandler(previous);
-  EXPECT_EQ(reports, 2);
+  {
+    ReportCounter reports;
+    KvTypeMgr().EvalAndBound(kI, nullptr, relation, value.data(), 1, 1, &bounds);
+    EXPECT_EQ(reports.Count(), 2);
+  }
   // 250 weights; the upper bound ends in 0xFF so that it still passes the value.
   EXPECT_EQ(bounds.Low(), Block(std::string(250, '\x4E'), 0xC0));
   EXPECT_EQ(bounds.High(), Block(std::string(249, '\x4E') + '\xFF', 0xC0));

@@ -13,25 +13,6 @@
 
 namespace {
 
-int reportCount = 0;
-void CountReport(const char*, const char*, int) { ++reportCount; }
-
-// While alive: overflow reports are asked for and counted.
-class OverflowReports {
- public:
-  OverflowReports() : previous_(KvSetAssertHandler(CountReport)) {
-    reportCount = 0;
-    DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 1);
-  }
-  ~OverflowReports() {
-    DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 0);
-    KvSetAssertHandler(previous_);
-  }
-
- private:
-  KvAssertHandler previous_;
-};
-
 const Bytes kShort7 = MemoryOf<int16_t>({7});
 const Bytes kLong7 = MemoryOf<int32_t>({7});
 const Bytes kFloat7 = MemoryOf<float>({7});
@@ -137,7 +118,7 @@ TEST(NumberPrint, NoTextBeyondWhatAStringHolds) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.format.substr(0, 24));
-    OverflowReports reports;
+    OverflowCounter reports;
     KvString out("old");
     Bytes values = r.values;
     KvTypeMgr().PrintToKvString(r.id, out, values.data(), r.format.c_str(),
@@ -157,7 +138,7 @@ int ReturnWithoutMemory(unsigned long) {
 TEST(NumberPrint, NoMemoryForTheTextGivesNoText) {
   const KvMemoryHandler previous = KvSetMemoryHandler(ReturnWithoutMemory);
   memoryHandlerCalls = 0;
-  OverflowReports reports;
+  OverflowCounter reports;
   KvString out("old");
   int32_t value = 42;
   KvSetAllocFailure(0);
@@ -410,7 +391,7 @@ TEST(NumberLists, RoundTripInASixteenBitProcess) {
 }
 
 TEST(NumberLists, AListLongerThanAStringEndsAfterAWholeItem) {
-  OverflowReports reports;
+  OverflowCounter reports;
   std::vector<int32_t> many(20000, -1000000000);  // "-1000000000," is 12 characters
   KvString* text = KvTypeMgr().ConvertToKvString(many.data(), KvTYPE_LONG, 20000);
   EXPECT_EQ(text->Len(), 65532);  // 5461 items

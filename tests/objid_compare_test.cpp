@@ -160,17 +160,6 @@ TEST(IdentityCompare, MemoryForms) {
   }
 }
 
-// Keys of the evaluators' bounds, freed on destruction.
-struct Bounds {
-  KvIdxBounds b{};
-  ~Bounds() {
-    KvMemFree(b.low);
-    KvMemFree(b.high);
-  }
-  Bytes Low() const { return b.low ? Bytes(b.low, b.low + b.lowLength) : Bytes(); }
-  Bytes High() const { return b.high ? Bytes(b.high, b.high + b.highLength) : Bytes(); }
-};
-
 Bytes ObjIdStored(uint32_t block, uint32_t low, uint16_t high, uint8_t format) {
   KvObjId id(block, low, high);
   Bytes out(10);
@@ -224,7 +213,7 @@ TEST(IdentityEvaluate, ObjIdEstimatesAndBounds) {
     Bounds bounds;
     const float estimate = KvTypeMgr().EvalAndBound(KvTYPE_OBJID, r.low.empty() ? nullptr : &range,
                                                     relation, value.data(), r.format, 1,
-                                                    &bounds.b);
+                                                    &bounds);
     EXPECT_FLOAT_EQ(estimate, static_cast<float>(r.estimate));
     EXPECT_GE(estimate, 0.0f);
     EXPECT_LE(estimate, 1.0f);
@@ -237,7 +226,7 @@ TEST(IdentityEvaluate, ObjIdEstimatesAndBounds) {
   Bytes two = Concat({ObjIdStored(1, 2, 3, 1), ObjIdStored(4, 5, 6, 1)});
   unsigned short relation = KvREL_EQUAL;
   Bounds bounds;
-  KvObjId::EvalAndBound(nullptr, relation, two.data(), 1, 2, &bounds.b);
+  KvObjId::EvalAndBound(nullptr, relation, two.data(), 1, 2, &bounds);
   EXPECT_EQ(bounds.Low(), two);
   EXPECT_EQ(bounds.High(), two);
   EXPECT_EQ(KvObjId::EvalAndBound(nullptr, relation, nullptr, 1, 0, nullptr), 0.0f);
@@ -282,7 +271,7 @@ TEST(IdentityEvaluate, RefAndClassId) {
     Bounds bounds;
     const float estimate =
         KvTypeMgr().EvalAndBound(KvTYPE_REF, &range, relation, value.data(), r.format, 1,
-                                 &bounds.b);
+                                 &bounds);
     EXPECT_FLOAT_EQ(estimate, static_cast<float>(r.estimate));
     EXPECT_GE(estimate, 0.0f);
     EXPECT_LE(estimate, 1.0f);
@@ -295,7 +284,7 @@ TEST(IdentityEvaluate, RefAndClassId) {
   Bytes two = Concat({refStored(1, 2, 3, 2), refStored(4, 5, 6, 2)});
   unsigned short relation = KvREL_EQUAL;
   Bounds bounds;
-  KvRef::EvalAndBound(nullptr, relation, two.data(), 2, 2, &bounds.b);
+  KvRef::EvalAndBound(nullptr, relation, two.data(), 2, 2, &bounds);
   EXPECT_EQ(bounds.Low(), two);
   EXPECT_EQ(bounds.High(), two);
   EXPECT_EQ(KvRef::EvalAndBound(nullptr, relation, nullptr, 2, 0, nullptr), 0.0f);
@@ -306,11 +295,11 @@ TEST(IdentityEvaluate, RefAndClassId) {
     unsigned short relation2 = rel;
     Bounds classBounds;
     EXPECT_EQ(KvTypeMgr().EvalAndBound(KvTYPE_CLASSID, nullptr, relation2, value.data(), 1, 1,
-                                       &classBounds.b),
+                                       &classBounds),
               1.0f);
     EXPECT_EQ(relation2, rel);
-    EXPECT_EQ(classBounds.b.low, nullptr);
-    EXPECT_EQ(classBounds.b.high, nullptr);
+    EXPECT_EQ(classBounds.low, nullptr);
+    EXPECT_EQ(classBounds.high, nullptr);
   }
 }
 

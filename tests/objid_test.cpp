@@ -382,22 +382,17 @@ TEST(IdentityRows, Translate) {
   EXPECT_EQ(RefText(refBack), "4:0/9 o2 c30v0");
 }
 
-int overflowReports = 0;
-void CountReport(const char*, const char*, int) { ++overflowReports; }
-
 TEST(IdentityRows, AListLongerThanAStringEndsAfterAWholeValue) {
   // "(65535v65535)" and a ',' before each further one: 4680 values fit in
   // the 65532 characters of an 8-bit string, the 4681st does not.
   std::vector<KvClassId> ids(5000, KvClassId(65535, 65535));
-  const KvAssertHandler previous = KvSetAssertHandler(CountReport);
-  DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 1);
-  overflowReports = 0;
-  KvTypeMgr mgr;
-  KvString* list = mgr.ConvertToKvString(ids.data(), KvTYPE_CLASSID, ids.size());
-  DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 0);
-  KvSetAssertHandler(previous);
+  KvString* list = nullptr;
+  {
+    OverflowCounter reports;
+    list = KvTypeMgr().ConvertToKvString(ids.data(), KvTYPE_CLASSID, ids.size());
+  }
   ASSERT_NE(list, nullptr);
-  EXPECT_EQ(overflowReports, 1);
+  EXPECT_EQ(reportCount, 1);
   EXPECT_EQ(list->Len(), 4680 * 14 - 1);
   EXPECT_EQ(std::string(list->StrGet() + list->Len() - 14), ",(65535v65535)");
   delete list;

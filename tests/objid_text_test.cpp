@@ -9,27 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "kvtm/kvtm.h"
+#include "test_util.h"
 
 namespace {
-
-int reportCount = 0;
-void CountReport(const char*, const char*, int) { ++reportCount; }
-
-// While alive: overflow reports are asked for and counted.
-class OverflowReports {
- public:
-  OverflowReports() : previous_(KvSetAssertHandler(CountReport)) {
-    reportCount = 0;
-    DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 1);
-  }
-  ~OverflowReports() {
-    DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 0);
-    KvSetAssertHandler(previous_);
-  }
-
- private:
-  KvAssertHandler previous_;
-};
 
 // One value of any of the three types, with every field.
 struct Value {
@@ -166,7 +148,7 @@ TEST(IdentityText, PrintTooLongIsRefused) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.format.size());
-    OverflowReports reports;
+    OverflowCounter reports;
     const Value v{KvTYPE_OBJID, 0, 4294967295u, 0, 0, 0, 0};
     EXPECT_EQ(Printed(v, r.format.c_str()).size(), r.length);
     EXPECT_EQ(reportCount, r.length == 0 ? 1 : 0);

@@ -10,6 +10,7 @@
 
 #include "kvstring_access.h"
 #include "kvtm/kvtm.h"
+#include "test_util.h"
 
 namespace {
 
@@ -42,9 +43,6 @@ std::vector<uint16_t> UnitsOf(const KvString& s) {
   }
   return out;
 }
-
-int reportCount = 0;
-void CountReport(const char*, const char*, int) { ++reportCount; }
 
 std::string Printed(char id, void* value, const char* format, KvString out = KvString()) {
   KvTypeMgr().PrintToKvString(id, out, value, format, 1);
@@ -156,15 +154,13 @@ TEST(StringText, PrintUnderACallersFormat) {
   // So is literal text: past what a string holds it gives no text, after
   // the overflow report.
   const std::string longFormat = std::string(70000, 'x') + "%s";
-  const KvAssertHandler previous = KvSetAssertHandler(CountReport);
-  DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 1);
-  reportCount = 0;
   KvString refused(KvCS_UNICODE, 3);
   refused = "old";
-  KvTypeMgr().PrintToKvString(KvTYPE_STRING, refused, &a, longFormat.c_str(), 1);
-  DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 0);
-  KvSetAssertHandler(previous);
-  EXPECT_EQ(reportCount, 1);
+  {
+    OverflowCounter reports;
+    KvTypeMgr().PrintToKvString(KvTYPE_STRING, refused, &a, longFormat.c_str(), 1);
+    EXPECT_EQ(reports.Count(), 1);
+  }
   EXPECT_EQ(refused.SizeGet(), 0);
 
   // 16-bit text prints into the code set of the result.

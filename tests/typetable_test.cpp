@@ -7,22 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "kvtm/kvtm.h"
+#include "test_util.h"
 
 namespace {
-
-int reportCount = 0;
-void CountReport(const char*, const char*, int) { ++reportCount; }
-
-// Counts assertion reports while it lives.
-class ReportCounter {
- public:
-  ReportCounter() : previous_(KvSetAssertHandler(CountReport)) { reportCount = 0; }
-  ~ReportCounter() { KvSetAssertHandler(previous_); }
-  int Count() const { return reportCount; }
-
- private:
-  KvAssertHandler previous_;
-};
 
 TEST(TypeTable, RowsOfBothTables) {
   struct Row {
