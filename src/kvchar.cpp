@@ -12,7 +12,6 @@ namespace {
 // Characters at and above this value have no collation record: their order
 // value is the value itself, in collation class 20.
 constexpr uint16_t kTableLimit = 512;
-constexpr uint8_t kOutsideTablesClass = 20;
 
 uint8_t Default8(uint8_t cs) { return cs == 255 ? KvLanguageContext::GetDefault8CodeSet() : cs; }
 uint8_t Default16(uint8_t cs) {
@@ -182,6 +181,8 @@ KvChar KvChar::ToLower(KvStringIterator*) const {
 unsigned short KvChar::OrderGet() const {
   const uint8_t cs = Native(codeSet_);
   uint16_t v = ValueGet();
+  // A unit of order text is its own order.
+  if (cs == KvCS_ORDERS) return v;
   const KvCodeSet* codeSet = KvLanguageContext::QueryCodeSet(cs);
   const KvOrderTable* table = codeSet->OrderTableGet();
   if (table == nullptr) {
@@ -416,7 +417,7 @@ unsigned short KvStringIterator::NextOrderFull(unsigned short setClass) {
   const KvCollationRecord* r = v < kTableLimit ? table->RecordGet(v) : nullptr;
   if (r == nullptr) {
     ++*this;
-    if (setClass != 0) collationClass_ = kOutsideTablesClass;
+    if (setClass != 0) collationClass_ = KvCLASS_OUTSIDE_TABLES;
     return v;
   }
   if (r->variantFlag != 0) r = RecordOf(table, v, language_);

@@ -12,7 +12,6 @@ namespace {
 
 constexpr uint16_t kLastSymbolOrder = 0x3EFF;
 constexpr uint16_t kFirstSymbolOrder = 0x50;
-constexpr uint8_t kOutsideTablesClass = 20;
 
 // ---- The byte path ----
 
@@ -90,7 +89,7 @@ long MatchBytes(const uint8_t* text, const uint8_t* pattern, int32_t limit) {
 uint32_t WeightOf(uint16_t order, uint8_t cls) {
   if (order == 0) return 0;
   const uint32_t c = static_cast<uint32_t>(cls) << 24;
-  if (cls == kOutsideTablesClass || (order & 0x8000) != 0 || (order & 0x4000) == 0)
+  if (cls == KvCLASS_OUTSIDE_TABLES || (order & 0x8000) != 0 || (order & 0x4000) == 0)
     return c | static_cast<uint32_t>(order) << 8;
   return c | static_cast<uint32_t>(order & 0x407F) << 8 | ((order >> 7) & 0x7F);
 }
@@ -180,6 +179,7 @@ struct Restart {
   int32_t characters;
   long caseTie;
   long accentTie;
+  long punctuation;
 };
 
 struct Ties {
@@ -231,11 +231,13 @@ bool ElementMatches(uint32_t textWeight, uint16_t textOrder, uint32_t w, bool qu
   return (textWeight & mask) == (w & mask);
 }
 
-long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, int* level,
-               bool orderText) {
+// Each text keeps its own collation class as it goes (order text keeps the
+// class its key was made in), so a character beyond the tables weighs as
+// one wherever it stands.
+long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, int* level) {
   LookUpWildcards();
   const uint32_t mask = MatchMask(op);
-  unsigned short setClass = 1;
+  const unsigned short setClass = 1;
   Ties t;
   bool starActive = false;
   // The pattern right after the stars, the first element there, and the
@@ -244,23 +246,33 @@ long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, i
   int32_t restartCharacters = 0;
   long savedCase = 0;
   long savedAccent = 0;
+  long savedPunctuation = 0;
   uint32_t firstWeight = 0;
   bool firstQuestion = false;
+  bool atRestart = false;  // the pattern stands right after its stars
   std::vector<Restart> candidates;  // allocated only when a '*' has candidates
 
   for (;;) {
     // Fetch steps until both texts stand at an element. The ignorable
     // orders recorded since the last element are compared after each step;
-    // a text that recorded none counts 0.
+    // a text that recorded none counts 0. A star stands for any characters,
+    // spaces and symbols included: what text 1 holds before the element
+    // that follows a star is the star's, so a difference there counts for
+    // nothing.
     a.stopped = b.stopped = false;
     a.ignorable = b.ignorable = 0;
+    bool stepDiffers = false;
+    long stepPunctuation = 0;
     while (!a.stopped || !b.stopped) {
       if (!a.stopped) FetchStep(a, false, op, limit, setClass);
       if (!b.stopped) FetchStep(b, true, op, limit, setClass);
-      if (orderText) setClass = 0;
-      if (a.ignorable != b.ignorable)
-        t.punctuation = static_cast<long>(a.ignorable) - static_cast<long>(b.ignorable);
+      if (a.ignorable != b.ignorable) {
+        stepDiffers = true;
+        stepPunctuation = static_cast<long>(a.ignorable) - static_cast<long>(b.ignorable);
+      }
     }
+    if (stepDiffers && !b.star && !atRestart) t.punctuation = stepPunctuation;
+    atRestart = false;
 
     if (b.star) {
       // Candidates of an earlier star end here; the pattern restarts after
@@ -275,6 +287,7 @@ long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, i
       } while (b.star);
       savedCase = t.caseTie;
       savedAccent = t.accentTie;
+      savedPunctuation = t.punctuation;
       if (b.order == 0) return Conclude(t, op, level);  // the pattern ends in stars
       starActive = true;
       firstWeight = b.weight;
@@ -303,7 +316,8 @@ long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, i
         probe.it = restartIt;
         probe.characters = restartCharacters;
         while (!probe.stopped) FetchStep(probe, true, op, limit, setClass);
-        candidates.push_back(Restart{probe.it, probe.characters, t.caseTie, t.accentTie});
+        candidates.push_back(
+            Restart{probe.it, probe.characters, t.caseTie, t.accentTie, t.punctuation});
       }
     }
 
@@ -330,12 +344,15 @@ long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, i
         b.characters = candidates.front().characters;
         t.caseTie = candidates.front().caseTie;
         t.accentTie = candidates.front().accentTie;
+        t.punctuation = candidates.front().punctuation;
         candidates.erase(candidates.begin());
       } else {
         b.it = restartIt;
         b.characters = restartCharacters;
         t.caseTie = savedCase;
         t.accentTie = savedAccent;
+        t.punctuation = savedPunctuation;
+        atRestart = true;
       }
       t.primary = 0;
       if (a.order == 0) {
@@ -397,7 +414,7 @@ struct PlainReader {
     }
     if (unit >= table->limit) {
       // Beyond the records the order is the value itself, in class 20.
-      *weight = WeightOf(unit, kOutsideTablesClass);
+      *weight = WeightOf(unit, KvCLASS_OUTSIDE_TABLES);
       return true;
     }
     const uint32_t w = table->plainWeights[unit];
@@ -450,10 +467,13 @@ uint32_t SkippablePrefix(const KvCollateText& a, const KvCollateText& b, const P
   }
   if (n == 0) return 0;
   if ((op & KvCMP_OP_EXACT) == 0) {
-    // '*' and '?' have these units in every code set the library knows.
+    // '*' and '?' have these units in every code set the library knows;
+    // in order text, their orders.
+    const uint16_t star = r.orders ? KvStarOrder() : uint16_t{'*'};
+    const uint16_t question = r.orders ? KvQuestionOrder() : uint16_t{'?'};
     for (uint32_t i = 0; i < n; ++i) {
       const uint16_t u = r.UnitAt(a.text, i);
-      if (u == '*' || u == '?') return 0;
+      if (u == star || u == question) return 0;
     }
   }
   uint32_t weight;
@@ -521,7 +541,6 @@ long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int3
     if (level && result != 0) *level = KvLEVEL_BYTES;
     return result;
   }
-  const bool orderText = a.codeSet == KvCS_ORDERS || b.codeSet == KvCS_ORDERS;
   KvCollateText from1 = a;
   KvCollateText from2 = b;
   const uint8_t cs1 = a.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : a.codeSet;
@@ -536,7 +555,7 @@ long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int3
   Side s1(from1, unitFormat);
   Side s2(from2, unitFormat);
   if (op & KvCMP_OP_SIMPLE) return CompareSimple(s1, s2, limit, level);
-  return LevelWalk(s1, s2, op, limit, primary, level, orderText);
+  return LevelWalk(s1, s2, op, limit, primary, level);
 }
 
 int16_t KvFindWildcard(const KvCollateText& t, bool starOnly, int32_t limit,

@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 #include <type_traits>
 
 #include "kvcollate.h"
 #include "kvint64_rows.h"
 #include "kvistring_rows.h"
+#include "kvkey.h"
 #include "kvnumber.h"
 #include "kvplatform/kvi18n.h"
 #include "kvplatform/kvmemory.h"
@@ -314,6 +316,54 @@ uint32_t UnitsOf(uint32_t bytes, uint8_t codeSet) {
   return KvCodeSetIsWide(codeSet) ? bytes / 2 : bytes;
 }
 
+// The units an index key of a text would hold (KvKeyWalk: its orders, in
+// `unitFormat`), closed by a zero unit, on the stack while they are few.
+// A key is compared with text through these, so that both count and cut
+// in orders: an 'ß' is one character but two orders, and a key cut after
+// n orders holds fewer than n characters of it.
+struct KeyUnits {
+  KeyUnits(const char* text, uint8_t codeSet, uint8_t language, uint8_t unitFormat, bool cut)
+      : data(local), capacity(sizeof local) {
+    KvKeyWalk walk(text, codeSet, language, unitFormat, cut);
+    uint16_t unit;
+    while (data != nullptr && walk.Next(&unit) && unit != 0) {
+      if (bytes + 4 > capacity && !Grow()) break;
+      KvStoreBits<uint16_t>(data + bytes, unit, unitFormat);
+      bytes += 2;
+    }
+    if (data != nullptr) {
+      data[bytes] = 0;
+      data[bytes + 1] = 0;
+    }
+    keyClass = walk.ClassGet();
+  }
+  ~KeyUnits() {
+    if (data != local) KvMemFree(data);
+  }
+  KeyUnits(const KeyUnits&) = delete;
+  KeyUnits& operator=(const KeyUnits&) = delete;
+
+  bool Grow() {
+    uint8_t* more = static_cast<uint8_t*>(KvMemAlloc(capacity * 2));
+    if (more == nullptr) {
+      if (data != local) KvMemFree(data);
+      data = nullptr;
+      return false;
+    }
+    std::memcpy(more, data, bytes);
+    if (data != local) KvMemFree(data);
+    data = more;
+    capacity *= 2;
+    return true;
+  }
+
+  uint8_t local[512];
+  uint8_t* data;
+  uint32_t capacity;
+  uint32_t bytes = 0;     // units held, without the closing one
+  uint8_t keyClass = 0;   // the key's class byte: class, bit 0x80 when marked
+};
+
 long CompareStrings(unsigned char format, unsigned long length1, void* values1,
                     unsigned long length2, void* values2, unsigned short op, unsigned long count,
                     int& status, bool secondFactory) {
@@ -361,6 +411,31 @@ long CompareStrings(unsigned char format, unsigned long length1, void* values1,
       status = KvCMP_INCOMPLETE;
       return 0;
     }
+    const char* text1 = c1.data;
+    const char* text2 = c2.data;
+    uint32_t size1 = c1.size;
+    uint32_t size2 = c2.size;
+    // A key against text: the text becomes the units its own key would
+    // hold (unlimited in length), and is cut where its element was cut.
+    const bool keys1 = e1.codeSet == KvCS_ORDERS;
+    const bool keys2 = e2.codeSet == KvCS_ORDERS;
+    const KvStoredElement& textSide = keys1 ? e2 : e1;
+    const ElementText& textCopy = keys1 ? c2 : c1;
+    std::optional<KeyUnits> units;
+    if (keys1 != keys2) {
+      units.emplace(textCopy.data, textSide.codeSet, textSide.language, format & 15,
+                    textSide.cut == 2);
+      if (units->data == nullptr) {
+        status = KvCMP_INCOMPLETE;
+        return 0;
+      }
+      KvStoredElement& e = keys1 ? e2 : e1;
+      e.codeSet = KvCS_ORDERS;
+      e.language = units->keyClass;
+      e.available = units->bytes;
+      (keys1 ? text2 : text1) = reinterpret_cast<const char*>(units->data);
+      (keys1 ? size2 : size1) = units->bytes + 2;
+    }
     uint8_t language1 = e1.language;
     uint8_t language2 = e2.language;
     bool cut1 = e1.cut != 0;
@@ -376,8 +451,8 @@ long CompareStrings(unsigned char format, unsigned long length1, void* values1,
       if ((op & (KvCMP_EXACT | 0x0100)) == 0) cut2 = true;
     }
     const int t = (cut1 ? 1 : 0) + (cut2 ? 2 : 0);
-    const KvCollateText t1{e1.codeSet, language1, c1.data, c1.size};
-    const KvCollateText t2{e2.codeSet, language2, c2.data, c2.size};
+    const KvCollateText t1{e1.codeSet, language1, text1, size1};
+    const KvCollateText t2{e2.codeSet, language2, text2, size2};
     int32_t limit = -1;
     const uint32_t chars1 = UnitsOf(e1.available, e1.codeSet);
     const uint32_t chars2 = UnitsOf(e2.available, e2.codeSet);

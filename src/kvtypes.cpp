@@ -14,6 +14,7 @@
 #include "kvformat.h"
 #include "kvint64_rows.h"
 #include "kvistring_rows.h"
+#include "kvkey.h"
 #include "kvplatform/kvassert.h"
 #include "kvplatform/kvbase.h"
 #include "kvplatform/kvi18n.h"
@@ -887,36 +888,22 @@ struct KeySource {
 };
 
 // Writes the key record of one text at `out`, within `room` bytes: length,
-// code set 254, the collation class (bit 7: the text goes on beyond what
-// the key holds), the 16-bit orders in `format`, and for a whole text a
-// zero unit whose second byte is the end mark 0xFF. A key that runs out of
-// room, or whose source was cut, has no end and a length two bytes larger
-// than the bytes written, which marks it as cut. Returns the bytes written;
-// 0 when fewer than 5 bytes of room.
+// code set 254, the key's collation class (bit 7: the text goes on beyond
+// what the key holds, in another class), the 16-bit units of KvKeyWalk in
+// `format`, and for a whole text a zero unit whose second byte is the end
+// mark 0xFF. A key that runs out of room, or whose source was cut, has no
+// end and a length two bytes larger than the bytes written, which marks it
+// as cut. Returns the bytes written; 0 when fewer than 5 bytes of room.
 uint32_t WriteKey(uint8_t* out, uint32_t room, const KeySource& src, uint8_t format) {
   if (room < 5) return 0;
-  KvStringIterator it(const_cast<char*>(src.text), src.codeSet, src.language, src.unitFormat);
-  uint8_t noted = it.CollationClassGet();
+  KvKeyWalk walk(src.text, src.codeSet, src.language, src.unitFormat, src.cut);
   uint32_t w = 4;
   bool whole = false;
-  for (;;) {
-    if (w + 2 > room) break;
-    // A cut source ends where its copy ends, without a zero order.
-    if (src.cut && !it.OverflowPendingGet() && it.IsEOS()) break;
-    uint16_t order = it.GetNextOrder(1);
-    if (it.CollationClassGet() != noted) {
-      if (w > 4) {
-        // The key holds one collation class; a text that changes class is
-        // keyed up to the change and marked as standing for more.
-        order = 0;
-        noted |= KvKEY_MARKED;
-      } else {
-        noted = it.CollationClassGet();
-      }
-    }
-    KvStoreBits<uint16_t>(out + w, order, format & 15);
+  uint16_t unit;
+  while (w + 2 <= room && walk.Next(&unit)) {
+    KvStoreBits<uint16_t>(out + w, unit, format & 15);
     w += 2;
-    if (order == 0) {
+    if (unit == 0) {
       whole = true;
       out[w - 1] = KvSTORED_END_MARK;
       break;
@@ -924,7 +911,7 @@ uint32_t WriteKey(uint8_t* out, uint32_t room, const KeySource& src, uint8_t for
   }
   KvStoredLengthSet(out, static_cast<uint16_t>(whole ? w - 2 : w), format);
   out[2] = KvCS_ORDERS;
-  out[3] = noted;
+  out[3] = walk.ClassGet();
   return w;
 }
 

@@ -8,6 +8,7 @@
 #include "kvevaluate.h"
 #include "kvint64_rows.h"
 #include "kvistring_rows.h"
+#include "kvkey.h"
 #include "kvnumber.h"
 #include "kvplatform/kvassert.h"
 #include "kvplatform/kvi18n.h"
@@ -101,6 +102,7 @@ namespace {
 constexpr uint16_t kLetterBit = 0x4000;
 constexpr uint16_t kCaseMask = 0x3000;
 constexpr uint16_t kAccentMask = 0x0F80;
+constexpr uint16_t kLastIgnorableOrder = 0x3EFF;  // spaces and symbols
 
 bool IsLetterOrder(uint16_t order) { return (order & 0xC000) == kLetterBit; }
 
@@ -204,17 +206,21 @@ double PositionOf(const std::vector<uint16_t>& orders, uint32_t k, bool bytes, u
   return ((cls & 0x7F) * 65536.0 + digits[0]) * 4294967296.0 + (digits[1] * 65536.0 + digits[2]);
 }
 
-// A bound key in the form index keys have: the orders of `prefix`, its
-// letters at the smallest (lower) or largest (upper) variant under the
-// masks, a largest element after them for an upper bound of a pattern,
-// and the end. Keys longer than KvINDEX_MAX_KEYLEN are cut there.
+// A bound key in the form index keys have: the units of `prefix`'s key
+// (KvKeyWalk), its letters at the smallest (lower) or largest (upper)
+// variant under the masks, a largest element after them for an upper bound
+// of a pattern, and the end. Under an operator that skips spaces or
+// symbols the bound holds no space or symbol at all: a key without them
+// orders at or below every key that differs from it only in them, so the
+// bounds hold every value the skipping condition matches. Keys longer
+// than KvINDEX_MAX_KEYLEN are cut there.
 struct BoundKey {
   std::vector<uint8_t> bytes;
   bool cut = false;
 };
 
 BoundKey MakeBoundKey(const EvalText& prefix, uint8_t format, bool plain, bool upper,
-                      bool widen, uint16_t caseMask, uint16_t accentMask, uint8_t* keyClass) {
+                      bool widen, uint16_t caseMask, uint16_t accentMask, bool skipping) {
   const uint8_t f = format & 15;
   BoundKey key;
   std::vector<uint8_t>& b = key.bytes;
@@ -229,25 +235,33 @@ BoundKey MakeBoundKey(const EvalText& prefix, uint8_t format, bool plain, bool u
     for (uint32_t i = 0; i < prefix.characters; ++i) b.push_back(static_cast<uint8_t>(prefix.text[i]));
     if (widen) b.push_back(0xFF);
   } else {
-    std::vector<uint16_t> orders = OrdersOf(prefix, f, 0, 0xFFFFFFFF, keyClass);
+    KvKeyWalk walk(prefix.text.data(), prefix.codeSet, prefix.language, f, false);
+    std::vector<uint16_t> orders;
+    uint16_t unit;
+    while (walk.Next(&unit) && unit != 0) orders.push_back(unit);
+    // Bounds are not marked: they stand for themselves.
+    const uint8_t cls = walk.ClassGet() & ~KvKEY_MARKED;
     b.resize(4);
     b[2] = KvCS_ORDERS;
-    b[3] = *keyClass;
+    b[3] = cls;
     for (uint16_t o : orders) {
-      if (IsLetterOrder(o)) {
+      // Units of class 20 are characters: no letters to mask, nothing to skip.
+      if (cls == KvCLASS_TABLES) {
+        if (skipping && o <= kLastIgnorableOrder) continue;
         // The smallest variant: no accent, lower case; the largest: every
         // accent bit, upper case.
-        o = upper ? static_cast<uint16_t>((o | accentMask) & ~caseMask)
-                  : static_cast<uint16_t>((o & ~accentMask) | caseMask);
+        if (IsLetterOrder(o))
+          o = upper ? static_cast<uint16_t>((o | accentMask) & ~caseMask)
+                    : static_cast<uint16_t>((o & ~accentMask) | caseMask);
       }
-      uint8_t unit[2];
-      KvStoreBits<uint16_t>(unit, o, f);
-      b.insert(b.end(), unit, unit + 2);
+      uint8_t bytes[2];
+      KvStoreBits<uint16_t>(bytes, o, f);
+      b.insert(b.end(), bytes, bytes + 2);
     }
     if (widen) {
-      uint8_t unit[2];
-      KvStoreBits<uint16_t>(unit, 0xFFFE, f);
-      b.insert(b.end(), unit, unit + 2);
+      uint8_t largest[2];
+      KvStoreBits<uint16_t>(largest, KvKEY_LARGEST, f);
+      b.insert(b.end(), largest, largest + 2);
     }
   }
   // The end: a zero unit (one zero byte in the plain form), then the end
@@ -260,7 +274,7 @@ BoundKey MakeBoundKey(const EvalText& prefix, uint8_t format, bool plain, bool u
     if (upper) {
       // A cut upper bound still lies above every key it stands for.
       if (unit == 2)
-        KvStoreBits<uint16_t>(&b[b.size() - 2], 0xFFFE, f);
+        KvStoreBits<uint16_t>(&b[b.size() - 2], KvKEY_LARGEST, f);
       else
         b.back() = 0xFF;
     }
@@ -317,19 +331,19 @@ float EvalString(KvIdxBounds* range, unsigned short& relation, void* valuePtr, u
   const bool hadHigh = bounds->high != nullptr;
   EvalText prefix = value;
   if (w >= 0) prefix.Set(reinterpret_cast<const uint8_t*>(value.text.data()), static_cast<uint32_t>(w) * unit);
-  uint8_t keyClass = 1;
   bool upperCut = false;
   std::vector<uint8_t> upperKey;
   if (w != 0) {
     if (!hadLow && (relation & KvREL_LESS) == 0) {
-      const BoundKey key = MakeBoundKey(prefix, format, plain, false, false, caseMask, accentMask, &keyClass);
+      const BoundKey key =
+          MakeBoundKey(prefix, format, plain, false, false, caseMask, accentMask, skipping);
       if (key.cut) KIVO_assert("actualLen <= KvINDEX_MAX_KEYLEN", kvSourceTypevl, __LINE__);
       bounds->low = CopyBound(key.bytes);
       if (bounds->low != nullptr) bounds->lowLength = static_cast<uint8_t>(key.bytes.size());
     }
     if (!hadHigh && (relation & KvREL_GREATER) == 0) {
       const BoundKey key = MakeBoundKey(prefix, format, plain, true, w > 0 || skipping, caseMask,
-                                        accentMask, &keyClass);
+                                        accentMask, skipping);
       if (key.cut) KIVO_assert("actualLen <= KvINDEX_MAX_KEYLEN", kvSourceTypevl, __LINE__);
       bounds->high = CopyBound(key.bytes);
       if (bounds->high != nullptr) bounds->highLength = static_cast<uint8_t>(key.bytes.size());

@@ -332,10 +332,10 @@ TEST_F(StringBounds, AMarkedKeyStandsForLongerText) {
   relation_ = KvREL_EQUAL;
   mgr_.EvalAndBound(KvTYPE_STRING, nullptr, relation_, key.data(), 2, 1, &bounds_);
   EXPECT_EQ(relation_, KvREL_EQUAL | KvREL_WIDENED);
-  // Order text collates in class 1 whatever its key said; the bounds are
-  // not marked.
-  EXPECT_EQ(Low(), (Bytes{0, 6, 254, 1, 0x4E, 0x2D, 0, 0xFF}));
-  EXPECT_EQ(High(), (Bytes{0, 8, 254, 1, 0x4E, 0x2D, 0xFF, 0xFE, 0, 0xFF}));
+  // Order text keeps the class its key was made in; the bounds are not
+  // marked.
+  EXPECT_EQ(Low(), (Bytes{0, 6, 254, 20, 0x4E, 0x2D, 0, 0xFF}));
+  EXPECT_EQ(High(), (Bytes{0, 8, 254, 20, 0x4E, 0x2D, 0xFF, 0xFE, 0, 0xFF}));
   // A marked key of class 1 is a whole text.
   ClearBounds();
   Bytes classOne = {0, 6, 254, 0x81, 0x50, 0x0C, 0, 0xFF};

@@ -259,18 +259,19 @@ TEST_F(StringRows, KeyFormOfSixteenBitTextAndExpansions) {
   EXPECT_EQ(standard_.Translate(KvTYPE_STRING, target.data(), 0x82, 14, &sharp, 8, 0, 1), 10u);
   EXPECT_EQ(Bytes(target.begin(), target.begin() + 10),
             (Bytes{0, 8, 254, 1, 0x57, 0xD4, 0x57, 0xD4, 0, 0xFF}));
-  // A class change (a character beyond the order tables) ends the key and
-  // marks it as standing for more.
+  // A class change (a character beyond the order tables) ends the key with
+  // a unit above every order of class 1, and marks it as standing for more.
   KvString han = Wide({'a', 0x4E2D, 'b'});
-  EXPECT_EQ(standard_.Translate(KvTYPE_STRING, target.data(), 0x82, 14, &han, 8, 0, 1), 8u);
-  EXPECT_EQ(Bytes(target.begin(), target.begin() + 8),
-            (Bytes{0, 6, 254, 0x81, 0x50, 0x0C, 0, 0xFF}));
+  EXPECT_EQ(standard_.Translate(KvTYPE_STRING, target.data(), 0x82, 14, &han, 8, 0, 1), 10u);
+  EXPECT_EQ(Bytes(target.begin(), target.begin() + 10),
+            (Bytes{0, 8, 254, 0x81, 0x50, 0x0C, 0xFF, 0xFD, 0, 0xFF}));
   // A text that starts beyond the tables takes their class, 20, and ends at
-  // the first character back in the tables.
+  // the first character back in the tables with a unit below every
+  // character of class 20.
   KvString hanFirst = Wide({0x4E2D, 'b'});
-  EXPECT_EQ(standard_.Translate(KvTYPE_STRING, target.data(), 0x81, 14, &hanFirst, 8, 0, 1), 8u);
-  EXPECT_EQ(Bytes(target.begin(), target.begin() + 8),
-            (Bytes{6, 0, 254, 0x94, 0x2D, 0x4E, 0, 0xFF}));
+  EXPECT_EQ(standard_.Translate(KvTYPE_STRING, target.data(), 0x81, 14, &hanFirst, 8, 0, 1), 10u);
+  EXPECT_EQ(Bytes(target.begin(), target.begin() + 10),
+            (Bytes{8, 0, 254, 0x94, 0x2D, 0x4E, 1, 0, 0, 0xFF}));
 }
 
 }  // namespace

@@ -20,6 +20,16 @@ enum : uint8_t {
   KvCS_ORDERS = 254,  // 16-bit units that are collation order values
 };
 
+// Collation classes. Characters of the order tables collate in class 1;
+// characters beyond them (16-bit values from 512 up: Greek, Cyrillic, Han,
+// '€', '’', ...) in class 20, above every character of class 1. Order text
+// (code set 254, index keys) holds orders of one class, named by its
+// language byte.
+enum : uint8_t {
+  KvCLASS_TABLES = 1,
+  KvCLASS_OUTSIDE_TABLES = 20,
+};
+
 // Ids above 224 name 16-bit code sets, all others 8-bit ones.
 inline bool KvCodeSetIsWide(uint8_t codeSet) { return codeSet > 224; }
 
@@ -128,8 +138,13 @@ class KVP_EXPORT KvCodeSet {
   // then behaves as ISO-8859-1 or as 253, by its width).
   const char* NameGet() const;
 
-  // The collation class of `language` in this code set: 1 for every language.
-  uint8_t CollationClassGet(uint8_t) const { return 1; }
+  // The collation class of `language` in this code set: 1 for every
+  // language, except order text whose language byte (bit 7 aside) says 20.
+  uint8_t CollationClassGet(uint8_t language) const {
+    return id_ == KvCS_ORDERS && (language & 0x7F) == KvCLASS_OUTSIDE_TABLES
+               ? uint8_t{KvCLASS_OUTSIDE_TABLES}
+               : uint8_t{KvCLASS_TABLES};
+  }
 
   // The value in this code set of character `ch` of code set
   // `sourceCodeSet` (0: the native code set); the substitution character
