@@ -24,77 +24,24 @@
 
 namespace {
 
-// -1, 0 or 1; an unordered pair (a NaN on either side) orders -1.
+// -1, 0 or 1. A B-tree needs a total order, so NaN, which compares unordered
+// with everything, is placed first: below -infinity and equal to every NaN
+// whatever its sign and payload. +0 and -0 are equal.
 template <typename T>
 long Order(T a, T b) {
   if (a < b) return -1;
   if (a > b) return 1;
   if (a == b) return 0;
-  return -1;
-}
-
-// Whether the n floating point values at p and q have the same bytes and
-// p holds no exponent field of all ones (an infinity or a NaN): then every
-// pair is equal. Integer operations without compares on 32-byte vectors
-// (two halves on the baseline instruction set; the vectoriser will not
-// take 64-bit lanes there by itself, so the vector type is spelled out).
-template <typename T, bool kSwapped>
-[[gnu::always_inline]] inline bool SameBytesNoSpecial(const uint8_t* p, const uint8_t* q,
-                                                      uint32_t n) {
-  using U = KvBitsOf<T>;
-  typedef U Vector __attribute__((vector_size(32)));
-  constexpr U exponent = sizeof(T) == 8 ? U(0x7FF0000000000000ull) : U(0x7F800000u);
-  // The exponent bits as they lie in memory.
-  constexpr U mask = kSwapped ? KvByteSwap(exponent) : exponent;
-  constexpr int kTop = sizeof(U) * 8 - 1;
-  // (~x & mask) is 0 exactly for an all-ones exponent and otherwise below
-  // the top bit, so subtracting 1 sets the top bit only then.
-  Vector differ = {};
-  Vector special = {};
-  const size_t bytes = static_cast<size_t>(n) * sizeof(U);
-  size_t i = 0;
-  for (; i + 2 * sizeof(Vector) <= bytes; i += 2 * sizeof(Vector)) {
-    Vector x0, y0, x1, y1;
-    std::memcpy(&x0, p + i, sizeof(Vector));
-    std::memcpy(&y0, q + i, sizeof(Vector));
-    std::memcpy(&x1, p + i + sizeof(Vector), sizeof(Vector));
-    std::memcpy(&y1, q + i + sizeof(Vector), sizeof(Vector));
-    differ |= (x0 ^ y0) | (x1 ^ y1);
-    special |= (((~x0 & mask) - 1) | ((~x1 & mask) - 1)) >> kTop;
-  }
-  U any = 0;
-  for (size_t k = 0; k < sizeof(Vector) / sizeof(U); ++k) any |= differ[k] | special[k];
-  for (; i < bytes; i += sizeof(U)) {
-    U x, y;
-    std::memcpy(&x, p + i, sizeof(U));
-    std::memcpy(&y, q + i, sizeof(U));
-    any |= (x ^ y) | (((~x & mask) - 1) >> kTop);
-  }
-  return any == 0;
-}
-
-// The scan is the whole cost of comparing long equal arrays, so it is also
-// built for AVX2, chosen when the library is loaded.
-[[gnu::target_clones("avx2", "default")]] bool SameDoubles(const uint8_t* p, const uint8_t* q,
-                                                            uint32_t n, bool swapped) {
-  return swapped ? SameBytesNoSpecial<double, true>(p, q, n)
-                 : SameBytesNoSpecial<double, false>(p, q, n);
-}
-
-[[gnu::target_clones("avx2", "default")]] bool SameFloats(const uint8_t* p, const uint8_t* q,
-                                                           uint32_t n, bool swapped) {
-  return swapped ? SameBytesNoSpecial<float, true>(p, q, n)
-                 : SameBytesNoSpecial<float, false>(p, q, n);
+  return static_cast<long>(b != b) - static_cast<long>(a != a);
 }
 
 // Index of the first of n element pairs whose values are not equal, or n.
 //
-// Equal bytes are equal integers in every byte order, so integers are
-// found with memcmp alone. Floating point values differ from their bytes
-// only at +0 / -0 (equal, other bytes) and at NaN (unequal, even to the
-// same bytes), both of which have an exponent field of all zeros or all
-// ones. So a block of equal bytes whose first operand has no exponent of
-// all ones holds equal values; any other block is walked value by value.
+// Equal bytes are equal values in every byte order: for integers plainly,
+// for floating point because a NaN equals any NaN. So a block of equal
+// bytes is skipped with memcmp; only a block whose bytes differ is walked
+// value by value, where +0 / -0 and NaNs of other payloads may still be
+// equal values.
 template <typename T>
 uint32_t FirstUnequal(const uint8_t* a, const uint8_t* b, uint32_t n, uint8_t format) {
   constexpr uint32_t kBlock = 4096 / sizeof(T);
@@ -103,18 +50,11 @@ uint32_t FirstUnequal(const uint8_t* a, const uint8_t* b, uint32_t n, uint8_t fo
     const uint32_t m = n - i < kBlock ? n - i : kBlock;
     const uint8_t* p = a + static_cast<size_t>(i) * sizeof(T);
     const uint8_t* q = b + static_cast<size_t>(i) * sizeof(T);
-    bool equal;
-    if constexpr (std::is_integral_v<T>) {
-      equal = std::memcmp(p, q, static_cast<size_t>(m) * sizeof(T)) == 0;
-    } else {
-      const bool swapped = format != 8 && KvFormatNeedsSwap(format);
-      equal = sizeof(T) == 8 ? SameDoubles(p, q, m, swapped) : SameFloats(p, q, m, swapped);
-    }
-    if (!equal) {
+    if (std::memcmp(p, q, static_cast<size_t>(m) * sizeof(T)) != 0) {
       for (uint32_t j = 0; j < m; ++j) {
         const uint8_t* x = p + static_cast<size_t>(j) * sizeof(T);
         const uint8_t* y = q + static_cast<size_t>(j) * sizeof(T);
-        if (!(KvReadNumber<T>(x, format) == KvReadNumber<T>(y, format))) return i + j;
+        if (Order(KvReadNumber<T>(x, format), KvReadNumber<T>(y, format)) != 0) return i + j;
       }
     }
     i += m;

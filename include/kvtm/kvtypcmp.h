@@ -32,8 +32,9 @@ typedef long (*KvTypeCmpFunc)(unsigned char format, unsigned long length1, void*
                               unsigned long length2, void* values2, unsigned short op,
                               unsigned long count, int& status);
 
-// The number compare functions return exactly -1, 0 or 1. Floating point
-// values order -1 whenever either is a NaN.
+// The number compare functions return exactly -1, 0 or 1 and order every
+// type totally. Floating point: a NaN orders first, below -infinity, and
+// equals every NaN whatever its sign and payload; +0 and -0 are equal.
 KVTM_EXPORT long CharCompare(unsigned char format, unsigned long length1, void* values1,
                              unsigned long length2, void* values2, unsigned short op,
                              unsigned long count, int& status);  // signed bytes
