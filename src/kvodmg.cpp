@@ -424,9 +424,13 @@ long operator!=(const d_Time& a, const d_Time& b) {
   long ma = static_cast<uint16_t>(a.minute_ - a.tzMinute_);
   long mb = static_cast<uint16_t>(b.minute_ - b.tzMinute_);
   if (ma != mb) return ma - mb;
-  float sa = a.second_ + a.hundredths_ / 100.0f;
-  float sb = b.second_ + b.hundredths_ / 100.0f;
-  return Trunc(sa - sb);
+  // Each time's own whole second, hundredths cut off (toward the earlier
+  // second, also for a negative held second). Truncating the difference
+  // instead made 0.1 equal 0.9 and 0.9 equal 1.05 but 0.1 less than 1.05:
+  // no order, and a sort or an index of such times goes wrong.
+  const float sa = a.second_ + a.hundredths_ / 100.0f;
+  const float sb = b.second_ + b.hundredths_ / 100.0f;
+  return static_cast<long>(std::floor(sa)) - static_cast<long>(std::floor(sb));
 }
 
 int overlaps(const d_Time& a1, const d_Time& a2, const d_Time& b1, const d_Time& b2) {

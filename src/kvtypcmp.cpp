@@ -26,77 +26,24 @@
 
 namespace {
 
-// -1, 0 or 1; an unordered pair (a NaN on either side) orders -1.
+// -1, 0 or 1. A B-tree needs a total order, so NaN, which compares unordered
+// with everything, is placed first: below -infinity and equal to every NaN
+// whatever its sign and payload. +0 and -0 are equal.
 template <typename T>
 long Order(T a, T b) {
   if (a < b) return -1;
   if (a > b) return 1;
   if (a == b) return 0;
-  return -1;
-}
-
-// Whether the n floating point values at p and q have the same bytes and
-// p holds no exponent field of all ones (an infinity or a NaN): then every
-// pair is equal. Integer operations without compares on 32-byte vectors
-// (two halves on the baseline instruction set; the vectoriser will not
-// take 64-bit lanes there by itself, so the vector type is spelled out).
-template <typename T, bool kSwapped>
-[[gnu::always_inline]] inline bool SameBytesNoSpecial(const uint8_t* p, const uint8_t* q,
-                                                      uint32_t n) {
-  using U = KvBitsOf<T>;
-  typedef U Vector __attribute__((vector_size(32)));
-  constexpr U exponent = sizeof(T) == 8 ? U(0x7FF0000000000000ull) : U(0x7F800000u);
-  // The exponent bits as they lie in memory.
-  constexpr U mask = kSwapped ? KvByteSwap(exponent) : exponent;
-  constexpr int kTop = sizeof(U) * 8 - 1;
-  // (~x & mask) is 0 exactly for an all-ones exponent and otherwise below
-  // the top bit, so subtracting 1 sets the top bit only then.
-  Vector differ = {};
-  Vector special = {};
-  const size_t bytes = static_cast<size_t>(n) * sizeof(U);
-  size_t i = 0;
-  for (; i + 2 * sizeof(Vector) <= bytes; i += 2 * sizeof(Vector)) {
-    Vector x0, y0, x1, y1;
-    std::memcpy(&x0, p + i, sizeof(Vector));
-    std::memcpy(&y0, q + i, sizeof(Vector));
-    std::memcpy(&x1, p + i + sizeof(Vector), sizeof(Vector));
-    std::memcpy(&y1, q + i + sizeof(Vector), sizeof(Vector));
-    differ |= (x0 ^ y0) | (x1 ^ y1);
-    special |= (((~x0 & mask) - 1) | ((~x1 & mask) - 1)) >> kTop;
-  }
-  U any = 0;
-  for (size_t k = 0; k < sizeof(Vector) / sizeof(U); ++k) any |= differ[k] | special[k];
-  for (; i < bytes; i += sizeof(U)) {
-    U x, y;
-    std::memcpy(&x, p + i, sizeof(U));
-    std::memcpy(&y, q + i, sizeof(U));
-    any |= (x ^ y) | (((~x & mask) - 1) >> kTop);
-  }
-  return any == 0;
-}
-
-// The scan is the whole cost of comparing long equal arrays, so it is also
-// built for AVX2, chosen when the library is loaded.
-[[gnu::target_clones("avx2", "default")]] bool SameDoubles(const uint8_t* p, const uint8_t* q,
-                                                            uint32_t n, bool swapped) {
-  return swapped ? SameBytesNoSpecial<double, true>(p, q, n)
-                 : SameBytesNoSpecial<double, false>(p, q, n);
-}
-
-[[gnu::target_clones("avx2", "default")]] bool SameFloats(const uint8_t* p, const uint8_t* q,
-                                                           uint32_t n, bool swapped) {
-  return swapped ? SameBytesNoSpecial<float, true>(p, q, n)
-                 : SameBytesNoSpecial<float, false>(p, q, n);
+  return static_cast<long>(b != b) - static_cast<long>(a != a);
 }
 
 // Index of the first of n element pairs whose values are not equal, or n.
 //
-// Equal bytes are equal integers in every byte order, so integers are
-// found with memcmp alone. Floating point values differ from their bytes
-// only at +0 / -0 (equal, other bytes) and at NaN (unequal, even to the
-// same bytes), both of which have an exponent field of all zeros or all
-// ones. So a block of equal bytes whose first operand has no exponent of
-// all ones holds equal values; any other block is walked value by value.
+// Equal bytes are equal values in every byte order: for integers plainly,
+// for floating point because a NaN equals any NaN. So a block of equal
+// bytes is skipped with memcmp; only a block whose bytes differ is walked
+// value by value, where +0 / -0 and NaNs of other payloads may still be
+// equal values.
 template <typename T>
 uint32_t FirstUnequal(const uint8_t* a, const uint8_t* b, uint32_t n, uint8_t format) {
   constexpr uint32_t kBlock = 4096 / sizeof(T);
@@ -105,18 +52,11 @@ uint32_t FirstUnequal(const uint8_t* a, const uint8_t* b, uint32_t n, uint8_t fo
     const uint32_t m = n - i < kBlock ? n - i : kBlock;
     const uint8_t* p = a + static_cast<size_t>(i) * sizeof(T);
     const uint8_t* q = b + static_cast<size_t>(i) * sizeof(T);
-    bool equal;
-    if constexpr (std::is_integral_v<T>) {
-      equal = std::memcmp(p, q, static_cast<size_t>(m) * sizeof(T)) == 0;
-    } else {
-      const bool swapped = format != 8 && KvFormatNeedsSwap(format);
-      equal = sizeof(T) == 8 ? SameDoubles(p, q, m, swapped) : SameFloats(p, q, m, swapped);
-    }
-    if (!equal) {
+    if (std::memcmp(p, q, static_cast<size_t>(m) * sizeof(T)) != 0) {
       for (uint32_t j = 0; j < m; ++j) {
         const uint8_t* x = p + static_cast<size_t>(j) * sizeof(T);
         const uint8_t* y = q + static_cast<size_t>(j) * sizeof(T);
-        if (!(KvReadNumber<T>(x, format) == KvReadNumber<T>(y, format))) return i + j;
+        if (Order(KvReadNumber<T>(x, format), KvReadNumber<T>(y, format)) != 0) return i + j;
       }
     }
     i += m;
@@ -531,6 +471,9 @@ struct InsensitiveText {
   uint32_t length;  // bytes present, terminator excluded
   bool folded;      // the bytes are weights already
   bool cut;         // the text goes on beyond its buffer
+  // Cut, but possibly only by its zero: a further text of the block
+  // follows, so the text may end where its buffer does.
+  bool mayEnd = false;
 };
 
 enum class WeightMode { kBytes, kPlain, kAccents };
@@ -578,8 +521,9 @@ class Weights {
 };
 
 // The order of two weight sequences. Every weight of a character is above
-// 0, so a cut text that runs out sorts after a text that has ended there;
-// against a text that goes on, it leaves the order open.
+// 0, so a cut text that runs out sorts after a text that has ended there
+// (unless it may end there too); against a text that goes on, it leaves
+// the order open.
 struct WeightOrder {
   long result;
   bool open1;  // text 1 ran out while cut
@@ -587,15 +531,18 @@ struct WeightOrder {
 };
 
 template <typename S>
-WeightOrder CompareWeights(Weights<S> a, bool cut1, Weights<S> b, bool cut2) {
+WeightOrder CompareFoldedTexts(const InsensitiveText& t1, const InsensitiveText& t2,
+                               WeightMode mode) {
+  Weights<S> a(t1, mode);
+  Weights<S> b(t2, mode);
   for (;;) {
     const bool end1 = a.Ended();
     const bool end2 = b.Ended();
-    const bool open1 = end1 && cut1;
-    const bool open2 = end2 && cut2;
+    const bool open1 = end1 && t1.cut;
+    const bool open2 = end2 && t2.cut;
     if (open1 || open2) {
-      if (open1 && end2 && !cut2) return {1, false, false};
-      if (open2 && end1 && !cut1) return {-1, false, false};
+      if (open1 && end2 && !t2.cut && !t1.mayEnd) return {1, false, false};
+      if (open2 && end1 && !t1.cut && !t2.mayEnd) return {-1, false, false};
       return {0, open1, open2};
     }
     const uint8_t w1 = end1 ? 0 : a.Next();
@@ -743,6 +690,12 @@ bool OnlyStars(const InsensitiveText& pattern) {
 }
 
 // Compares one pair of elements.
+//
+// Values order as their index keys do, or a query on an index would miss
+// values that the compare function puts on the queried side: keys hold
+// the weights without accents, so those decide first. KvCaseIString lets
+// the accents decide only between texts whose weights are equal to the
+// end ("e" < "é" < "ez"), so that values still differ by their accents.
 template <typename S>
 long CompareTexts(const InsensitiveText& a, const InsensitiveText& b, unsigned short op,
                   int& status) {
@@ -752,23 +705,33 @@ long CompareTexts(const InsensitiveText& a, const InsensitiveText& b, unsigned s
   // text by plain weights, and the result is never final: the text may
   // differ where the key cannot tell.
   const bool mixed = a.folded != b.folded;
-  const WeightMode mode =
-      kCase && !a.folded && !b.folded ? WeightMode::kAccents : WeightMode::kPlain;
+  const bool accents = kCase && !a.folded && !b.folded;
+
+  // Whether a ends exactly where the first n bytes of b do, by plain
+  // weights: a text that a pattern still matches when only stars follow.
+  auto endsWith = [&](uint32_t n) {
+    InsensitiveText head = b;
+    head.length = n;
+    head.cut = false;
+    return CompareFoldedTexts<S>(a, head, WeightMode::kPlain).result == 0;
+  };
 
   const int32_t first = patterns ? KvFirstPatternChar<S>(b.bytes, b.length, b.folded) : -1;
   if (first < 0) {
-    const WeightOrder order =
-        CompareWeights(Weights<S>(a, mode), a.cut, Weights<S>(b, mode), b.cut);
-    if (order.open1 || order.open2 || mixed) {
+    WeightOrder order = CompareFoldedTexts<S>(a, b, WeightMode::kPlain);
+    // A cut text whose weights are equal so far is still open: a weight
+    // beyond its buffer outranks every accent before it.
+    if (accents && order.result == 0 && !order.open1 && !order.open2)
+      order = CompareFoldedTexts<S>(a, b, WeightMode::kAccents);
+    // So is a cut operand 2 that a ends with: a star may follow the cut.
+    if (order.open1 || order.open2 || mixed || (patterns && b.cut && endsWith(b.length))) {
       status = KvCMP_INCOMPLETE;
       return order.result;
     }
     if (order.result != 0 || !patterns || a.folded) return order.result;
     // Equal weights: the bytes decide ("e" before "é"), so that only equal
     // texts compare equal.
-    return CompareWeights(Weights<S>(a, WeightMode::kBytes), false,
-                          Weights<S>(b, WeightMode::kBytes), false)
-        .result;
+    return CompareFoldedTexts<S>(a, b, WeightMode::kBytes).result;
   }
 
   // Operand 2 is a pattern.
@@ -778,16 +741,18 @@ long CompareTexts(const InsensitiveText& a, const InsensitiveText& b, unsigned s
     return 0;
   }
   // The text before the first pattern character, as a cut text: its end
-  // says nothing of what follows.
+  // says nothing of what follows. Matching ignores accents, so only the
+  // plain weights tell a text that cannot match.
   InsensitiveText prefix = b;
   prefix.length = static_cast<uint32_t>(first);
   prefix.cut = true;
-  const WeightOrder before =
-      CompareWeights(Weights<S>(a, mode), a.cut, Weights<S>(prefix, mode), true);
+  prefix.mayEnd = false;
+  const WeightOrder before = CompareFoldedTexts<S>(a, prefix, WeightMode::kPlain);
   if (b.cut) {
     // A pattern cut short can only tell texts apart before its first
-    // pattern character.
-    if (before.result == 0) status = KvCMP_INCOMPLETE;
+    // pattern character; a text that ends right there still matches when
+    // only stars follow it.
+    if (before.result == 0 || endsWith(prefix.length)) status = KvCMP_INCOMPLETE;
     return before.result;
   }
   long result = 0;
@@ -798,13 +763,17 @@ long CompareTexts(const InsensitiveText& a, const InsensitiveText& b, unsigned s
       status = KvCMP_INCOMPLETE;
       return 0;
     case Match::kNo:
-      // Texts that do not match order by that first part, and after the
-      // texts that begin with it.
+      // Texts that do not match order by that first part (its accents
+      // only where its weights are equal), and after the texts that begin
+      // with it.
       if (before.open1) {
         status = KvCMP_INCOMPLETE;
         return 0;
       }
-      result = before.result != 0 ? before.result : 1;
+      result = before.result;
+      if (result == 0 && accents)
+        result = CompareFoldedTexts<S>(a, prefix, WeightMode::kAccents).result;
+      if (result == 0) result = 1;
       break;
   }
   if (a.folded) status = KvCMP_INCOMPLETE;
@@ -832,12 +801,18 @@ class InsensitiveOperand {
     }
     folded_ = (base_[0] & KvISTR_FOLDED) != 0;
     bytes_ = KvInsensitiveBlockBytes(base_, format, given);
-    cut_ = bytes_ < KvInsensitiveLength(base_, format) + 3;
+    const uint64_t whole = uint64_t{KvInsensitiveLength(base_, format)} + 3;
+    cut_ = bytes_ < whole;
+    // A buffer that lacks only the block's last byte holds every text
+    // whole: the missing byte is the zero that ends the last one.
+    endsBeforeLastZero_ = bytes_ + 1 == whole;
     at_ = 3;
   }
 
-  // The current element; false when the buffer does not hold it.
-  bool Element(InsensitiveText* t) const {
+  // The current element, the block's last when `last`; false when the
+  // buffer does not hold it.
+  bool Element(InsensitiveText* t, bool last) const {
+    t->mayEnd = false;
     if (memory_) {
       if (at_ + sizeof(S) > bytes_) return false;
       const S& value = *reinterpret_cast<const S*>(base_ + at_);
@@ -855,7 +830,8 @@ class InsensitiveOperand {
     t->folded = folded_;
     if (zero == nullptr) {
       t->length = static_cast<uint32_t>(left);
-      t->cut = true;
+      t->cut = !endsBeforeLastZero_;
+      t->mayEnd = t->cut && !last;
     } else {
       t->length = static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - p);
       // A key cut to its buffer still ends in a zero, in its last byte;
@@ -881,6 +857,7 @@ class InsensitiveOperand {
   bool memory_;
   bool folded_ = false;
   bool cut_ = false;
+  bool endsBeforeLastZero_ = false;
   uint64_t bytes_ = 0;
   uint64_t at_ = 0;
 };
@@ -898,7 +875,7 @@ long CompareInsensitive(unsigned char format, unsigned long length1, void* value
     InsensitiveText t1, t2;
     // The first element is missing only when a buffer lacks even that; a
     // further one is missing when the buffers end after the ones compared.
-    if (!a.Element(&t1) || !b.Element(&t2)) {
+    if (!a.Element(&t1, i + 1 == n) || !b.Element(&t2, i + 1 == n)) {
       status = KvCMP_INCOMPLETE;
       return 0;
     }

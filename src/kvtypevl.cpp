@@ -1,5 +1,6 @@
 // kvtypevl.cpp — index evaluation: bounds, coverage and the number evaluators.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -26,6 +27,14 @@ uint8_t* CopyKey(const void* value, uint32_t size) {
   uint8_t* key = static_cast<uint8_t*>(KvMemAlloc(size));
   if (key != nullptr && size != 0) std::memcpy(key, value, size);
   return key;
+}
+
+// A number's place on the line the estimates measure. A NaN orders below
+// every other value in the compare functions, so it stands at -infinity.
+template <typename T>
+double NumberPosition(const void* p, uint8_t format) {
+  const double v = static_cast<double>(KvReadNumber<T>(p, format));
+  return v != v ? -HUGE_VAL : v;
 }
 
 }  // namespace
@@ -65,9 +74,9 @@ float KvEvalNumber(KvIdxBounds* range, unsigned short& relation, void* value, ui
                    uint32_t count, KvIdxBounds* bounds) {
   float estimate = 0.0f;
   if (range != nullptr && range->low != nullptr && range->high != nullptr) {
-    const double v = static_cast<double>(KvReadNumber<T>(value, format));
-    const double lo = static_cast<double>(KvReadNumber<T>(range->low, format));
-    const double hi = static_cast<double>(KvReadNumber<T>(range->high, format));
+    const double v = NumberPosition<T>(value, format);
+    const double lo = NumberPosition<T>(range->low, format);
+    const double hi = NumberPosition<T>(range->high, format);
     // A reversed range (hi below lo) or one of infinite or NaN keys has no
     // width to share out: it says nothing, as no range does.
     const double width = hi - lo + 1.0;

@@ -1,9 +1,12 @@
 // Facts about the number compare functions: order per type, formats, the
-// status rule for short buffers and NaN.
+// status rule for short buffers and NaN; every row's order is total.
+#include <bit>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -36,10 +39,12 @@ TEST(NumberCompare, OrderOfEachType) {
       {"dword", DwordCompare, MemoryOf<uint32_t>({4294967295u}), MemoryOf<uint32_t>({0}), 1},
       {"float", FloatCompare, MemoryOf<float>({-0.0f}), MemoryOf<float>({0.0f}), 0},
       {"float nan first", FloatCompare, MemoryOf<float>({nanf}), MemoryOf<float>({1.0f}), -1},
-      {"float nan second", FloatCompare, MemoryOf<float>({1.0f}), MemoryOf<float>({nanf}), -1},
-      {"double nan both", DoubleCompare, MemoryOf<double>({nan}), MemoryOf<double>({nan}), -1},
+      {"float nan second", FloatCompare, MemoryOf<float>({1.0f}), MemoryOf<float>({nanf}), 1},
+      {"float nan below -inf", FloatCompare, MemoryOf<float>({nanf}), MemoryOf<float>({-INFINITY}), -1},
+      {"double nan both", DoubleCompare, MemoryOf<double>({nan}), MemoryOf<double>({nan}), 0},
+      {"double nans of other signs", DoubleCompare, MemoryOf<double>({nan}), MemoryOf<double>({-nan}), 0},
       {"double nan first", DoubleCompare, MemoryOf<double>({nan}), MemoryOf<double>({1.0}), -1},
-      {"double nan second", DoubleCompare, MemoryOf<double>({1.0}), MemoryOf<double>({nan}), -1},
+      {"double nan second", DoubleCompare, MemoryOf<double>({1.0}), MemoryOf<double>({nan}), 1},
       {"double", DoubleCompare, MemoryOf<double>({2.5}), MemoryOf<double>({-1e300}), 1},
       {"double inf", DoubleCompare, MemoryOf<double>({-INFINITY}), MemoryOf<double>({-1e300}), -1},
   };
@@ -145,8 +150,8 @@ TEST(NumberCompare, LongArraysDecideAtTheFirstDifference) {
 namespace {
 
 // Long arrays take the block scan; these pin the values it must not treat
-// as their bytes: -0 equals +0, infinities equal themselves, NaN equals
-// nothing, in both byte orders.
+// as their bytes: -0 equals +0, infinities equal themselves, a NaN equals
+// every NaN, in both byte orders.
 template <typename T>
 void CheckLongFloatArrays(KvTypeCmpFunc compare) {
   const uint32_t n = 10000;
@@ -166,11 +171,12 @@ void CheckLongFloatArrays(KvTypeCmpFunc compare) {
     int status = 99;
     EXPECT_EQ(compare(format, 0, sa.data(), 0, sb.data(), 0, n, status), 0);
     EXPECT_EQ(status, 0);
-    // The same NaN bytes on both sides still order -1.
+    // NaNs of other signs are equal; the pair after them decides.
     std::vector<T> na = a, nb = b;
-    na[7000] = nb[7000] = std::numeric_limits<T>::quiet_NaN();
+    na[7000] = std::numeric_limits<T>::quiet_NaN();
+    nb[7000] = -std::numeric_limits<T>::quiet_NaN();
     na[8000] = static_cast<T>(1);
-    nb[8000] = static_cast<T>(2);  // later, and never reached
+    nb[8000] = static_cast<T>(2);
     if (format == 2) {
       auto swap = sizeof(T) == 8 ? DoubleStore : FloatStore;
       swap(na.data(), na.data(), 2, n);
@@ -196,6 +202,141 @@ void CheckLongFloatArrays(KvTypeCmpFunc compare) {
 TEST(NumberCompare, LongFloatArraysCompareValuesNotBytes) {
   CheckLongFloatArrays<double>(DoubleCompare);
   CheckLongFloatArrays<float>(FloatCompare);
+}
+
+}  // namespace
+
+namespace {
+
+template <typename T>
+std::vector<const void*> AddressesOf(const std::vector<T>& values) {
+  std::vector<const void*> out;
+  for (const T& v : values) out.push_back(&v);
+  return out;
+}
+
+// A B-tree whose comparator is not a total order loses keys. So every
+// compare slot of both tables must be reflexive, antisymmetric and
+// transitive over the edge values of its type, in memory form and in both
+// stored byte orders, under the exact operator (no wildcards).
+TEST(TotalOrder, EveryRowOfBothTables) {
+  const double inf = INFINITY, nan = std::numeric_limits<double>::quiet_NaN();
+  const std::vector<double> doubles = {nan, -nan, std::bit_cast<double>(0x7FF0000000000001ull),
+      std::bit_cast<double>(0xFFF800000000BEEFull), -inf, -DBL_MAX, -1.0, -DBL_TRUE_MIN, -0.0,
+      0.0, DBL_TRUE_MIN, DBL_MIN, 1.0, DBL_MAX, inf};
+  const float inff = INFINITY, nanf = std::numeric_limits<float>::quiet_NaN();
+  const std::vector<float> floats = {nanf, -nanf, std::bit_cast<float>(0x7F800001u),
+      std::bit_cast<float>(0xFFC0BEEFu), -inff, -FLT_MAX, -1.0f, -FLT_TRUE_MIN, -0.0f, 0.0f,
+      FLT_TRUE_MIN, FLT_MIN, 1.0f, FLT_MAX, inff};
+  // Bit patterns that are the edges of both the signed and the unsigned types.
+  const std::vector<uint8_t> bytes = {0, 1, 0x7F, 0x80, 0x81, 0xFF};
+  const std::vector<uint16_t> shorts = {0, 1, 0x0100, 0x7FFF, 0x8000, 0x8001, 0xFFFF};
+  const std::vector<uint32_t> longs = {0, 1, 0x100, 0x10000, 0x7FFFFFFF, 0x80000000, 0x80000001,
+                                       0xFFFFFFFF};
+  // Windows-1252: 201 É, 223 ß, 233 é, 156 œ, 140 Œ, 244 ô.
+  const std::string longText(300, 'x');
+  const std::vector<const char*> texts = {"", "a", "A", "b", "e", "E", "\xE9", "\xC9", "ez",
+      "\xE9" "a", "ss", "SS", "\xDF", "Stra\xDF" "e", "Strasse", "oe", "\x9C", "\x8C", "a-b",
+      "ab", "a b", "c\xF4te", "cot\xE9", "cote", "*", "a?", longText.c_str()};
+  const unsigned short wide1[] = {0xE9, 0}, wide2[] = {0x20AC, 'a', 0};
+  std::vector<KvString> strings = {KvString(), KvString(wide1), KvString(wide2)};
+  std::vector<KvIString> iStrings;
+  std::vector<KvCaseIString> caseIStrings;
+  std::vector<KvBlob> blobs = {KvBlob(1L), KvBlob("\xFF", 1)};
+  for (const char* t : texts) {
+    strings.emplace_back(t);
+    iStrings.emplace_back(t);
+    caseIStrings.emplace_back(t);
+    blobs.emplace_back(t, static_cast<long>(std::strlen(t)));
+  }
+  const std::vector<KvDate> dates = {KvDate(INT16_MIN, 1, 1), KvDate(0, 0, 0),
+      KvDate(1999, 12, 31), KvDate(2000, 1, 1), KvDate(2000, 127, -128), KvDate(INT16_MAX, 12, 31)};
+  const std::vector<KvTime> times = {KvTime(0, 0, 0), KvTime(0, 0, 59), KvTime(23, 59, 59),
+      KvTime(127, 0, 0), KvTime(-128, 0, 0), KvTime(0, -128, 127)};
+  const std::vector<d_Date> odmgDates = {d_Date(0, 1, 1), d_Date(1582, 10, 4),
+      d_Date(1582, 10, 10), d_Date(1582, 10, 15), d_Date(2000, 13, 0), d_Date(-32768, 1, 1),
+      d_Date(32767, 12, 31)};
+  // Hundredths on both sides of a second; zones that give equal zone-free times.
+  const std::vector<d_Time> odmgTimes = {d_Time(0, 0, 0, 0, 0), d_Time(12, 0, 0, 0, 0),
+      d_Time(12, 0, 0.5f, 0, 0), d_Time(12, 0, 1, 0, 0), d_Time(12, 0, 1.5f, 0, 0),
+      d_Time(23, 59, 59.99f, 0, 0), d_Time(13, 0, 0, 1, 0), d_Time(12, 0, 0, -12, 0)};
+  std::vector<KvDateTime> dateTimes;
+  std::vector<d_Timestamp> timestamps;
+  for (int d : {0, 3, 5})
+    for (int t : {1, 2, 3}) {
+      dateTimes.emplace_back(dates[d], times[t]);
+      timestamps.emplace_back(odmgDates[d], odmgTimes[t]);
+    }
+  const std::vector<KvInt64> int64s = {KvInt64(0ul, long{INT32_MIN}), KvInt64(0ul, -1l),
+      KvInt64(-1), KvInt64(0), KvInt64(1), KvInt64(0xFFFFFFFFul, 0l), KvInt64(0ul, 1l),
+      KvInt64(0xFFFFFFFFul, long{INT32_MAX})};
+  const std::vector<KvObjId> objIds = {KvObjId(0, 0, 0), KvObjId(7, 0, 0), KvObjId(0, 1, 0),
+      KvObjId(0, 0x100, 0), KvObjId(0, 0xFFFFFFFF, 0), KvObjId(0, 0, 1), KvObjId(0, 0, 0x8000),
+      KvObjId(0, 0xFFFFFFFF, 0xFFFF)};
+  const std::vector<KvClassId> classIds = {KvClassId(0, 0), KvClassId(0, 1), KvClassId(1, 0),
+      KvClassId(0x100, 0), KvClassId(0x8000, 1), KvClassId(0xFFFF, 0xFFFF)};
+  std::vector<KvRef> refs;
+  for (const KvObjId& o : {objIds[1], objIds[3], objIds[7]})
+    for (uint16_t origin : {0, 0x100, 0xFFFF}) refs.emplace_back(o, origin, classIds[origin & 3]);
+
+  const std::pair<char, std::vector<const void*>> rows[] = {
+      {KvTYPE_CHAR, AddressesOf(bytes)}, {KvTYPE_BYTE, AddressesOf(bytes)},
+      {KvTYPE_BOOL, AddressesOf(bytes)}, {KvTYPE_SHORT, AddressesOf(shorts)},
+      {KvTYPE_WORD, AddressesOf(shorts)}, {KvTYPE_LONG, AddressesOf(longs)},
+      {KvTYPE_DWORD, AddressesOf(longs)}, {KvTYPE_INT, AddressesOf(longs)},
+      {KvTYPE_UNSIGNED, AddressesOf(longs)}, {KvTYPE_ENUM, AddressesOf(longs)},
+      {KvTYPE_BLOCKID, AddressesOf(longs)}, {KvTYPE_DOUBLE, AddressesOf(doubles)},
+      {KvTYPE_FLOAT, AddressesOf(floats)}, {KvTYPE_D_INTERVAL, AddressesOf(floats)},
+      {KvTYPE_STRING, AddressesOf(strings)}, {KvTYPE_ISTRING, AddressesOf(iStrings)},
+      {KvTYPE_CASEISTRING, AddressesOf(caseIStrings)}, {KvTYPE_BLOB, AddressesOf(blobs)},
+      {KvTYPE_DATE, AddressesOf(dates)}, {KvTYPE_TIME, AddressesOf(times)},
+      {KvTYPE_DATETIME, AddressesOf(dateTimes)}, {KvTYPE_D_DATE, AddressesOf(odmgDates)},
+      {KvTYPE_D_TIME, AddressesOf(odmgTimes)}, {KvTYPE_D_TIMESTAMP, AddressesOf(timestamps)},
+      {KvTYPE_INT64, AddressesOf(int64s)}, {KvTYPE_OBJID, AddressesOf(objIds)},
+      {KvTYPE_CLASSID, AddressesOf(classIds)}, {KvTYPE_REF, AddressesOf(refs)},
+  };
+  int covered = 0;
+  for (KvTypeMgr mgr : {KvTypeMgr(), KvTypeMgr(3)}) {
+    for (const auto& [id, values] : rows) {
+      if (mgr.CmpFuncPtrGet(id) == nullptr) continue;
+      covered += 1;
+      const size_t n = values.size();
+      for (uint8_t format : {8, 1, 2}) {
+        SCOPED_TRACE(testing::Message() << "type " << int{id} << " legacy " << mgr.IsLegacy()
+                                        << " format " << int{format});
+        // Memory form: the values themselves, length 0.
+        std::vector<Bytes> stored(n);
+        std::vector<void*> at(n);
+        for (size_t i = 0; i < n; ++i) {
+          at[i] = const_cast<void*>(values[i]);
+          if (format == 8) continue;
+          stored[i].resize(1024);
+          stored[i].resize(mgr.Store(id, stored[i].data(), at[i], format, 1));
+          at[i] = stored[i].data();
+        }
+        std::vector<int> sign(n * n);
+        int open = 0;
+        for (size_t i = 0; i < n; ++i)
+          for (size_t j = 0; j < n; ++j) {
+            int status = 99;
+            const long c = mgr.Cmp(id, stored[i].size(), at[i], stored[j].size(), at[j],
+                                   KvCMP_EXACT, 1, format, status);
+            sign[i * n + j] = (c > 0) - (c < 0);
+            open += status != 0;
+          }
+        EXPECT_EQ(open, 0);
+        auto s = [&](size_t i, size_t j) { return sign[i * n + j]; };
+        for (size_t i = 0; i < n; ++i)
+          for (size_t j = 0; j < n; ++j) {
+            ASSERT_EQ(s(i, j), -s(j, i)) << i << " vs " << j;
+            for (size_t k = 0; k < n; ++k)
+              ASSERT_FALSE(s(i, j) <= 0 && s(j, k) <= 0 && s(i, k) > 0)
+                  << i << " <= " << j << " <= " << k;
+          }
+      }
+    }
+  }
+  EXPECT_EQ(covered, 2 * KvTYPE_COUNT);
 }
 
 }  // namespace

@@ -76,6 +76,10 @@ TEST(NumberEvaluate, EachTypeReadsItsOwnWidthAndSign) {
       {"d_Interval", KvTYPE_D_INTERVAL, {0x40, 0x20, 0, 0}, {0, 0, 0, 0}, {0x41, 0x10, 0, 0}, KvREL_LESS, 0.25f},
       {"double", KvTYPE_DOUBLE, {0x40, 0x04, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 0, 0},
        {0x40, 0x22, 0, 0, 0, 0, 0, 0}, KvREL_EQUAL, 0.1f},
+      // A NaN orders below every number, as the compare functions order it.
+      {"float NaN, less", KvTYPE_FLOAT, {0x7F, 0xC0, 0, 0}, {0, 0, 0, 0}, {0x41, 0x10, 0, 0}, KvREL_LESS, 0.0f},
+      {"double NaN, greater", KvTYPE_DOUBLE, {0xFF, 0xF8, 0, 0, 0, 0, 0, 1}, {0, 0, 0, 0, 0, 0, 0, 0},
+       {0x40, 0x22, 0, 0, 0, 0, 0, 0}, KvREL_GREATER, 1.0f},
   };
   KvTypeMgr mgr;
   for (const Row& r : rows) {

@@ -313,6 +313,14 @@ TEST(IStringRows, CompareStored) {
        {0x40, 0x06, 0x00, 'a', 'b', 0, 'c', 'e', 0}, 9, 2, -1, 0},
       {"arrays: the last element at the end", 1, two, 9, two, 9, 2, 0, 0},
       {"arrays: buffer 2 ends after the first", 1, two, 9, two, 6, 2, 0, kOpen},
+      // What follows a cut text outranks an accent before its end.
+      {"cut operand 2, equal letters so far", 1, Block("\xE9" "a"), 0, Block("ez"), 4, 1, 0, kOpen},
+      {"cut pattern, equal letters so far", 1, Block("\xE9" "b"), 0, Block("e*b"), 5, 1, 0, kOpen},
+      // A star may follow the cut, or only the zero may be missing.
+      {"cut operand 2 where operand 1 ends", 1, Block("ab"), 0, Block("ab*"), 5, 1, -1, kOpen},
+      {"cut pattern where operand 1 ends", 1, Block("ab"), 0, Block("ab**"), 6, 1, -1, kOpen},
+      {"only the last zero cut off", 1, Block("ab"), 0, Block("ab"), 5, 1, 0, 0},
+      {"arrays: a cut first text may end at the cut", 1, two, 9, two, 5, 2, 0, kOpen},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
@@ -335,6 +343,59 @@ TEST(IStringRows, CompareStored) {
     EXPECT_EQ(Sign(KvIStringCompare(1, 0, a.data(), length2, b.data(), 0, 1, status)),
               length2 == 257 ? -1 : 1);
     EXPECT_EQ(status, length2 == 257 ? KvCMP_KEY_TOO_LONG : 0);
+  }
+}
+
+TEST(IStringRows, CaseIStringOrdersAsItsKeys) {
+  // Windows-1252: 201 É, 223 ß, 233 é.
+  struct Row { const char* what; const char* a; const char* b; unsigned short op; int sign; };
+  const Row rows[] = {
+      {"the letters before the accents", "\xE9" "a", "ez", 0, -1},
+      {"accents between equal letters", "e", "\xE9", 0, -1},
+      {"223 is ss, then just below it", "\xDF", "ss", 0, -1},
+      {"... and after sr", "\xDF", "sr", 0, 1},
+      {"case variants: the bytes decide", "ABC", "abc", 0, -1},
+      {"... not under the exact operator", "ABC", "abc", KvCMP_EXACT, 0},
+      {"... where accents still weigh", "\xC9", "E", KvCMP_EXACT, 1},
+      {"a pattern: its letters before the accents", "\xE9" "a", "ez*", 0, -1},
+      {"... a text that ends with them", "\xE9", "e?", 0, -1},
+      {"... its accents where the letters are equal", "eb", "\xE9*c", 0, -1},
+      {"... matching ignores them", "\xE9" "b", "E*B", 0, 0},
+  };
+  KvTypeMgr mgr;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    Values a(kCase, {r.a}), b(kCase, {r.b});
+    for (uint8_t format : {8, 1, 2}) {
+      Bytes sa(32), sb(32);
+      const bool memory = format == 8;
+      const unsigned long la = memory ? 0 : mgr.Store(kCase, sa.data(), a.Get(), format, 1);
+      const unsigned long lb = memory ? 0 : mgr.Store(kCase, sb.data(), b.Get(), format, 1);
+      int status = 99;
+      EXPECT_EQ(Sign(mgr.Cmp(kCase, la, memory ? a.Get() : sa.data(), lb,
+                             memory ? b.Get() : sb.data(), r.op, 1, format, status)),
+                r.sign) << int{format};
+      EXPECT_EQ(status, 0);
+    }
+  }
+  // Wherever two keys differ, the values order as the keys do.
+  const std::vector<const char*> words = {"", "a", "A", "\xE0", "ab", "e", "E", "\xE9", "\xC9",
+      "\xE9" "a", "ea", "ez", "\xEA" "z", "f", "ss", "\xDF", "st", "sr", "Stra\xDF" "e",
+      "Strasse", "Strase", "oe", "\x9C", "\x8C", "od", "of", "n", "\xF1", "y", "\xFF", "z"};
+  Values values(kCase, words);
+  KvCaseIString* v = static_cast<KvCaseIString*>(values.Get());
+  for (uint8_t format : {1, 2}) {
+    std::vector<Bytes> keys(words.size(), Bytes(254));
+    for (uint32_t i = 0; i < words.size(); ++i)
+      keys[i].resize(mgr.Translate(kCase, keys[i].data(), format | 0x80, 254, v + i, 8, 0, 1));
+    for (uint32_t i = 0; i < words.size(); ++i)
+      for (uint32_t j = 0; j < words.size(); ++j) {
+        int status = 99;
+        const int key = Sign(mgr.Cmp(kCase, keys[i].size(), keys[i].data(), keys[j].size(),
+                                     keys[j].data(), 0, 1, format, status));
+        const int value = Sign(mgr.Cmp(kCase, 0, v + i, 0, v + j, 0, 1, 8, status));
+        EXPECT_TRUE(key == 0 || value == key) << words[i] << " vs " << words[j];
+      }
   }
 }
 

@@ -599,9 +599,10 @@ TEST(dTimeOrder, ZoneFreeFieldsThenWholeSeconds) {
     long order;
   };
   const Row rows[] = {
-      {d_Time(10, 0, 0.1f), d_Time(10, 0, 0.9f), 0},  // less than a second apart
+      {d_Time(10, 0, 0.1f), d_Time(10, 0, 0.9f), 0},  // within the same second
       {d_Time(10, 0, 0.9f), d_Time(10, 0, 0.1f), 0},
-      {d_Time(10, 0, 0.1f), d_Time(10, 0, 1.05f), 0},
+      {d_Time(10, 0, 0.9f), d_Time(10, 0, 1.05f), -1},  // less apart, but the next second
+      {d_Time(10, 0, 0.1f), d_Time(10, 0, 1.05f), -1},
       {d_Time(10, 0, 0.1f), d_Time(10, 0, 1.2f), -1},
       {d_Time(10, 0, 5), d_Time(10, 0, 1), 4},
       {d_Time(11, 0, 0), d_Time(10, 59, 59), 1},

@@ -65,7 +65,7 @@ void DemoCompare(KvTypeMgr& mgr) {
               status == KvCMP_INCOMPLETE ? "KvCMP_INCOMPLETE: fetch the whole value" : "final");
   double nan = std::nan("");
   double one = 1.0;
-  std::printf("double NaN vs 1: %ld, 1 vs NaN: %ld (a NaN always orders first)\n",
+  std::printf("double NaN vs 1: %ld, 1 vs NaN: %ld (a NaN orders first)\n",
               mgr.Cmp(KvTYPE_DOUBLE, &nan, &one, 0, 1, 8), mgr.Cmp(KvTYPE_DOUBLE, &one, &nan, 0, 1, 8));
   uint8_t x = 0x80, y = 0x01;
   std::printf("byte 0x80 vs 0x01: char %ld, KvByte %ld\n", mgr.Cmp(KvTYPE_CHAR, &x, &y, 0, 1, 8),

@@ -282,8 +282,8 @@ inline int operator>(const d_Interval& a, const d_Interval& b) {
 
 // Times. The difference of two times counts the held hours, minutes and whole
 // seconds. operator!= orders by zone-free hour, then minute, then seconds
-// with hundredths truncated to whole seconds: times less than a second apart
-// are equal.
+// with hundredths cut off to whole seconds: times within the same second
+// are equal (10:00:00.90 equals 10:00:00.10 and is less than 10:00:01.05).
 KVTM_EXPORT d_Time operator+(const d_Time& time, const d_Interval& interval);
 KVTM_EXPORT d_Time operator+(const d_Interval& interval, const d_Time& time);
 KVTM_EXPORT d_Time operator-(const d_Time& time, const d_Interval& interval);

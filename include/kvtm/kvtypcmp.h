@@ -32,8 +32,9 @@ typedef long (*KvTypeCmpFunc)(unsigned char format, unsigned long length1, void*
                               unsigned long length2, void* values2, unsigned short op,
                               unsigned long count, int& status);
 
-// The number compare functions return exactly -1, 0 or 1. Floating point
-// values order -1 whenever either is a NaN.
+// The number compare functions return exactly -1, 0 or 1 and order every
+// type totally. Floating point: a NaN orders first, below -infinity, and
+// equals every NaN whatever its sign and payload; +0 and -0 are equal.
 KVTM_EXPORT long CharCompare(unsigned char format, unsigned long length1, void* values1,
                              unsigned long length2, void* values2, unsigned short op,
                              unsigned long count, int& status);  // signed bytes
@@ -90,7 +91,10 @@ KVTM_EXPORT long LegacyStringCompare(unsigned char format, unsigned long length1
 //     first of them, or 1 when it begins with that text;
 //   - otherwise texts of equal weights are ordered by their bytes.
 // Status KvCMP_INCOMPLETE: a cut text (its block ends after its buffer)
-// leaves the result open; a further element is missing; a key and a text
+// leaves the result open, where the rest could turn it: more characters, a
+// star that makes operand 2 a pattern, or, but for the block's last text,
+// just its zero (a buffer that lacks only the block's last byte holds
+// every text whole); a further element is missing; a key and a text
 // are ordered (a key cannot tell accents and bytes); or a key operand 1
 // meets a pattern other than stars alone (KvIStringCompare then gives 0).
 // KvCMP_KEY_TOO_LONG, result -1: a cut operand 2 holds more than 253 bytes
@@ -98,9 +102,15 @@ KVTM_EXPORT long LegacyStringCompare(unsigned char format, unsigned long length1
 KVTM_EXPORT long KvIStringCompare(unsigned char format, unsigned long length1, void* values1,
                                   unsigned long length2, void* values2, unsigned short op,
                                   unsigned long count, int& status);
-// As KvIStringCompare, with the KvCaseIString weights; accents weigh
-// unless one side is a key, and a key operand 1 is matched against a
-// pattern (the result comes with KvCMP_INCOMPLETE).
+// As KvIStringCompare, with the KvCaseIString weights (case does not
+// count). Texts order as their index keys do: by the weights without
+// accents first; only texts whose weights are equal to the end are ordered
+// by their accents (an accented letter after its base letter; not when one
+// side is a key), then by their bytes: "e" < "é" < "éa" < "ez". A cut text
+// whose weights are equal so far leaves the order open. A text that does
+// not match a pattern is ordered by the weights of the text before its
+// first pattern character, then by the accents there. A key operand 1 is
+// matched against a pattern (the result comes with KvCMP_INCOMPLETE).
 KVTM_EXPORT long KvCaseIStringCompare(unsigned char format, unsigned long length1,
                                       void* values1, unsigned long length2, void* values2,
                                       unsigned short op, unsigned long count, int& status);
