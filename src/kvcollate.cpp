@@ -25,6 +25,15 @@ long CompareBytes(const uint8_t* t1, const uint8_t* t2, int32_t limit) {
   return 0;
 }
 
+// Whether the plain comparison of t1 and t2 ends at the end of a cut text.
+bool CutEndDecides(const uint8_t* t1, bool cut1, const uint8_t* t2, bool cut2, int32_t limit) {
+  if (t1 == nullptr || t2 == nullptr) return true;
+  int32_t n = 0;
+  while ((limit < 0 || n < limit) && t1[n] == t2[n] && t1[n] != 0) ++n;
+  if (limit >= 0 && n >= limit) return false;
+  return (t1[n] == 0 && cut1) || (t2[n] == 0 && cut2);
+}
+
 // Matches text 1 against text 2 as a pattern of bytes. A '*' that has been
 // passed is retried one byte further on whenever the rest of the pattern
 // fails, also when the pattern runs out before the text does, so that the
@@ -119,9 +128,14 @@ struct Side {
   Side(const KvCollateText& t, uint8_t unitFormat)
       : it(const_cast<char*>(t.text != nullptr ? t.text : "\0\0"),
            t.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : t.codeSet, t.language,
-           unitFormat) {}
+           unitFormat),
+        cut(t.cut) {}
+
+  // Whether the side stands at the end of a text that goes on unseen.
+  bool AtCutEnd() const { return cut && order == 0; }
 
   KvStringIterator it;
+  bool cut;
   int32_t characters = 0;  // characters read, against the limit
   uint16_t order = 0;      // the element the fetch stopped at
   uint32_t weight = 0;
@@ -189,6 +203,13 @@ struct Ties {
   long punctuation = 0;
 };
 
+// A result that a cut text's end had a part in is undecided: the level
+// says so, the result stays what the texts present give.
+long Undecided(long result, int* level) {
+  if (level) *level = KvLEVEL_UNDECIDED;
+  return result;
+}
+
 long Conclude(const Ties& t, uint16_t op, int* level) {
   if (t.primary != 0) {
     if (level) *level = KvLEVEL_PRIMARY;
@@ -217,7 +238,10 @@ long CompareSimple(Side& a, Side& b, int32_t limit, int* level) {
     const uint16_t o2 = NextOrder(b, limit, 1);
     result = static_cast<long>(WeightOf(o1, a.it.CollationClassGet())) -
              static_cast<long>(WeightOf(o2, b.it.CollationClassGet()));
-    if (result != 0 || o1 == 0 || o2 == 0) break;
+    if (result != 0 || o1 == 0 || o2 == 0) {
+      if ((o1 == 0 && a.cut) || (o2 == 0 && b.cut)) return Undecided(result, level);
+      break;
+    }
   }
   if (level) *level = result != 0 ? KvLEVEL_PRIMARY : KvLEVEL_EQUAL;
   return result;
@@ -288,7 +312,12 @@ long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, i
       savedCase = t.caseTie;
       savedAccent = t.accentTie;
       savedPunctuation = t.punctuation;
-      if (b.order == 0) return Conclude(t, op, level);  // the pattern ends in stars
+      if (b.order == 0) {
+        // The pattern ends in stars: whatever follows in text 1 matches,
+        // unless the pattern itself was cut there.
+        const long result = Conclude(t, op, level);
+        return b.cut ? Undecided(result, level) : result;
+      }
       starActive = true;
       firstWeight = b.weight;
       firstQuestion = b.question;
@@ -324,6 +353,7 @@ long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, i
     bool differs;
     if (b.question) {
       if (a.order == 0) {
+        if (a.cut) return Undecided(-1, level);
         if (level) *level = KvLEVEL_WILDCARD;
         return -1;
       }
@@ -357,6 +387,7 @@ long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, i
       t.primary = 0;
       if (a.order == 0) {
         // Text 1 ended but the pattern after the star did not: no match.
+        if (a.cut) return Undecided(-1, level);
         if (level) *level = KvLEVEL_WILDCARD;
         return -1;
       }
@@ -368,7 +399,8 @@ long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, i
 
     if (t.primary != 0 || a.order == 0 || (b.order == 0 && !starActive)) break;
   }
-  return Conclude(t, op, level);
+  const long result = Conclude(t, op, level);
+  return a.AtCutEnd() || b.AtCutEnd() ? Undecided(result, level) : result;
 }
 
 // The order table of a text, read directly where a character collates as
@@ -507,6 +539,7 @@ bool CollatePlain(const PlainReader& reader, KvCollateText* from1, KvCollateText
     if (primary != nullptr && (op & KvCMP_OP_SKIP_SPACES) != 0) *primary = t.primary;
     if (t.primary != 0 || w1 == 0) {
       *result = Conclude(t, op, level);
+      if ((w1 == 0 && from1->cut) || (w2 == 0 && from2->cut)) Undecided(*result, level);
       return true;
     }
     if (t.caseTie == 0)
@@ -535,10 +568,13 @@ long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int3
   if (a.codeSet == 0 && b.codeSet == 0) {
     const uint8_t* t1 = reinterpret_cast<const uint8_t*>(a.text);
     const uint8_t* t2 = reinterpret_cast<const uint8_t*>(b.text);
-    const long result = (op & (KvCMP_OP_EXACT | KvCMP_OP_SIMPLE)) != 0
-                            ? CompareBytes(t1, t2, limit)
-                            : MatchBytes(t1, t2, limit);
+    const bool bytes = (op & (KvCMP_OP_EXACT | KvCMP_OP_SIMPLE)) != 0;
+    const long result = bytes ? CompareBytes(t1, t2, limit) : MatchBytes(t1, t2, limit);
     if (level && result != 0) *level = KvLEVEL_BYTES;
+    // With a cut text, bytes decide where both hold one; a pattern walk is
+    // left to the whole texts.
+    if ((a.cut || b.cut) && (!bytes || CutEndDecides(t1, a.cut, t2, b.cut, limit)))
+      return Undecided(result, level);
     return result;
   }
   KvCollateText from1 = a;

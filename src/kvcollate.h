@@ -24,6 +24,9 @@ struct KvCollateText {
   // Bytes readable at `text` (its buffer's size), or 0 when unknown; lets
   // the engine read several bytes at a time without passing the buffer.
   uint32_t bytes = 0;
+  // The text goes on beyond what `text` holds (a cut index key): its end
+  // is not an end, and a comparison that reaches it is undecided.
+  bool cut = false;
 };
 
 // Which level decided a comparison.
@@ -35,6 +38,7 @@ enum KvCollateLevel : int {
   KvLEVEL_PUNCTUATION = 4,
   KvLEVEL_BYTES = 5,     // the byte path
   KvLEVEL_WILDCARD = 6,  // the pattern could not be matched
+  KvLEVEL_UNDECIDED = 7, // a cut text ran out first: the whole texts may order either way
 };
 
 // Orders text 1 against text 2, whose '*' and '?' are wildcards unless
@@ -44,7 +48,10 @@ enum KvCollateLevel : int {
 // byte first). Returns <0, 0, >0. When `primary` is given and the operator
 // skips spaces, it receives the primary difference reached while neither
 // text went past the limit. `level`, when given, receives the deciding
-// level. Allocates nothing but the restart candidates of a '*'.
+// level, KvLEVEL_UNDECIDED when a cut text ran out before a difference
+// between elements present on both sides, or a match, decided (the result
+// is then what the texts present give). Allocates nothing but the restart
+// candidates of a '*'.
 long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_t limit,
                uint8_t unitFormat, long* primary, int* level);
 

@@ -252,10 +252,6 @@ struct ElementText {
   uint32_t size;
 };
 
-uint32_t UnitsOf(uint32_t bytes, uint8_t codeSet) {
-  return KvCodeSetIsWide(codeSet) ? bytes / 2 : bytes;
-}
-
 // The units an index key of a text would hold (KvKeyWalk: its orders, in
 // `unitFormat`), closed by a zero unit, on the stack while they are few.
 // A key is compared with text through these, so that both count and cut
@@ -376,54 +372,33 @@ long CompareStrings(unsigned char format, unsigned long length1, void* values1,
       (keys1 ? text2 : text1) = reinterpret_cast<const char*>(units->data);
       (keys1 ? size2 : size1) = units->bytes + 2;
     }
+    // A text is cut when its buffer ends before it does: only its last
+    // byte missing (the end mark) leaves it whole. A marked key stands for
+    // more text than it holds, so past its last unit it is cut as well.
+    bool cut1 = e1.cut == 2;
+    bool cut2 = e2.cut == 2;
     uint8_t language1 = e1.language;
     uint8_t language2 = e2.language;
-    bool cut1 = e1.cut != 0;
-    bool cut2 = e2.cut != 0;
-    // A marked key stands for a longer text than it holds.
     if (e1.codeSet == KvCS_ORDERS && (language1 & KvKEY_MARKED)) {
       language1 &= ~KvKEY_MARKED;
-      status = KvCMP_INCOMPLETE;
+      cut1 = true;
     }
     if (e2.codeSet == KvCS_ORDERS && (language2 & KvKEY_MARKED)) {
       language2 &= ~KvKEY_MARKED;
+      cut2 = true;
+    }
+    // The engine walks what is there and says when a cut text ran out
+    // before anything decided. Then the whole values may order either way:
+    // the result is 0 and open, never a sign they could contradict, so that
+    // an index ordered by these compares orders as its values do.
+    const KvCollateText t1{e1.codeSet, language1, text1, size1, cut1};
+    const KvCollateText t2{e2.codeSet, language2, text2, size2, cut2};
+    int level = KvLEVEL_EQUAL;
+    result = KvCollate(t1, t2, op, -1, format & 15, nullptr, &level);
+    if (level == KvLEVEL_UNDECIDED) {
       status = KvCMP_INCOMPLETE;
-      if ((op & (KvCMP_EXACT | 0x0100)) == 0) cut2 = true;
+      result = 0;
     }
-    const int t = (cut1 ? 1 : 0) + (cut2 ? 2 : 0);
-    const KvCollateText t1{e1.codeSet, language1, text1, size1};
-    const KvCollateText t2{e2.codeSet, language2, text2, size2};
-    int32_t limit = -1;
-    const uint32_t chars1 = UnitsOf(e1.available, e1.codeSet);
-    const uint32_t chars2 = UnitsOf(e2.available, e2.codeSet);
-    if (t != 0) {
-      const bool skipSpaces = (op & 0x0080) != 0;
-      const int16_t w = (op & (KvCMP_EXACT | 0x0100)) == 0
-                            ? KvFindWildcard(t2, false, static_cast<int32_t>(chars2), nullptr, format & 15)
-                            : -1;
-      if (w >= 0) {
-        limit = static_cast<int32_t>(chars1 < static_cast<uint32_t>(w) ? chars1 : w);
-        if (!(t == 1 && !skipSpaces && static_cast<uint32_t>(w) + 1 == chars2 &&
-              chars1 >= static_cast<uint32_t>(w)))
-          status = KvCMP_INCOMPLETE;
-      } else if (t == 1) {
-        limit = static_cast<int32_t>(chars1);
-        if (!(chars2 < chars1 && !skipSpaces)) status = KvCMP_INCOMPLETE;
-      } else if (t == 2) {
-        limit = static_cast<int32_t>(chars2);
-        if (!(chars1 < chars2 && !skipSpaces)) status = KvCMP_INCOMPLETE;
-      } else {
-        limit = static_cast<int32_t>(chars1 < chars2 ? chars1 : chars2);
-        status = KvCMP_INCOMPLETE;
-      }
-    }
-    long primary = 0;
-    result = KvCollate(t1, t2, op, limit, format & 15, &primary, nullptr);
-    if (result == 0 && t > 0 && chars1 != chars2) {
-      if (t == 1 && limit == static_cast<int32_t>(chars2)) result = 1;
-      if (t == 2 && limit == static_cast<int32_t>(chars1)) result = -1;
-    }
-    if (t > 0 && (op & 0x0080)) result = primary;
     // The next element, when there is one.
     o1.p += e1.stored;
     o2.p += e2.stored;

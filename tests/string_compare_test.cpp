@@ -57,7 +57,7 @@ TEST(StringCompareFunction, CutKeysAndStatuses) {
        {0, KvCMP_INCOMPLETE}},
       {"... against a value of 50: decided", full, 104, Record(std::string(50, 'k')), 0x10, {1, 0}},
       {"... against a smaller value", full, 104, Record("kkj"), 0x10, {1, 0}},
-      {"only the end mark missing", Record("abc"), 8, Record("abc"), 0x10, {0, KvCMP_INCOMPLETE}},
+      {"only the end mark missing: the text is whole", Record("abc"), 8, Record("abc"), 0x10, {0, 0}},
       {"cut key against a pattern", full, 104, Record("kkk*"), 0x00, {0, 0}},
       {"cut key against a longer pattern", full, 104, Record("kkk*x"), 0x00, {0, KvCMP_INCOMPLETE}},
       {"more than 253 bytes cut", Record(std::string(400, 'a')), 304, Record("a"), 0x10,
@@ -94,13 +94,11 @@ TEST(StringCompareFunction, CutOrMissingElementsOnEitherSide) {
        {-1, 0}},
       {"cut operand 2 within operand 1: open", Record("abcd"), 10, Record("abcx"), 7, 0x10,
        {0, KvCMP_INCOMPLETE}},
-      // Undecided even where the texts differ within what is there.
-      {"cut operand 2 as long as operand 1", Record("abd"), 9, Record("abcx"), 7, 0x10,
-       {1, KvCMP_INCOMPLETE}},
+      // Letters present on both sides decide, whatever follows a cut.
+      {"cut operand 2 as long as operand 1", Record("abd"), 9, Record("abcx"), 7, 0x10, {1, 0}},
       {"both cut, equal so far", Record("abcd"), 7, Record("abce"), 7, 0x10,
        {0, KvCMP_INCOMPLETE}},
-      {"both cut, differing within", Record("abcd"), 7, Record("abxd"), 7, 0x10,
-       {-1, KvCMP_INCOMPLETE}},
+      {"both cut, differing within", Record("abcd"), 7, Record("abxd"), 7, 0x10, {-1, 0}},
       {"both cut, one shorter", Record("abcd"), 6, Record("abce"), 7, 0x10,
        {0, KvCMP_INCOMPLETE}},
   };
