@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "kvkey.h"
 #include "kvplatform/kvi18n.h"
 #include "kvtm/kvchar.h"
 
@@ -104,6 +105,7 @@ uint32_t WeightOf(uint16_t order, uint8_t cls) {
 }
 
 constexpr uint32_t kPrimaryMask = 0xFFFFFF80;
+constexpr uint32_t kLargestWeight = 0xFFFFFF00;
 constexpr uint32_t kCaseMask = 0xFFFFFFE0;    // without the accent
 constexpr uint32_t kAccentMask = 0xFFFFFF9F;  // without the case
 
@@ -129,13 +131,19 @@ struct Side {
       : it(const_cast<char*>(t.text != nullptr ? t.text : "\0\0"),
            t.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : t.codeSet, t.language,
            unitFormat),
-        cut(t.cut) {}
+        cut(t.cut),
+        orders(t.codeSet == KvCS_ORDERS) {}
 
   // Whether the side stands at the end of a text that goes on unseen.
   bool AtCutEnd() const { return cut && order == 0; }
 
   KvStringIterator it;
   bool cut;
+  bool orders;  // order text: an index key
+  // The element is the unit that ends a key at a change of class: it
+  // stands for an unknown character of the class it names, and weighs
+  // as the smallest weight of that class.
+  bool vague = false;
   int32_t characters = 0;  // characters read, against the limit
   uint16_t order = 0;      // the element the fetch stopped at
   uint32_t weight = 0;
@@ -158,6 +166,33 @@ uint16_t NextOrder(Side& s, int32_t limit, unsigned short setClass) {
   return s.it.GetNextOrder(setClass);
 }
 
+// The weight of an order a side has read in its current class; the unit
+// that ends a key at a change of class weighs as the smallest weight of
+// the class it names (Side::vague).
+// The largest element of a bound weighs above every character of every
+// class, so that a bound widened by it passes every text it begins.
+uint32_t SideWeight(const Side& s, uint16_t order, bool* vague) {
+  const uint8_t cls = s.it.CollationClassGet();
+  *vague = false;
+  if (s.orders) {
+    if (order == KvKEY_LARGEST) return kLargestWeight;
+    const uint8_t next = s.cut ? KvKeyClassAfter(order, cls) : 0;
+    if (next != 0) {
+      *vague = true;
+      return static_cast<uint32_t>(next) << 24;
+    }
+  }
+  return WeightOf(order, cls);
+}
+
+// Whether a pair with a vague element is undecided: it decides only
+// against an end or a character of another class.
+bool VaguePairUndecided(bool vague1, uint16_t o1, uint32_t w1, bool vague2, uint16_t o2,
+                        uint32_t w2) {
+  if (!vague1 && !vague2) return false;
+  return (vague1 && vague2) || (o1 != 0 && o2 != 0 && (w1 >> 24) == (w2 >> 24));
+}
+
 // One fetch step of a side that has not stopped: stops at an element (an
 // order above the symbols, a class of 20 or more, the end) or at a
 // wildcard of the pattern, records an ignorable order and goes on later,
@@ -166,7 +201,7 @@ void FetchStep(Side& s, bool pattern, uint16_t op, int32_t limit, unsigned short
   const uint16_t order = NextOrder(s, limit, setClass);
   const uint8_t cls = s.it.CollationClassGet();
   s.order = order;
-  s.weight = WeightOf(order, cls);
+  s.weight = SideWeight(s, order, &s.vague);
   s.star = s.question = false;
   if (pattern && (op & KvCMP_OP_EXACT) == 0 && order != 0) {
     if (order == starOrder) {
@@ -236,8 +271,11 @@ long CompareSimple(Side& a, Side& b, int32_t limit, int* level) {
   for (;;) {
     const uint16_t o1 = NextOrder(a, limit, 1);
     const uint16_t o2 = NextOrder(b, limit, 1);
-    result = static_cast<long>(WeightOf(o1, a.it.CollationClassGet())) -
-             static_cast<long>(WeightOf(o2, b.it.CollationClassGet()));
+    bool vague1, vague2;
+    const uint32_t w1 = SideWeight(a, o1, &vague1);
+    const uint32_t w2 = SideWeight(b, o2, &vague2);
+    result = static_cast<long>(w1) - static_cast<long>(w2);
+    if (VaguePairUndecided(vague1, o1, w1, vague2, o2, w2)) return Undecided(result, level);
     if (result != 0 || o1 == 0 || o2 == 0) {
       if ((o1 == 0 && a.cut) || (o2 == 0 && b.cut)) return Undecided(result, level);
       break;
@@ -359,6 +397,12 @@ long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, i
       }
       differs = false;
     } else {
+      // A unit standing for an unknown character decides only against an
+      // end or a character of another class.
+      // In a pattern it may stand for a wildcard, too.
+      if ((starActive && (a.vague || b.vague)) || (b.vague && (op & KvCMP_OP_EXACT) == 0) ||
+          VaguePairUndecided(a.vague, a.order, a.weight, b.vague, b.order, b.weight))
+        return Undecided(Conclude(t, op, level), level);
       t.primary = static_cast<long>(a.weight & kPrimaryMask) - static_cast<long>(b.weight & kPrimaryMask);
       if (t.caseTie == 0)
         t.caseTie = static_cast<long>(b.weight & kCaseMask) - static_cast<long>(a.weight & kCaseMask);
@@ -439,9 +483,10 @@ struct PlainReader {
     }
     if (orders) {
       // Order text (index keys): each unit is its order; ignorable ones
-      // take the general walk.
-      if (unit <= kLastSymbolOrder) return false;
-      *weight = WeightOf(unit, cls);
+      // and the unit that ends a key at a change of class take the
+      // general walk.
+      if (unit <= kLastSymbolOrder || KvKeyClassAfter(unit, cls) != 0) return false;
+      *weight = unit == KvKEY_LARGEST ? kLargestWeight : WeightOf(unit, cls);
       return true;
     }
     if (unit >= table->limit) {

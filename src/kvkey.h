@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "kvplatform/kvi18n.h"
 #include "kvtm/kvchar.h"
 
 // Units that end the orders of a text whose collation class changes: the
@@ -18,6 +19,14 @@ enum : uint16_t {
   KvKEY_BELOW_CLASS_20 = 0x0001,
   KvKEY_LARGEST = 0xFFFE,  // the largest element, above every key unit
 };
+
+// The class a unit of order text in class `cls` announces when it is the
+// unit that ends a key at a change of class, else 0.
+inline uint8_t KvKeyClassAfter(uint16_t unit, uint8_t cls) {
+  if (cls == KvCLASS_TABLES && unit == KvKEY_ABOVE_CLASS_1) return KvCLASS_OUTSIDE_TABLES;
+  if (cls == KvCLASS_OUTSIDE_TABLES && unit == KvKEY_BELOW_CLASS_20) return KvCLASS_TABLES;
+  return 0;
+}
 
 // Walks a zero-terminated text into the units of its index key: the
 // collation orders of its characters in the class of the first one. At a

@@ -248,11 +248,15 @@ BoundKey MakeBoundKey(const EvalText& prefix, uint8_t format, bool plain, bool u
     std::vector<uint16_t> orders;
     uint16_t unit;
     while (walk.Next(&unit) && unit != 0) orders.push_back(unit);
-    // Bounds are not marked: they stand for themselves.
+    // A prefix that changes class gives a bound marked as its key is: its
+    // last unit stands for every text of the next class, so it needs no
+    // widening either.
     const uint8_t cls = walk.ClassGet() & ~KvKEY_MARKED;
+    const bool marked = (walk.ClassGet() & KvKEY_MARKED) != 0;
+    if (marked) widen = false;
     b.resize(4);
     b[2] = KvCS_ORDERS;
-    b[3] = cls;
+    b[3] = walk.ClassGet();
     for (uint16_t o : orders) {
       // Units of class 20 are characters: no letters to mask, nothing to skip.
       if (cls == KvCLASS_TABLES) {
