@@ -395,7 +395,7 @@ Inputs MakeInputs(const std::vector<std::string>& words, size_t stride) {
       "удщ", "日本", "€uro", "abc", "ab", "a b", "ab日本", "abz", "aujourd’hui", "aujourd'hui", "a-b",
       "l'eau", "x y", "x", "offset", "offs-et", "Straßenbahnhaltestelle" + std::string(150, 'x'),
       "ß" + std::string(130, 'a'), "ß" + std::string(123, 'a'), "gullydeckel" + std::string(130, 'x'), "æther",
-      "œuvre", "Ærø", "naïve", "Müller"};
+      "œuvre", "Ærø", "naïve", "Müller", "Stra-ße"};
   static const std::u16string inserts[] = {u"-", u"'", u" ", u"’", u"€", u"æ", u"œ", u"ß", u"0", u"42"};
   for (size_t k = 0; k < 400; ++k) {
     std::u16string w = word();
@@ -439,7 +439,7 @@ Inputs MakeInputs(const std::vector<std::string>& words, size_t stride) {
       {{{"удщ", 1, 0x10}}, {{"x", 2, 0x10}}, {{"abc", 4, 0x10}}, {{"Straß*", 1, 0}}, {{"Straß*", 1, 0x20}},
        {{"ß" + std::string(123, 'a'), 1, 0x10}}, {{"offs-et", 1, 0x200}}, {{"a b", 1, 0x80}},
        {{"abz", 5, 0x10}}, {{"aujourdz", 5, 0x10}}, {{"a*", 1, 0}}, {{"l*", 1, 0}}, {{"x*", 1, 0}},
-       {{"offset", 1, 0x200}}, {{"ab", 1, 0x80}}, {{" *", 4, 0}}, {{"gu-*", 1, 0x200}}});
+       {{"offset", 1, 0x200}}, {{"ab", 1, 0x80}}, {{" *", 4, 0}}, {{"gu-*", 1, 0x200}}, {{"STRA*", 1, 0x20}}});
 
   const std::vector<std::string> extras = {"éa", "ez", "a*b", "a?b", "what?", "c:\\dir", "a\\b", "50%"};
   in.eight = words;

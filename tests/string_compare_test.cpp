@@ -2,6 +2,7 @@
 // operands: results and statuses.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -212,6 +213,62 @@ TEST(StringCompareFunction, LegacyPlainForm) {
   o = Compare(Bytes{9, 0, 'a', 'b', 'c'}, 5, Bytes{4, 0, 'a', 'b', 'c', 0}, 6, 0x10, 1, LegacyStringCompare);
   EXPECT_EQ(o.sign, 0);
   EXPECT_EQ(o.status, KvCMP_INCOMPLETE);
+}
+
+}  // namespace
+
+namespace {
+
+// Keys of texts that change collation class close with a unit standing for
+// an unknown character of the next class: it decides against an end or a
+// character of another class, and leaves the result open against one of
+// its own, or in a pattern, where it may hide a wildcard.
+TEST(StringCompareFunction, KeysOfTextsThatChangeClass) {
+  KvTypeMgr mgr;
+  auto text = [](const char* utf8) {
+    KvString s(253, 1);
+    KvMBS2KvString(utf8, s, static_cast<long>(std::strlen(utf8)));
+    return s;
+  };
+  auto key = [&](const char* utf8) {
+    KvString s = text(utf8);
+    Bytes k(254);
+    k.resize(mgr.Translate(KvTYPE_STRING, k.data(), 0x81, 254, &s, 8, 0, 1));
+    return k;
+  };
+  auto stored = [&](const char* utf8) {
+    KvString s = text(utf8);
+    Bytes b(mgr.DiskLenGet(KvTYPE_STRING, &s, 1, 1, 8));
+    mgr.Store(KvTYPE_STRING, b.data(), &s, 1, 1);
+    return b;
+  };
+  struct Row {
+    const char* a;  // its key is operand 1
+    const char* b;
+    bool bIsKey;    // else the stored text
+    uint16_t op;
+    Outcome expected;
+  };
+  const Row rows[] = {
+      {"ab日本", "abz", true, 0x10, {1, 0}},
+      {"ab日本", "ab", true, 0x10, {1, 0}},
+      {"ab日本", "ab本", true, 0x10, {0, KvCMP_INCOMPLETE}},
+      {"ab日本", "abz", false, 0x10, {1, 0}},
+      {"ab日本", "ab本x", false, 0x10, {0, KvCMP_INCOMPLETE}},
+      {"日本ab", "日本", true, 0x10, {1, 0}},
+      {"日本ab", "日本中", true, 0x10, {-1, 0}},
+      {"日本ab", "日本z", false, 0x10, {0, KvCMP_INCOMPLETE}},
+      {"€uro", "?uro", false, 0x00, {0, KvCMP_INCOMPLETE}},
+      {"ρεβ", "ρ*τ", false, 0x00, {0, KvCMP_INCOMPLETE}},  // the pattern's star is of class 1
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::string(r.a) + " / " + r.b);
+    const Bytes a = key(r.a);
+    const Bytes b = r.bIsKey ? key(r.b) : stored(r.b);
+    const Outcome o = Compare(a, a.size(), b, b.size(), r.op);
+    EXPECT_EQ(o.sign, r.expected.sign);
+    EXPECT_EQ(o.status, r.expected.status);
+  }
 }
 
 }  // namespace
