@@ -1,5 +1,5 @@
-// kvint64.cpp — KvInt64: conversion from double and the decimal, octal and
-// hexadecimal texts.
+// kvint64.cpp — KvInt64: conversion from double, the decimal, octal and
+// hexadecimal texts, and its descriptor row.
 #include "kvtm/kvint64.h"
 
 #include <cmath>
@@ -10,6 +10,12 @@
 #include "kvint64_rows.h"
 #include "kvplatform/kvi18n.h"
 #include "kvtm/kvstring.h"
+#include "kvplatform/kvbase.h"
+#include "kvplatform/kvmemfile.h"
+#include "kvrows.h"
+#include "kvtable.h"
+#include "kvtm/kvtypcmp.h"
+#include "kvtm/kvtypevl.h"
 
 namespace {
 
@@ -225,3 +231,146 @@ KvInt64 KvScanInt64(const char* text, size_t length, const char* format, const K
   }
   return value;
 }
+
+// ---- KvInt64 rows ----
+//
+// Stored form: 8 bytes a value, the low word and then the high word, each
+// through LongStore in the format's byte order; the word order never
+// changes with the format. An array in memory is that same run of 32-bit
+// words, so LongStore converts a whole array at once.
+
+namespace {
+
+constexpr uint32_t kInt64Size = sizeof(KvInt64);
+
+// Converts count values' words between the two forms, in runs whose word
+// count fits LongStore's 32-bit count.
+uint32_t ConvertInt64Words(void* target, void* source, uint8_t format, uint32_t count) {
+  if (target == nullptr || source == nullptr) return 0;
+  constexpr uint32_t kRun = 1u << 28;
+  uint8_t* t = static_cast<uint8_t*>(target);
+  uint8_t* s = static_cast<uint8_t*>(source);
+  for (uint32_t done = 0; done < count;) {
+    const uint32_t n = count - done < kRun ? count - done : kRun;
+    const size_t at = size_t{done} * kInt64Size;
+    LongStore(t + at, s + at, format, 2 * n);
+    done += n;
+  }
+  return count * kInt64Size;
+}
+
+uint32_t StoreInt64(void* stored, void* values, uint8_t format, uint32_t count) {
+  return ConvertInt64Words(stored, values, format, count);
+}
+
+uint32_t LoadInt64(void* values, void* stored, uint8_t format, uint32_t count) {
+  return ConvertInt64Words(values, stored, format, count);
+}
+
+uint32_t NullSizeInt64(uint32_t count) { return count * kInt64Size; }
+uint32_t SizeInt64(void*, uint8_t, uint8_t, uint32_t count) { return count * kInt64Size; }
+uint32_t FileSizeInt64(MemFile*, uint8_t, uint32_t count) { return count * kInt64Size; }
+
+void ConstructInt64(void* values, uint32_t count, uint32_t) {
+  KvInt64* v = static_cast<KvInt64*>(values);
+  for (uint32_t i = 0; i < count; ++i) new (&v[i]) KvInt64;
+}
+
+void DestructInt64(void*, uint32_t, uint32_t) {}
+
+// Memory to memory assigns; memory to stored and back go through Store and
+// Load; stored to stored copies the bytes into a zero-filled target. A
+// nonzero length also bounds the values converted in the memory cases.
+uint32_t TranslateInt64(void* target, uint8_t targetFormat, uint32_t targetLength,
+                        void* source, uint8_t sourceFormat, uint32_t sourceLength,
+                        uint32_t count) {
+  const bool targetInMemory = (targetFormat & 8) != 0;
+  const bool sourceInMemory = (sourceFormat & 8) != 0;
+  if (targetInMemory || sourceInMemory) {
+    if (targetLength != 0 && targetLength / kInt64Size < count) count = targetLength / kInt64Size;
+    if (sourceLength != 0 && sourceLength / kInt64Size < count) count = sourceLength / kInt64Size;
+  }
+  if (targetInMemory && sourceInMemory) {
+    AssignValues<KvInt64>(target, source, count, 0);
+    return count * kInt64Size;
+  }
+  if (targetInMemory) return LoadInt64(target, source, sourceFormat, count);
+  if (sourceInMemory) return StoreInt64(target, source, targetFormat, count);
+  const uint32_t n = sourceLength < targetLength ? sourceLength : targetLength;
+  if (sourceLength < targetLength) std::memset(target, 0, targetLength);
+  if (n != 0) std::memmove(target, source, n);
+  return n;
+}
+
+// "12,-3," for two values: each value's "%S" text (the C library's "%lld"
+// writes the same digits, MIN included) and a ",".
+KvString* Int64List(void* values, uint32_t count) {
+  if (values == nullptr) count = 0;
+  const KvInt64* v = static_cast<const KvInt64*>(values);
+  return ListText(count, [v](uint32_t i, char* buffer, size_t size) {
+    const long long n = static_cast<long long>(
+        static_cast<uint64_t>(static_cast<uint32_t>(v[i].HighGet())) << 32 | v[i].LowGet());
+    return std::snprintf(buffer, size, "%lld,", n);
+  });
+}
+
+// count new values read from the text list, which is consumed; each item
+// is read by "%S" within its own text, and a value beyond the text's end
+// stays 0.
+void* Int64FromList(KvString* text, uint32_t count) {
+  KvInt64* values = static_cast<KvInt64*>(CreateCounted<KvInt64>(count));
+  if (values == nullptr) return nullptr;
+  ListItems items(text);
+  for (uint32_t i = 0; i < count; ++i) {
+    size_t length;
+    const char* item = items.Next(&length);
+    values[i] = KvScanInt64(item, length, "%S", values[i]);
+  }
+  return values;
+}
+
+// One value, whatever the count; a null format prints "%S".
+KvString& PrintInt64(KvString& out, void* values, const char* format, uint32_t) {
+  if (values == nullptr) return out;
+  KvTextBuffer text;
+  KvPrintInt64(text, *static_cast<const KvInt64*>(values), format);
+  if (text.Length() != 0) out << text.Text();
+  return out;
+}
+
+void* ScanInt64(void* values, KvString& text, const char* format, uint32_t) {
+  if (values == nullptr) return nullptr;
+  KvString narrow;
+  size_t length;
+  const char* p = ScannedText(text, narrow, &length);
+  KvInt64* v = static_cast<KvInt64*>(values);
+  *v = KvScanInt64(p, length, format, *v);
+  return values;
+}
+
+KvTypeDescriptor Int64Row() {
+  KvTypeDescriptor row = EmptyRow("KvInt64", sizeof(KvInt64), 1, "%S");
+  row.Create = CreateCounted<KvInt64>;
+  row.Delete = DeleteCounted<KvInt64>;
+  row.Store = StoreInt64;
+  row.Load = LoadInt64;
+  row.NullSizeGet = NullSizeInt64;
+  row.SizeGet = SizeInt64;
+  row.SizeGetFromMemFile = FileSizeInt64;
+  row.ConvertToKvString = Int64List;
+  row.ConvertFromKvString = Int64FromList;
+  row.Constructor = ConstructInt64;
+  row.Destructor = DestructInt64;
+  row.Assignment = AssignValues<KvInt64>;
+  row.Copy = CopyValues<KvInt64>;
+  row.Translate = TranslateInt64;
+  row.PrintToString = PrintInt64;
+  row.ScanFromString = ScanInt64;
+  row.Compare = Int64Compare;
+  row.EvalAndBound = KvEvalInt64;
+  return row;
+}
+
+}  // namespace
+
+KvTypeDescriptor kvInt64Row = Int64Row();

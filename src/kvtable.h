@@ -4,6 +4,20 @@
 
 #include "kvtm/kvtypes.h"
 
+// The rows that live beside their classes: dates and times
+// (kvdate_rows.cpp), KvInt64 (kvint64.cpp), bool (kvboolean.cpp) and
+// KvBlob (kvblob.cpp). The others are in kvtypes.cpp.
+extern KvTypeDescriptor kvDateRow;
+extern KvTypeDescriptor kvTimeRow;
+extern KvTypeDescriptor kvDateTimeRow;
+extern KvTypeDescriptor kvODMGDateRow;
+extern KvTypeDescriptor kvODMGTimeRow;
+extern KvTypeDescriptor kvODMGTimestampRow;
+extern KvTypeDescriptor kvIntervalRow;
+extern KvTypeDescriptor kvInt64Row;
+extern KvTypeDescriptor kvBoolRow;
+extern KvTypeDescriptor kvBlobRow;
+
 // 28 rows (ids 0 to 27) and an empty entry. They differ only at id 11.
 extern KvTypeDescriptor* const kvStandardTable[KvTYPE_COUNT + 1];
 extern KvTypeDescriptor* const kvLegacyTable[KvTYPE_COUNT + 1];

@@ -1,18 +1,16 @@
-// kvtypes.cpp — the descriptor table: the rows of every type, and the
-// family functions of the primitive number types.
+// kvtypes.cpp — the descriptor table: both id-to-row arrays, the rows of the
+// primitive number types with their width families, and the rows of the
+// three string types. The other families' rows live beside their classes
+// (kvtable.h names them).
 #include "kvtm/kvtypes.h"
 
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <string>
 #include <type_traits>
 
-#include "kvdate_access.h"
-#include "kvdatefmt.h"
 #include "kvevaluate.h"
 #include "kvformat.h"
-#include "kvint64_rows.h"
 #include "kvistring_rows.h"
 #include "kvkey.h"
 #include "kvplatform/kvassert.h"
@@ -20,14 +18,11 @@
 #include "kvplatform/kvi18n.h"
 #include "kvplatform/kvmemfile.h"
 #include "kvplatform/kvmemory.h"
+#include "kvrows.h"
 #include "kvstored.h"
 #include "kvstring_access.h"
 #include "kvtable.h"
-#include "kvtm/kvblob.h"
-#include "kvtm/kvboolean.h"
-#include "kvtm/kvdate.h"
 #include "kvtm/kvobjid.h"
-#include "kvtm/kvodmg.h"
 #include "kvtm/kvorder.h"
 #include "kvtm/kvstring.h"
 #include "kvtm/kvtypcmp.h"
@@ -62,68 +57,18 @@ void* DeleteNumbers(void* values, uint32_t) {
   return nullptr;
 }
 
-template <uint32_t W>
-void ConstructNumbers(void* values, uint32_t count, uint32_t) {
-  std::memset(values, 0, static_cast<size_t>(count) * W);
-}
-
-void DestructNumbers(void*, uint32_t, uint32_t) {}
-
-template <uint32_t W>
-void AssignNumbers(void* target, void* source, uint32_t count, int32_t fill) {
-  uint8_t* t = static_cast<uint8_t*>(target);
-  if (fill == 0) {
-    if (t != source) std::memmove(t, source, static_cast<size_t>(count) * W);
-    return;
-  }
-  uint8_t first[W];
-  std::memcpy(first, source, W);
-  for (uint32_t i = 0; i < count; ++i) std::memcpy(t + static_cast<size_t>(i) * W, first, W);
-}
 
 // The stored length of the numbers at a memory file's position does not
 // depend on their bytes, so the file is not read.
-uint32_t FileSize1(MemFile*, uint8_t, uint32_t count) { return count; }
 uint32_t FileSize2(MemFile*, uint8_t, uint32_t count) { return 2 * count; }
 uint32_t FileSizeLong(MemFile*, uint8_t, uint32_t count) { return 4 * count; }
 uint32_t FileSizeInt(MemFile*, uint8_t format, uint32_t count) {
   return IntSizeGet(nullptr, 8, format, count);
 }
-uint32_t FileSizeFloat(MemFile*, uint8_t format, uint32_t count) {
-  return FloatSizeGet(nullptr, 8, format & 15, count);
-}
 uint32_t FileSizeDouble(MemFile*, uint8_t format, uint32_t count) {
   return DoubleSizeGet(nullptr, 8, format & 15, count);
 }
 
-// Translate of a width family whose base routines are Store and Load.
-// Memory to memory copies; memory to stored and back go through the base
-// routines; stored to stored copies the bytes as they are (no reordering,
-// whatever the two codes) into a zero-filled target. A nonzero length also
-// bounds the values converted in the memory cases, so that neither buffer
-// is overrun.
-template <uint32_t W, KvStoreFunc Store, KvLoadFunc Load>
-uint32_t TranslateNumbers(void* target, uint8_t targetFormat, uint32_t targetLength,
-                          void* source, uint8_t sourceFormat, uint32_t sourceLength,
-                          uint32_t count) {
-  const uint8_t t = targetFormat & 15;
-  if ((t & 8) != 0 || (sourceFormat & 8) != 0) {
-    if (targetLength != 0 && targetLength / W < count) count = targetLength / W;
-    if (sourceLength != 0 && sourceLength / W < count) count = sourceLength / W;
-  }
-  if ((t & 8) != 0) {
-    if ((sourceFormat & 8) != 0) {
-      if (count != 0) std::memmove(target, source, static_cast<size_t>(count) * W);
-      return count * W;
-    }
-    return Load(target, source, sourceFormat, count);
-  }
-  if ((sourceFormat & 8) != 0) return Store(target, source, t, count);
-  const uint32_t n = sourceLength < targetLength ? sourceLength : targetLength;
-  if (sourceLength < targetLength) std::memset(target, 0, targetLength);
-  if (n != 0) std::memmove(target, source, n);
-  return n;
-}
 
 constexpr KvTranslateFunc TranslateChar = TranslateNumbers<1, CharStore, CharStore>;
 constexpr KvTranslateFunc TranslateShort = TranslateNumbers<2, ShortStore, ShortStore>;
@@ -140,12 +85,6 @@ constexpr KvTranslateFunc TranslateDouble = TranslateNumbers<8, DoubleStore, Dou
 // unsigned rows share the signed ones' texts: a KvDWord 4294967295 is
 // "-1,", as the 32-bit platform wrote it), float and double.
 
-template <typename M>
-M ValueAt(const void* values, uint32_t i) {
-  M v;
-  std::memcpy(&v, static_cast<const char*>(values) + sizeof(M) * size_t{i}, sizeof(M));
-  return v;
-}
 
 template <typename M>
 void SetValueAt(void* values, uint32_t i, M v) {
@@ -157,21 +96,6 @@ void SetValueAt(void* values, uint32_t i, M v) {
 int ItemText(char* item, size_t size, int32_t v) { return std::snprintf(item, size, "%d,", v); }
 int ItemText(char* item, size_t size, double v) { return std::snprintf(item, size, "%.15g,", v); }
 
-// ConvertToKvString: a list of count items, each written by
-// item(i, buffer, size) with its separator; its length is returned. The
-// text is made in 8-bit digits and taken into the default code set at once,
-// as every number string is. A list longer than a string holds ends after
-// the last whole item, and the overflow is reported.
-template <typename ItemWriter>
-KvString* ListText(uint32_t count, ItemWriter item) {
-  KvListText list;
-  for (uint32_t i = 0; i < count; ++i) {
-    char buffer[40];  // the widest item, two "%d" and a separator, needs 24
-    const int n = item(i, buffer, sizeof buffer);
-    if (!list.Add(buffer, static_cast<size_t>(n))) break;
-  }
-  return list.Release();
-}
 
 // "1,2,3," for three values, an empty string for none.
 template <typename M>
@@ -187,95 +111,15 @@ KvString* ListOf(void* values, uint32_t count) {
 // operator short for the 1- and 2-byte families (kept to the width),
 // operator long and operator int (the same 32-bit reader) for the others,
 // operator double for reals.
-bool PlainDecimal() { return (___KvTypeMgrOptions() & 1) != 0; }
 int8_t ReadByteItem(const char* p) {
   return static_cast<int8_t>(KvTextToLong(p, PlainDecimal()));
 }
 int16_t ReadShortItem(const char* p) {
   return static_cast<int16_t>(KvTextToLong(p, PlainDecimal()));
 }
-int32_t ReadLongItem(const char* p) { return KvTextToLong(p, PlainDecimal()); }
 float ReadFloatItem(const char* p) { return static_cast<float>(KvTextToDouble(p)); }
 double ReadDoubleItem(const char* p) { return KvTextToDouble(p); }
 
-uint16_t UnitAt(const char* units, size_t i, uint8_t width) {
-  if (width == 1) return static_cast<uint8_t>(units[i]);
-  uint16_t u;
-  std::memcpy(&u, units + 2 * i, 2);
-  return u;
-}
-
-// The items of a text list, for ConvertFromKvString. The separator is the
-// text's last character ("," for an empty text); each item runs from the
-// text's beginning to the first separator, and the text is cut after it. An
-// item beyond the text's end is empty. The text is consumed: when the reader
-// ends, the string holds what no item took.
-//
-// 16-bit text is read through an 8-bit copy: its own digit rule knows
-// neither a sign nor a separator, so "-2," would not read back as -2. Each
-// character has one counterpart, so positions agree in both.
-class ListItems {
- public:
-  explicit ListItems(KvString* text) : text_(text != nullptr ? text : &empty_) {
-    cs_ = text_->CodeSetGet();
-    width_ = KvUnitWidth(cs_);
-    units_ = text_->StrGet();
-    digits_ = units_;
-    if (width_ == 2) {
-      narrow_ = *text_;
-      narrow_.SetCodeSet(KvString::GetDefault8CodeSet());
-      digits_ = narrow_.StrGet();
-    }
-    length_ = text_->Len();
-    separator_ = length_ == 0 ? ',' : UnitAt(units_, length_ - 1, width_);
-  }
-
-  ~ListItems() {
-    // The rest is taken from the string's own buffer, which the edit
-    // releases only after copying.
-    if (offset_ != 0) {
-      KvStringAccess::AssignUnits(*text_, units_ + width_ * offset_, cs_, KvSTRING_WHOLE,
-                                  KvFORMAT_LSB_FIRST);
-    }
-  }
-
-  ListItems(const ListItems&) = delete;
-  ListItems& operator=(const ListItems&) = delete;
-
- private:
-  // Moves past the next item and its separator; returns where it starts.
-  size_t Advance(size_t* itemLength) {
-    const size_t start = offset_;
-    while (offset_ < length_ && UnitAt(units_, offset_, width_) != separator_) ++offset_;
-    *itemLength = offset_ - start;
-    if (offset_ < length_) ++offset_;
-    return start;
-  }
-
- public:
-  // The next item as 8-bit text running on to the end of the list (a
-  // number reader stops at the separator), and its length before the
-  // separator.
-  const char* Next(size_t* itemLength) { return digits_ + Advance(itemLength); }
-  // The next item's units in the text's own code set.
-  const char* NextUnits(size_t* itemLength) { return units_ + width_ * Advance(itemLength); }
-
-  uint16_t Separator() const { return separator_; }
-  uint8_t CodeSet() const { return cs_; }
-  uint8_t Language() const { return text_->LanguageGet(); }
-
- private:
-  KvString empty_{""};
-  KvString* text_;
-  KvString narrow_;
-  const char* units_;
-  const char* digits_;
-  size_t length_;
-  size_t offset_ = 0;
-  uint16_t separator_;
-  uint8_t cs_;
-  uint8_t width_;
-};
 
 // count new values read from the text list, which is consumed. A value
 // beyond the text's end is 0.
@@ -346,17 +190,6 @@ KvString& PrintNumber(KvString& out, void* values, const char* format, uint32_t)
   return out;
 }
 
-// The text a scan reads: 8-bit text itself, 16-bit text through an 8-bit
-// copy kept in `narrow`.
-const char* ScannedText(KvString& text, KvString& narrow, size_t* length) {
-  *length = text.Len();
-  if (!KvCodeSetIsWide(text.CodeSetGet())) return text.StrGet();
-  narrow = text;
-  narrow.SetCodeSet(KvString::GetDefault8CodeSet());
-  // The copy's own length: nothing may be read past its text.
-  *length = narrow.Len();
-  return narrow.StrGet();
-}
 
 // ScanFromString of the 1-byte family: byte i is read at character i, as
 // "0x%x" when a number follows that (its low 8 bits), else under the
@@ -414,18 +247,6 @@ constexpr TextSlots kDoubleText{ListOf<double>, ValuesOf<double, ReadDoubleItem>
 namespace {
 
 // The KvString functions, defined after the rows.
-template <typename T>
-void* CreateValues(uint32_t count);
-template <typename T>
-void* DeleteValues(void* values, uint32_t count);
-template <typename T>
-void ConstructValues(void* values, uint32_t count, uint32_t);
-template <typename T>
-void DestructValues(void* values, uint32_t count, uint32_t);
-template <typename T>
-void AssignValues(void* target, void* source, uint32_t count, int32_t fill);
-template <typename T>
-void CopyValues(void* target, void* source, uint32_t count, int32_t fill);
 uint32_t StoreString(void* stored, void* values, uint8_t format, uint32_t count);
 uint32_t StoreLegacyString(void* stored, void* values, uint8_t format, uint32_t count);
 uint32_t LoadString(void* values, void* stored, uint8_t format, uint32_t count);
@@ -444,14 +265,6 @@ uint32_t TranslateString(void* target, uint8_t tf, uint32_t tl, void* source, ui
 uint32_t TranslateLegacyString(void* target, uint8_t tf, uint32_t tl, void* source, uint8_t sf,
                                uint32_t sl, uint32_t count);
 
-
-template <typename T, uint32_t S>
-KvTypeDescriptor DateRow(const char* name, const char* format, KvTypeCmpFunc compare,
-                         KvEvalFunc eval);
-KvTypeDescriptor Int64Row();
-KvTypeDescriptor BoolRow();
-KvTypeDescriptor BlobRow();
-
 // A primitive number row.
 constexpr KvTypeDescriptor NumberRow(const char* name, uint16_t width, KvCreateFunc create,
                                      KvStoreFunc store, KvLoadFunc load,
@@ -467,16 +280,6 @@ constexpr KvTypeDescriptor NumberRow(const char* name, uint16_t width, KvCreateF
                           text.scan,   width,         1};
 }
 
-// A row whose functions are not built yet: name, format and lengths only.
-constexpr KvTypeDescriptor EmptyRow(const char* name, uint16_t memLength, uint16_t fixed,
-                                    const char* format) {
-  KvTypeDescriptor row{};
-  row.name = name;
-  row.exchangeFormat = format;
-  row.memLength = memLength;
-  row.fixed = fixed;
-  return row;
-}
 
 // A row of the identity types, whose functions are static members of
 // their classes.
@@ -582,104 +385,37 @@ KvTypeDescriptor blockIdRow = NumberRow(
 
 KvTypeDescriptor stringRow = StringRow(false);
 KvTypeDescriptor legacyStringRow = StringRow(true);
-KvTypeDescriptor dateRow = DateRow<KvDate, 4>("KvDate", "%a %e.%b %Y", DateCompare, KvEvalDate);
-KvTypeDescriptor timeRow = DateRow<KvTime, 3>("KvTime", "%I:%M:%S %p", TimeCompare, KvEvalTime);
 KvTypeDescriptor objIdRow = IdentityRow<KvObjId>("KvObjId", "(%H-%L#%B)");
 KvTypeDescriptor classIdRow = IdentityRow<KvClassId>("KvClassId", "(%Cv%V)");
 KvTypeDescriptor refRow = IdentityRow<KvRef>("KvRef", "(%D:%H-%L#%B, %C)");
-KvTypeDescriptor blobRow = BlobRow();
-KvTypeDescriptor dateTimeRow =
-    DateRow<KvDateTime, 7>("KvDateTime", "%a %e.%b %Y %I:%M:%S %p", DaTimeCompare, KvEvalDateTime);
 KvTypeDescriptor iStringRow = KvInsensitiveRow<KvIString>("KvIString", KvIStringCompare);
 KvTypeDescriptor caseIStringRow =
     KvInsensitiveRow<KvCaseIString>("KvCaseIString", KvCaseIStringCompare);
-KvTypeDescriptor dDateRow = DateRow<d_Date, 4>("d_Date", "%a %b %e", d_DateCompare, KvEvald_Date);
-KvTypeDescriptor dTimeRow = DateRow<d_Time, 6>("d_Time", "%I:%M:%S %p", d_TimeCompare, KvEvald_Time);
-KvTypeDescriptor dTimestampRow = DateRow<d_Timestamp, 10>(
-    "d_Timestamp", "%a %b %e %I:%M:%S %p", d_TimestampCompare, KvEvald_Timestamp);
-KvTypeDescriptor int64Row = Int64Row();
-KvTypeDescriptor boolRow = BoolRow();
-
-// The interval is stored, compared, evaluated and translated as a float.
-KvTypeDescriptor IntervalRow() {
-  KvTypeDescriptor row =
-      DateRow<d_Interval, 4>("d_Interval", "%e days, %I hours, %M minutes, %S seconds",
-                             FloatCompare, KvEvalNumber<float>);
-  row.NullSizeGet = FloatNullSizeGet;
-  row.SizeGet = FloatSizeGet;
-  row.SizeGetFromMemFile = FileSizeFloat;
-  row.Translate = TranslateFloat;
-  return row;
-}
-KvTypeDescriptor intervalRow = IntervalRow();
 
 }  // namespace
 
 KvTypeDescriptor* const kvStandardTable[KvTYPE_COUNT + 1] = {
-    &charRow,      &shortRow,      &longRow,        &doubleRow,     &floatRow,
-    &wordRow,      &dwordRow,      &intRow,         &unsignedRow,   &enumRow,
-    &byteRow,      &stringRow,     &dateRow,        &timeRow,       &blockIdRow,
-    &objIdRow,     &classIdRow,    &refRow,         &blobRow,       &dateTimeRow,
-    &iStringRow,   &caseIStringRow, &dDateRow,      &dTimeRow,      &dTimestampRow,
-    &intervalRow,  &int64Row,      &boolRow,        nullptr,
+    &charRow,       &shortRow,       &longRow,       &doubleRow,          &floatRow,
+    &wordRow,       &dwordRow,       &intRow,        &unsignedRow,        &enumRow,
+    &byteRow,       &stringRow,      &kvDateRow,     &kvTimeRow,          &blockIdRow,
+    &objIdRow,      &classIdRow,     &refRow,        &kvBlobRow,          &kvDateTimeRow,
+    &iStringRow,    &caseIStringRow, &kvODMGDateRow, &kvODMGTimeRow,      &kvODMGTimestampRow,
+    &kvIntervalRow, &kvInt64Row,     &kvBoolRow,     nullptr,
 };
 
 KvTypeDescriptor* const kvLegacyTable[KvTYPE_COUNT + 1] = {
-    &charRow,      &shortRow,      &longRow,        &doubleRow,     &floatRow,
-    &wordRow,      &dwordRow,      &intRow,         &unsignedRow,   &enumRow,
-    &byteRow,      &legacyStringRow, &dateRow,      &timeRow,       &blockIdRow,
-    &objIdRow,     &classIdRow,    &refRow,         &blobRow,       &dateTimeRow,
-    &iStringRow,   &caseIStringRow, &dDateRow,      &dTimeRow,      &dTimestampRow,
-    &intervalRow,  &int64Row,      &boolRow,        nullptr,
+    &charRow,       &shortRow,       &longRow,       &doubleRow,          &floatRow,
+    &wordRow,       &dwordRow,       &intRow,        &unsignedRow,        &enumRow,
+    &byteRow,       &legacyStringRow, &kvDateRow,    &kvTimeRow,          &blockIdRow,
+    &objIdRow,      &classIdRow,     &refRow,        &kvBlobRow,          &kvDateTimeRow,
+    &iStringRow,    &caseIStringRow, &kvODMGDateRow, &kvODMGTimeRow,      &kvODMGTimestampRow,
+    &kvIntervalRow, &kvInt64Row,     &kvBoolRow,     nullptr,
 };
 
 // ---- KvString: values, stored forms and translation ----
 
 namespace {
 
-// Class values: count 0 or 1 is a single object, a larger count an array
-// whose count new[] records ahead of its first element.
-template <typename T>
-void* CreateValues(uint32_t count) {
-  if (count <= 1) return new (std::nothrow) T;
-  return new (std::nothrow) T[count];
-}
-
-template <typename T>
-void* DeleteValues(void* values, uint32_t count) {
-  if (values == nullptr) return nullptr;
-  if (count <= 1)
-    delete static_cast<T*>(values);
-  else
-    delete[] static_cast<T*>(values);
-  return nullptr;
-}
-
-template <typename T>
-void ConstructValues(void* values, uint32_t count, uint32_t) {
-  T* v = static_cast<T*>(values);
-  for (uint32_t i = 0; i < count; ++i) new (&v[i]) T;
-}
-
-template <typename T>
-void DestructValues(void* values, uint32_t count, uint32_t) {
-  T* v = static_cast<T*>(values);
-  for (uint32_t i = 0; i < count; ++i) v[i].~T();
-}
-
-template <typename T>
-void AssignValues(void* target, void* source, uint32_t count, int32_t fill) {
-  T* t = static_cast<T*>(target);
-  T* s = static_cast<T*>(source);
-  for (uint32_t i = 0; i < count; ++i) t[i] = s[fill != 0 ? 0 : i];
-}
-
-template <typename T>
-void CopyValues(void* target, void* source, uint32_t count, int32_t fill) {
-  T* t = static_cast<T*>(target);
-  T* s = static_cast<T*>(source);
-  for (uint32_t i = 0; i < count; ++i) new (&t[i]) T(s[fill != 0 ? 0 : i]);
-}
 
 // Text bytes of a stored standard record of `s`: the buffer less its
 // terminator unit (an 8-bit text keeps its zero byte as the first of the
@@ -1468,848 +1204,6 @@ uint32_t KvInsensitiveSlots<S>::Translate(void* target, uint8_t tf, uint32_t tl,
 
 template uint32_t KvFoldKey<KvIString>(uint8_t*, uint32_t, const uint8_t*, uint32_t, bool);
 template uint32_t KvFoldKey<KvCaseIString>(uint8_t*, uint32_t, const uint8_t*, uint32_t, bool);
-
-// ---- Date and time rows ----
-//
-// Stored forms: a year through ShortStore in the format's byte order, every
-// other field one byte as it is; a d_Time is its six held bytes, an interval
-// a float. Every value of a row stores alike, so a null value takes the room
-// of any other.
-
-namespace {
-
-// Values of the counted rows: one value for count 0 or 1, else a block of
-// the 32-bit count followed by the values, given out at its first value.
-// Every value of a new array is a copy of the first, so the dates and times
-// of one array share one reading of the clock.
-constexpr uint32_t kCountBytes = 4;
-
-template <typename T>
-void* CreateCounted(uint32_t count) {
-  if (count <= 1) return new (std::nothrow) T;
-  static_assert(kCountBytes % alignof(T) == 0, "values follow the count aligned");
-  if (count > (UINT32_MAX - kCountBytes) / sizeof(T)) return nullptr;
-  uint8_t* block =
-      static_cast<uint8_t*>(::operator new(kCountBytes + count * sizeof(T), std::nothrow));
-  if (block == nullptr) return nullptr;
-  std::memcpy(block, &count, kCountBytes);
-  T* values = reinterpret_cast<T*>(block + kCountBytes);
-  new (&values[0]) T;
-  for (uint32_t i = 1; i < count; ++i) new (&values[i]) T(values[0]);
-  return values;
-}
-
-template <typename T>
-void* DeleteCounted(void* values, uint32_t count) {
-  if (values == nullptr) return nullptr;
-  if (count < 2) {
-    delete static_cast<T*>(values);
-  } else {
-    ::operator delete(static_cast<uint8_t*>(values) - kCountBytes);
-  }
-  return nullptr;
-}
-
-template <typename T>
-void ConstructDates(void* values, uint32_t count, uint32_t) {
-  if (count == 0) return;
-  T* v = static_cast<T*>(values);
-  new (&v[0]) T;
-  for (uint32_t i = 1; i < count; ++i) new (&v[i]) T(v[0]);
-}
-
-void DestructDates(void*, uint32_t, uint32_t) {}
-
-// One value's stored form.
-void StoreYear(uint8_t* p, int16_t year, uint8_t format) { ShortStore(p, &year, format, 1); }
-int16_t LoadYear(const uint8_t* p, uint8_t format) {
-  int16_t year;
-  ShortStore(&year, const_cast<uint8_t*>(p), format, 1);
-  return year;
-}
-signed char SignedAt(const uint8_t* p, int i) { return static_cast<signed char>(p[i]); }
-
-void StoreOne(uint8_t* p, const KvDate& v, uint8_t f) {
-  StoreYear(p, v.YearGet(), f);
-  p[2] = static_cast<uint8_t>(v.MonthGet());
-  p[3] = static_cast<uint8_t>(v.DayGet());
-}
-void LoadOne(KvDate* v, const uint8_t* p, uint8_t f) {
-  *v = KvDate(LoadYear(p, f), SignedAt(p, 2), SignedAt(p, 3));
-}
-
-void StoreOne(uint8_t* p, const KvTime& v, uint8_t) {
-  p[0] = static_cast<uint8_t>(v.HourGet());
-  p[1] = static_cast<uint8_t>(v.MinuteGet());
-  p[2] = static_cast<uint8_t>(v.SecondGet());
-}
-void LoadOne(KvTime* v, const uint8_t* p, uint8_t) {
-  *v = KvTime(SignedAt(p, 0), SignedAt(p, 1), SignedAt(p, 2));
-}
-
-void StoreOne(uint8_t* p, const KvDateTime& v, uint8_t f) {
-  StoreOne(p, v.DateGet(), f);
-  StoreOne(p + 4, v.TimeGet(), f);
-}
-void LoadOne(KvDateTime* v, const uint8_t* p, uint8_t f) {
-  LoadOne(&v->DateGet(), p, f);
-  LoadOne(&v->TimeGet(), p + 4, f);
-}
-
-void StoreOne(uint8_t* p, const d_Date& v, uint8_t f) {
-  StoreYear(p, v.year(), f);
-  p[2] = static_cast<uint8_t>(v.month());
-  p[3] = static_cast<uint8_t>(v.day());
-}
-void LoadOne(d_Date* v, const uint8_t* p, uint8_t f) { *v = d_Date(LoadYear(p, f), p[2], p[3]); }
-
-void StoreOne(uint8_t* p, const d_Time& v, uint8_t) {
-  p[0] = static_cast<uint8_t>(KvDateAccess::ZoneHour(v));
-  p[1] = static_cast<uint8_t>(KvDateAccess::ZoneMinute(v));
-  p[2] = static_cast<uint8_t>(KvDateAccess::Hour(v));
-  p[3] = static_cast<uint8_t>(KvDateAccess::Minute(v));
-  p[4] = static_cast<uint8_t>(KvDateAccess::Second(v));
-  p[5] = static_cast<uint8_t>(KvDateAccess::Hundredths(v));
-}
-void LoadOne(d_Time* v, const uint8_t* p, uint8_t) {
-  int8_t held[6];
-  std::memcpy(held, p, sizeof held);
-  *v = KvDateAccess::TimeOf(held);
-}
-
-void StoreOne(uint8_t* p, const d_Timestamp& v, uint8_t f) {
-  StoreOne(p, v.date(), f);
-  StoreOne(p + 4, v.time(), f);
-}
-void LoadOne(d_Timestamp* v, const uint8_t* p, uint8_t f) {
-  d_Date date(0, 1, 1);
-  d_Time time(0L);
-  LoadOne(&date, p, f);
-  LoadOne(&time, p + 4, f);
-  *v = d_Timestamp(date, time);
-}
-
-void StoreOne(uint8_t* p, const d_Interval& v, uint8_t f) {
-  float seconds = v.SecondsGet();
-  FloatStore(p, &seconds, f, 1);
-}
-void LoadOne(d_Interval* v, const uint8_t* p, uint8_t f) {
-  float seconds;
-  FloatStore(&seconds, const_cast<uint8_t*>(p), f, 1);
-  *v = KvDateAccess::IntervalOf(seconds);
-}
-
-// Truncation toward zero of the seconds of an interval, kept within 32 bits.
-int32_t WholeSeconds(double seconds) {
-  if (!(seconds > -2147483648.0)) return seconds != seconds ? 0 : INT32_MIN;
-  if (seconds >= 2147483647.0) return INT32_MAX;
-  return static_cast<int32_t>(seconds);
-}
-
-// The seconds of the day a d_Time shows, zone-free; hundredths are dropped.
-int32_t SecondsOfDay(const d_Time& t) {
-  return ((KvDateAccess::Hour(t) - KvDateAccess::ZoneHour(t)) * 60 + KvDateAccess::Minute(t) -
-          KvDateAccess::ZoneMinute(t)) * 60 + KvDateAccess::Second(t);
-}
-
-// One item of a text list, separator included: a native date its day
-// number, an ODMG date the Julian Day Number, times their seconds of the
-// day, intervals their whole seconds.
-int ListItem(char* b, size_t n, const KvDate& v) {
-  return std::snprintf(b, n, "%d;", static_cast<int32_t>(static_cast<long>(v)));
-}
-int ListItem(char* b, size_t n, const KvTime& v) {
-  return std::snprintf(b, n, "%d,", static_cast<int32_t>(static_cast<long>(v)));
-}
-int ListItem(char* b, size_t n, const KvDateTime& v) {
-  return std::snprintf(b, n, "%d:%d;", static_cast<int32_t>(static_cast<long>(v.DateGet())),
-                       static_cast<int32_t>(static_cast<long>(v.TimeGet())));
-}
-int ListItem(char* b, size_t n, const d_Date& v) {
-  return std::snprintf(b, n, "%d;", static_cast<int32_t>(KvDateAccess::DayNumber(v) + 1));
-}
-int ListItem(char* b, size_t n, const d_Time& v) {
-  return std::snprintf(b, n, "%d,", SecondsOfDay(v));
-}
-int ListItem(char* b, size_t n, const d_Timestamp& v) {
-  return std::snprintf(b, n, "%d:%d;", static_cast<int32_t>(KvDateAccess::DayNumber(v.date()) + 1),
-                       SecondsOfDay(v.time()));
-}
-int ListItem(char* b, size_t n, const d_Interval& v) {
-  return std::snprintf(b, n, "%d,", WholeSeconds(v.SecondsGet()));
-}
-
-// An ODMG date from a list number: a Julian Day Number in a ';' list, the
-// day number itself in any other.
-d_Date ListDate(int32_t number, uint16_t separator) {
-  return KvDateAccess::DateOf(separator == ';' ? number - 1 : number);
-}
-
-// Where the time of a date-and-time item begins: after the item's ':', or
-// null without one. Only the item's own text counts, so that a later
-// item's ':' is never taken for it.
-const char* ItemTime(const char* item, size_t length) {
-  const void* colon = std::memchr(item, ':', length);
-  return colon != nullptr ? static_cast<const char*>(colon) + 1 : nullptr;
-}
-
-// One value from a list item (its text runs on; length is the item's).
-void FromItem(KvDate* v, const char* item, size_t, uint16_t) {
-  *v = KvDate(static_cast<long>(ReadLongItem(item)));
-}
-void FromItem(KvTime* v, const char* item, size_t, uint16_t) {
-  *v = KvTime(static_cast<long>(ReadLongItem(item)));
-}
-void FromItem(d_Interval* v, const char* item, size_t, uint16_t) {
-  *v = KvDateAccess::IntervalOf(static_cast<float>(ReadLongItem(item)));
-}
-void FromItem(d_Time* v, const char* item, size_t, uint16_t) {
-  *v = d_Time(static_cast<long>(ReadLongItem(item)));
-}
-void FromItem(d_Date* v, const char* item, size_t, uint16_t separator) {
-  *v = ListDate(ReadLongItem(item), separator);
-}
-// "date:time"; ":time" stands for the all-zero date.
-void FromItem(KvDateTime* v, const char* item, size_t length, uint16_t) {
-  KvDate date(static_cast<long>(ReadLongItem(item)));
-  KvTime time(0, 0, 0);
-  const char* t = ItemTime(item, length);
-  if (t != nullptr) {
-    if (t == item + 1) date = KvDate(0, 0, 0);
-    if (t < item + length) time = KvTime(static_cast<long>(ReadLongItem(t)));
-  }
-  *v = KvDateTime(date, time);
-}
-void FromItem(d_Timestamp* v, const char* item, size_t length, uint16_t separator) {
-  d_Date date = ListDate(ReadLongItem(item), separator);
-  d_Time time(0, 0, 0);
-  const char* t = ItemTime(item, length);
-  if (t != nullptr) {
-    if (t == item + 1) date = d_Date(0, 0, 0);
-    if (t < item + length) time = d_Time(static_cast<long>(ReadLongItem(t)));
-  }
-  *v = d_Timestamp(date, time);
-}
-
-// The date and time fields a value prints and scans through, and the value
-// a scanned view gives. A date alone shows the current time, a time alone
-// today; an ODMG time shows its zone-free clock.
-KvDateTime ViewOf(const KvDate& v) { return KvDateTime(v); }
-KvDateTime ViewOf(const KvTime& v) { return KvDateTime(v); }
-KvDateTime ViewOf(const KvDateTime& v) { return v; }
-KvDate NativeDate(const d_Date& v) {
-  return KvDate(v.year(), static_cast<signed char>(v.month()), static_cast<signed char>(v.day()));
-}
-KvTime NativeTime(const d_Time& v) {
-  const float second = KvDateAccess::Second(v) + KvDateAccess::Hundredths(v) / 100.0f;
-  return KvTime(static_cast<signed char>(KvDateAccess::Hour(v) - KvDateAccess::ZoneHour(v)),
-                static_cast<signed char>(KvDateAccess::Minute(v) - KvDateAccess::ZoneMinute(v)),
-                static_cast<signed char>(static_cast<int32_t>(second)));
-}
-KvDateTime ViewOf(const d_Date& v) { return KvDateTime(NativeDate(v), KvTime(0, 0, 0)); }
-KvDateTime ViewOf(const d_Time& v) { return KvDateTime(KvDate(0, 1, 1), NativeTime(v)); }
-KvDateTime ViewOf(const d_Timestamp& v) {
-  return KvDateTime(NativeDate(v.date()), NativeTime(v.time()));
-}
-// An interval shows as days (kept to a byte), hours, minutes and seconds.
-KvDateTime ViewOf(const d_Interval& v) {
-  const double s = v.SecondsGet();
-  const int32_t whole = WholeSeconds(s);
-  const int32_t days = WholeSeconds(s / 86400);
-  return KvDateTime(KvDate(0, 1, static_cast<signed char>(days)),
-                    KvTime(static_cast<signed char>(whole % 86400 / 3600),
-                           static_cast<signed char>(whole % 3600 / 60),
-                           static_cast<signed char>(WholeSeconds(s - whole + whole % 60))));
-}
-
-void FromView(KvDate* v, const KvDateTime& view) { *v = view.DateGet(); }
-void FromView(KvTime* v, const KvDateTime& view) { *v = view.TimeGet(); }
-void FromView(KvDateTime* v, const KvDateTime& view) { *v = view; }
-void FromView(d_Date* v, const KvDateTime& view) { *v = d_Date(view.DateGet()); }
-void FromView(d_Time* v, const KvDateTime& view) { *v = view.TimeGet(); }
-void FromView(d_Timestamp* v, const KvDateTime& view) { *v = view; }
-void FromView(d_Interval* v, const KvDateTime& view) {
-  const KvTime& t = view.TimeGet();
-  *v = d_Interval(view.DateGet().DayGet(), t.HourGet(), t.MinuteGet(), t.SecondGet());
-}
-
-// The slots of the row of T, whose values store in S bytes each.
-template <typename T, uint32_t S>
-struct DateSlots {
-  static uint32_t Store(void* stored, void* values, uint8_t format, uint32_t count) {
-    if (stored == nullptr || values == nullptr) return 0;
-    uint8_t* p = static_cast<uint8_t*>(stored);
-    const T* v = static_cast<const T*>(values);
-    for (uint32_t i = 0; i < count; ++i) StoreOne(p + size_t{i} * S, v[i], format & 15);
-    return count * S;
-  }
-
-  static uint32_t Load(void* values, void* stored, uint8_t format, uint32_t count) {
-    if (stored == nullptr || values == nullptr) return 0;
-    const uint8_t* p = static_cast<const uint8_t*>(stored);
-    T* v = static_cast<T*>(values);
-    for (uint32_t i = 0; i < count; ++i) LoadOne(&v[i], p + size_t{i} * S, format & 15);
-    return count * S;
-  }
-
-  static uint32_t NullSize(uint32_t count) { return count * S; }
-  static uint32_t Size(void*, uint8_t, uint8_t, uint32_t count) { return count * S; }
-  static uint32_t FileSize(MemFile*, uint8_t, uint32_t count) { return count * S; }
-
-  // Memory to memory assigns; memory to stored and back go through Store
-  // and Load; stored to stored copies the bytes into a zero-filled target.
-  // A nonzero length also bounds the values converted in the memory cases.
-  static uint32_t Translate(void* target, uint8_t targetFormat, uint32_t targetLength,
-                            void* source, uint8_t sourceFormat, uint32_t sourceLength,
-                            uint32_t count) {
-    const bool targetInMemory = (targetFormat & 8) != 0;
-    const bool sourceInMemory = (sourceFormat & 8) != 0;
-    if (targetInMemory || sourceInMemory) {
-      const uint32_t targetSize = targetInMemory ? sizeof(T) : S;
-      const uint32_t sourceSize = sourceInMemory ? sizeof(T) : S;
-      if (targetLength != 0 && targetLength / targetSize < count) count = targetLength / targetSize;
-      if (sourceLength != 0 && sourceLength / sourceSize < count) count = sourceLength / sourceSize;
-    }
-    if (targetInMemory && sourceInMemory) {
-      AssignValues<T>(target, source, count, 0);
-      return count * sizeof(T);
-    }
-    if (targetInMemory) return Load(target, source, sourceFormat, count);
-    if (sourceInMemory) return Store(target, source, targetFormat, count);
-    const uint32_t n = sourceLength < targetLength ? sourceLength : targetLength;
-    if (sourceLength < targetLength) std::memset(target, 0, targetLength);
-    if (n != 0) std::memmove(target, source, n);
-    return n;
-  }
-
-  static KvString* ToText(void* values, uint32_t count) {
-    if (values == nullptr) count = 0;
-    const T* v = static_cast<const T*>(values);
-    return ListText(count, [v](uint32_t i, char* buffer, size_t size) {
-      return ListItem(buffer, size, v[i]);
-    });
-  }
-
-  static void* FromText(KvString* text, uint32_t count) {
-    T* values = static_cast<T*>(CreateCounted<T>(count));
-    if (values == nullptr) return nullptr;
-    ListItems items(text);
-    for (uint32_t i = 0; i < count; ++i) {
-      size_t length;
-      const char* item = items.Next(&length);
-      FromItem(&values[i], item, length, items.Separator());
-    }
-    return values;
-  }
-
-  // One value, whatever the count; a null format prints nothing.
-  static KvString& Print(KvString& out, void* values, const char* format, uint32_t) {
-    if (values == nullptr) return out;
-    KvTextBuffer text;
-    KvPrintDateTime(text, ViewOf(*static_cast<const T*>(values)), format);
-    if (text.Length() != 0) out << text.Text();
-    return out;
-  }
-
-  static void* Scan(void* values, KvString& text, const char* format, uint32_t) {
-    if (values == nullptr) return nullptr;
-    KvString narrow;
-    size_t length;
-    const char* p = ScannedText(text, narrow, &length);
-    FromView(static_cast<T*>(values), KvScanDateTime(p, length, format));
-    return values;
-  }
-};
-
-template <typename T, uint32_t S>
-KvTypeDescriptor DateRow(const char* name, const char* format, KvTypeCmpFunc compare,
-                         KvEvalFunc eval) {
-  using Slots = DateSlots<T, S>;
-  KvTypeDescriptor row = EmptyRow(name, sizeof(T), 1, format);
-  row.Create = CreateCounted<T>;
-  row.Delete = DeleteCounted<T>;
-  row.Store = Slots::Store;
-  row.Load = Slots::Load;
-  row.NullSizeGet = Slots::NullSize;
-  row.SizeGet = Slots::Size;
-  row.SizeGetFromMemFile = Slots::FileSize;
-  row.ConvertToKvString = Slots::ToText;
-  row.ConvertFromKvString = Slots::FromText;
-  row.Constructor = ConstructDates<T>;
-  row.Destructor = DestructDates;
-  row.Assignment = AssignValues<T>;
-  row.Copy = CopyValues<T>;
-  row.Translate = Slots::Translate;
-  row.PrintToString = Slots::Print;
-  row.ScanFromString = Slots::Scan;
-  row.Compare = compare;
-  row.EvalAndBound = eval;
-  return row;
-}
-
-}  // namespace
-
-// ---- KvInt64 rows ----
-//
-// Stored form: 8 bytes a value, the low word and then the high word, each
-// through LongStore in the format's byte order; the word order never
-// changes with the format. An array in memory is that same run of 32-bit
-// words, so LongStore converts a whole array at once.
-
-namespace {
-
-constexpr uint32_t kInt64Size = sizeof(KvInt64);
-
-// Converts count values' words between the two forms, in runs whose word
-// count fits LongStore's 32-bit count.
-uint32_t ConvertInt64Words(void* target, void* source, uint8_t format, uint32_t count) {
-  if (target == nullptr || source == nullptr) return 0;
-  constexpr uint32_t kRun = 1u << 28;
-  uint8_t* t = static_cast<uint8_t*>(target);
-  uint8_t* s = static_cast<uint8_t*>(source);
-  for (uint32_t done = 0; done < count;) {
-    const uint32_t n = count - done < kRun ? count - done : kRun;
-    const size_t at = size_t{done} * kInt64Size;
-    LongStore(t + at, s + at, format, 2 * n);
-    done += n;
-  }
-  return count * kInt64Size;
-}
-
-uint32_t StoreInt64(void* stored, void* values, uint8_t format, uint32_t count) {
-  return ConvertInt64Words(stored, values, format, count);
-}
-
-uint32_t LoadInt64(void* values, void* stored, uint8_t format, uint32_t count) {
-  return ConvertInt64Words(values, stored, format, count);
-}
-
-uint32_t NullSizeInt64(uint32_t count) { return count * kInt64Size; }
-uint32_t SizeInt64(void*, uint8_t, uint8_t, uint32_t count) { return count * kInt64Size; }
-uint32_t FileSizeInt64(MemFile*, uint8_t, uint32_t count) { return count * kInt64Size; }
-
-void ConstructInt64(void* values, uint32_t count, uint32_t) {
-  KvInt64* v = static_cast<KvInt64*>(values);
-  for (uint32_t i = 0; i < count; ++i) new (&v[i]) KvInt64;
-}
-
-void DestructInt64(void*, uint32_t, uint32_t) {}
-
-// Memory to memory assigns; memory to stored and back go through Store and
-// Load; stored to stored copies the bytes into a zero-filled target. A
-// nonzero length also bounds the values converted in the memory cases.
-uint32_t TranslateInt64(void* target, uint8_t targetFormat, uint32_t targetLength,
-                        void* source, uint8_t sourceFormat, uint32_t sourceLength,
-                        uint32_t count) {
-  const bool targetInMemory = (targetFormat & 8) != 0;
-  const bool sourceInMemory = (sourceFormat & 8) != 0;
-  if (targetInMemory || sourceInMemory) {
-    if (targetLength != 0 && targetLength / kInt64Size < count) count = targetLength / kInt64Size;
-    if (sourceLength != 0 && sourceLength / kInt64Size < count) count = sourceLength / kInt64Size;
-  }
-  if (targetInMemory && sourceInMemory) {
-    AssignValues<KvInt64>(target, source, count, 0);
-    return count * kInt64Size;
-  }
-  if (targetInMemory) return LoadInt64(target, source, sourceFormat, count);
-  if (sourceInMemory) return StoreInt64(target, source, targetFormat, count);
-  const uint32_t n = sourceLength < targetLength ? sourceLength : targetLength;
-  if (sourceLength < targetLength) std::memset(target, 0, targetLength);
-  if (n != 0) std::memmove(target, source, n);
-  return n;
-}
-
-// "12,-3," for two values: each value's "%S" text (the C library's "%lld"
-// writes the same digits, MIN included) and a ",".
-KvString* Int64List(void* values, uint32_t count) {
-  if (values == nullptr) count = 0;
-  const KvInt64* v = static_cast<const KvInt64*>(values);
-  return ListText(count, [v](uint32_t i, char* buffer, size_t size) {
-    const long long n = static_cast<long long>(
-        static_cast<uint64_t>(static_cast<uint32_t>(v[i].HighGet())) << 32 | v[i].LowGet());
-    return std::snprintf(buffer, size, "%lld,", n);
-  });
-}
-
-// count new values read from the text list, which is consumed; each item
-// is read by "%S" within its own text, and a value beyond the text's end
-// stays 0.
-void* Int64FromList(KvString* text, uint32_t count) {
-  KvInt64* values = static_cast<KvInt64*>(CreateCounted<KvInt64>(count));
-  if (values == nullptr) return nullptr;
-  ListItems items(text);
-  for (uint32_t i = 0; i < count; ++i) {
-    size_t length;
-    const char* item = items.Next(&length);
-    values[i] = KvScanInt64(item, length, "%S", values[i]);
-  }
-  return values;
-}
-
-// One value, whatever the count; a null format prints "%S".
-KvString& PrintInt64(KvString& out, void* values, const char* format, uint32_t) {
-  if (values == nullptr) return out;
-  KvTextBuffer text;
-  KvPrintInt64(text, *static_cast<const KvInt64*>(values), format);
-  if (text.Length() != 0) out << text.Text();
-  return out;
-}
-
-void* ScanInt64(void* values, KvString& text, const char* format, uint32_t) {
-  if (values == nullptr) return nullptr;
-  KvString narrow;
-  size_t length;
-  const char* p = ScannedText(text, narrow, &length);
-  KvInt64* v = static_cast<KvInt64*>(values);
-  *v = KvScanInt64(p, length, format, *v);
-  return values;
-}
-
-KvTypeDescriptor Int64Row() {
-  KvTypeDescriptor row = EmptyRow("KvInt64", sizeof(KvInt64), 1, "%S");
-  row.Create = CreateCounted<KvInt64>;
-  row.Delete = DeleteCounted<KvInt64>;
-  row.Store = StoreInt64;
-  row.Load = LoadInt64;
-  row.NullSizeGet = NullSizeInt64;
-  row.SizeGet = SizeInt64;
-  row.SizeGetFromMemFile = FileSizeInt64;
-  row.ConvertToKvString = Int64List;
-  row.ConvertFromKvString = Int64FromList;
-  row.Constructor = ConstructInt64;
-  row.Destructor = DestructInt64;
-  row.Assignment = AssignValues<KvInt64>;
-  row.Copy = CopyValues<KvInt64>;
-  row.Translate = TranslateInt64;
-  row.PrintToString = PrintInt64;
-  row.ScanFromString = ScanInt64;
-  row.Compare = Int64Compare;
-  row.EvalAndBound = KvEvalInt64;
-  return row;
-}
-
-}  // namespace
-
-// ---- bool rows ----
-//
-// One byte per value in memory and stored, copied as it is in every format.
-
-namespace {
-
-KvString* BoolList(void* values, uint32_t count) {
-  if (values == nullptr) count = 0;
-  return ListText(count, [values](uint32_t i, char* buffer, size_t size) {
-    return std::snprintf(buffer, size, "%s", ValueAt<uint8_t>(values, i) != 0 ? "1," : "0,");
-  });
-}
-
-// A value is true exactly when its item starts with "1".
-void* BoolsOf(KvString* text, uint32_t count) {
-  uint8_t* values = static_cast<uint8_t*>(CreateCounted<KvBoolean>(count));
-  if (values == nullptr) return nullptr;
-  ListItems items(text);
-  for (uint32_t i = 0; i < count; ++i) {
-    size_t length;
-    const char* item = items.Next(&length);
-    values[i] = length >= 1 && item[0] == '1' ? 1 : 0;
-  }
-  return values;
-}
-
-// The text replaces what the result held; the format is not read.
-KvString& PrintBool(KvString& out, void* values, const char*, uint32_t) {
-  if (values == nullptr) return out;
-  out = ValueAt<uint8_t>(values, 0) != 0 ? "TRUE" : "FALSE";
-  return out;
-}
-
-// True exactly for the whole texts below; every other text is false. The
-// printed "TRUE" and "FALSE" read back as the values they came from.
-void* ScanBool(void* values, KvString& text, const char*, uint32_t) {
-  if (values == nullptr) return nullptr;
-  KvString narrow;
-  size_t length;
-  const char* p = ScannedText(text, narrow, &length);
-  bool truth = false;
-  for (const char* word : {"T", "t", "TRUE", "true", "1"}) {
-    if (std::strlen(word) == length && std::memcmp(p, word, length) == 0) truth = true;
-  }
-  *static_cast<KvBoolean*>(values) = truth ? 1L : 0L;
-  return values;
-}
-
-uint32_t StoreBools(void* stored, void* values, uint8_t format, uint32_t count) {
-  if (stored == nullptr || values == nullptr) return 0;
-  return CharStore(stored, values, format, count);
-}
-
-uint32_t LoadBools(void* values, void* stored, uint8_t format, uint32_t count) {
-  if (stored == nullptr || values == nullptr) return 0;
-  return CharStore(values, stored, format, count);
-}
-
-KvTypeDescriptor BoolRow() {
-  KvTypeDescriptor row = EmptyRow("bool", sizeof(KvBoolean), 1, "noop");
-  row.Create = CreateCounted<KvBoolean>;
-  row.Delete = DeleteCounted<KvBoolean>;
-  row.Store = StoreBools;
-  row.Load = LoadBools;
-  row.NullSizeGet = CharNullSizeGet;
-  row.SizeGet = CharSizeGet;
-  row.SizeGetFromMemFile = FileSize1;
-  row.Compare = BooleanCompare;
-  row.EvalAndBound = KvEvalBool;
-  row.ConvertToKvString = BoolList;
-  row.ConvertFromKvString = BoolsOf;
-  row.Constructor = ConstructNumbers<1>;
-  row.Destructor = DestructNumbers;
-  row.Assignment = AssignNumbers<1>;
-  row.Copy = AssignNumbers<1>;
-  row.Translate = TranslateChar;
-  row.PrintToString = PrintBool;
-  row.ScanFromString = ScanBool;
-  return row;
-}
-
-}  // namespace
-
-// ---- KvBlob rows ----
-//
-// Stored form of count blobs: a 32-bit total of the bytes that follow, then
-// per blob its 32-bit length and its bytes as they are; 4 + total bytes in
-// all. The block's total bounds every read of it: an element whose length
-// runs past the total (or past a length the caller gives) is never read.
-
-namespace {
-
-// An array block: the 32-bit count in the last four bytes of a header that
-// keeps the blobs aligned, then the blobs; given out at the first blob.
-constexpr uint32_t kBlobHeaderBytes =
-    alignof(KvBlob) > kCountBytes ? alignof(KvBlob) : kCountBytes;
-
-void* CreateBlobs(uint32_t count) {
-  if (count <= 1) return new (std::nothrow) KvBlob;
-  if (count > (UINT32_MAX - kBlobHeaderBytes) / sizeof(KvBlob)) return nullptr;
-  uint8_t* block = static_cast<uint8_t*>(
-      ::operator new(kBlobHeaderBytes + size_t{count} * sizeof(KvBlob), std::nothrow));
-  if (block == nullptr) return nullptr;
-  std::memcpy(block + kBlobHeaderBytes - kCountBytes, &count, kCountBytes);
-  KvBlob* values = reinterpret_cast<KvBlob*>(block + kBlobHeaderBytes);
-  for (uint32_t i = 0; i < count; ++i) new (&values[i]) KvBlob;
-  return values;
-}
-
-// A block's blobs are destroyed from the last to the first, as many as the
-// block records: its own count is the one that is sure to be right.
-void* DeleteBlobs(void* values, uint32_t count) {
-  if (values == nullptr) return nullptr;
-  if (count < 2) {
-    delete static_cast<KvBlob*>(values);
-    return nullptr;
-  }
-  uint8_t* block = static_cast<uint8_t*>(values) - kBlobHeaderBytes;
-  uint32_t held;
-  std::memcpy(&held, block + kBlobHeaderBytes - kCountBytes, kCountBytes);
-  KvBlob* blobs = static_cast<KvBlob*>(values);
-  for (uint32_t i = held; i > 0; --i) blobs[i - 1].~KvBlob();
-  ::operator delete(block);
-  return nullptr;
-}
-
-void DestructBlobs(void* values, uint32_t count, uint32_t) {
-  KvBlob* blobs = static_cast<KvBlob*>(values);
-  for (uint32_t i = count; i > 0; --i) blobs[i - 1].~KvBlob();
-}
-
-constexpr uint64_t kWholeBlock = UINT64_MAX;
-
-uint32_t Clamp32(uint64_t n) { return n > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(n); }
-
-uint32_t ReadLength(const uint8_t* p, uint8_t format) {
-  uint32_t n;
-  LongStore(&n, const_cast<uint8_t*>(p), format, 1);
-  return n;
-}
-
-// 4 + the total of count blobs in memory.
-uint64_t StoredBlobBytes(const KvBlob* blobs, uint32_t count) {
-  uint64_t bytes = 4;
-  for (uint32_t i = 0; i < count; ++i) bytes += 4 + static_cast<uint64_t>(blobs[i].Length());
-  return bytes;
-}
-
-// Writes the stored form of count blobs at out, never past `room` bytes (a
-// block cut there keeps the total of the whole); returns the bytes written.
-uint32_t WriteBlobs(uint8_t* out, uint64_t room, const KvBlob* blobs, uint8_t format,
-                    uint32_t count) {
-  uint64_t at = 0;
-  auto put = [&](const void* bytes, uint64_t n) {
-    if (at < room && n != 0) {
-      const uint64_t fits = n < room - at ? n : room - at;
-      std::memcpy(out + at, bytes, static_cast<size_t>(fits));
-    }
-    at += n;
-  };
-  auto putLength = [&](uint64_t n) {
-    uint32_t field = static_cast<uint32_t>(n);
-    uint8_t stored[4];
-    LongStore(stored, &field, format, 1);
-    put(stored, 4);
-  };
-  putLength(StoredBlobBytes(blobs, count) - 4);
-  for (uint32_t i = 0; i < count; ++i) {
-    putLength(static_cast<uint64_t>(blobs[i].Length()));
-    put(blobs[i].Data(), static_cast<uint64_t>(blobs[i].Length()));
-  }
-  return Clamp32(at < room ? at : room);
-}
-
-// Loads count blobs from the stored block at p, reading at most `available`
-// bytes of it and nothing beyond the 4 + total bytes it claims. A blob whose
-// length field or bytes lie beyond those is loaded empty, and so is every
-// one after it; a negative length counts as 0. Returns the block's bytes
-// within what may be read.
-uint32_t ReadBlobs(KvBlob* blobs, const uint8_t* p, uint8_t format, uint32_t count,
-                   uint64_t available) {
-  uint64_t end = available < 4 ? 0 : uint64_t{ReadLength(p, format)} + 4;
-  if (end > available) end = available;
-  uint64_t at = 4;
-  bool whole = end != 0;
-  for (uint32_t i = 0; i < count; ++i) {
-    uint64_t length = 0;
-    if (whole && at + 4 <= end) {
-      const int32_t field = static_cast<int32_t>(ReadLength(p + at, format));
-      length = field > 0 ? static_cast<uint64_t>(field) : 0;
-      whole = at + 4 + length <= end;
-    } else {
-      whole = false;
-    }
-    if (whole) {
-      blobs[i].SetTo(p + at + 4, static_cast<long>(length));
-      at += 4 + length;
-    } else {
-      blobs[i].SetTo(nullptr, 0);
-    }
-  }
-  return Clamp32(end);
-}
-
-uint32_t StoreBlobs(void* stored, void* values, uint8_t format, uint32_t count) {
-  if (stored == nullptr || values == nullptr) return 0;
-  return WriteBlobs(static_cast<uint8_t*>(stored), kWholeBlock, static_cast<const KvBlob*>(values),
-                    format, count);
-}
-
-uint32_t LoadBlobs(void* values, void* stored, uint8_t format, uint32_t count) {
-  if (stored == nullptr || values == nullptr) return 0;
-  return ReadBlobs(static_cast<KvBlob*>(values), static_cast<const uint8_t*>(stored), format,
-                   count, kWholeBlock);
-}
-
-uint32_t NullSizeBlobs(uint32_t) { return 4; }
-
-// In memory form the blobs are measured; in a stored form the block's total
-// (read in the byte order of the buffer's own format) tells.
-uint32_t SizeBlobs(void* values, uint8_t valueFormat, uint8_t, uint32_t count) {
-  if (values == nullptr) return NullSizeBlobs(count);
-  if (valueFormat & 8) return Clamp32(StoredBlobBytes(static_cast<const KvBlob*>(values), count));
-  return Clamp32(uint64_t{ReadLength(static_cast<const uint8_t*>(values), valueFormat)} + 4);
-}
-
-// 0 when the file holds no whole total at its position.
-uint32_t FileSizeBlobs(MemFile* file, uint8_t format, uint32_t) {
-  if (file == nullptr) return 0;
-  unsigned long wanted = 4;
-  const uint8_t* at = file->Seek(0, KvSEEK_CUR, &wanted, 0);
-  if (at == nullptr || wanted < 4) return 0;
-  return Clamp32(uint64_t{ReadLength(at, format)} + 4);
-}
-
-// The four cases of every row; a nonzero length bounds the blobs converted
-// in the memory cases and the bytes read or written in the stored ones.
-uint32_t TranslateBlobs(void* target, uint8_t targetFormat, uint32_t targetLength, void* source,
-                        uint8_t sourceFormat, uint32_t sourceLength, uint32_t count) {
-  if (target == nullptr || source == nullptr) return 0;
-  const bool targetInMemory = (targetFormat & 8) != 0;
-  const bool sourceInMemory = (sourceFormat & 8) != 0;
-  constexpr uint32_t size = sizeof(KvBlob);
-  if (targetInMemory && targetLength != 0 && targetLength / size < count)
-    count = targetLength / size;
-  if (sourceInMemory && sourceLength != 0 && sourceLength / size < count)
-    count = sourceLength / size;
-  if (targetInMemory && sourceInMemory) {
-    AssignValues<KvBlob>(target, source, count, 0);
-    return count * size;
-  }
-  if (targetInMemory) {
-    return ReadBlobs(static_cast<KvBlob*>(target), static_cast<const uint8_t*>(source),
-                     sourceFormat, count, sourceLength != 0 ? sourceLength : kWholeBlock);
-  }
-  if (sourceInMemory) {
-    return WriteBlobs(static_cast<uint8_t*>(target), targetLength != 0 ? targetLength : kWholeBlock,
-                      static_cast<const KvBlob*>(source), targetFormat, count);
-  }
-  // Stored to stored: the bytes as they are, as every row copies them.
-  const uint32_t n = sourceLength < targetLength ? sourceLength : targetLength;
-  if (sourceLength < targetLength) std::memset(target, 0, targetLength);
-  if (n != 0) std::memmove(target, source, n);
-  return n;
-}
-
-// Blob contents have no text form: an empty list, and empty blobs from any.
-KvString* BlobList(void*, uint32_t) { return new (std::nothrow) KvString(); }
-void* BlobsOf(KvString*, uint32_t count) { return CreateBlobs(count); }
-
-// The first blob under the format: "%L" its length, "%" before any other
-// character that character ("%%" a percent sign), a "%" that ends the
-// format nothing; every other character itself.
-KvString& PrintBlob(KvString& out, void* values, const char* format, uint32_t) {
-  if (values == nullptr || format == nullptr) return out;
-  const KvBlob& blob = *static_cast<const KvBlob*>(values);
-  KvTextBuffer text;
-  for (const char* f = format; *f != 0; ++f) {
-    if (*f == '%') {
-      if (f[1] == 0) break;
-      ++f;
-      if (*f == 'L') {
-        char number[24];
-        const int n = std::snprintf(number, sizeof number, "%ld", blob.Length());
-        text.Append(number, static_cast<size_t>(n));
-        continue;
-      }
-    }
-    text.Append(f, 1);
-  }
-  if (text.Length() != 0) out << text.Text();
-  return out;
-}
-
-void* ScanBlob(void* values, KvString&, const char*, uint32_t) { return values; }
-
-KvTypeDescriptor BlobRow() {
-  KvTypeDescriptor row = EmptyRow("KvBlob", sizeof(KvBlob), 0, "[BLOB,len=%L]");
-  row.Create = CreateBlobs;
-  row.Delete = DeleteBlobs;
-  row.Store = StoreBlobs;
-  row.Load = LoadBlobs;
-  row.NullSizeGet = NullSizeBlobs;
-  row.SizeGet = SizeBlobs;
-  row.SizeGetFromMemFile = FileSizeBlobs;
-  row.Compare = BlobCompare;
-  row.EvalAndBound = KvEvalBlob;
-  row.ConvertToKvString = BlobList;
-  row.ConvertFromKvString = BlobsOf;
-  row.Constructor = ConstructValues<KvBlob>;
-  row.Destructor = DestructBlobs;
-  row.Assignment = AssignValues<KvBlob>;
-  row.Copy = CopyValues<KvBlob>;
-  row.Translate = TranslateBlobs;
-  row.PrintToString = PrintBlob;
-  row.ScanFromString = ScanBlob;
-  return row;
-}
-
-}  // namespace
 
 // ---- Strings: text lists, print and scan ----
 
