@@ -166,11 +166,11 @@ uint16_t NextOrder(Side& s, int32_t limit, unsigned short setClass) {
   return s.it.GetNextOrder(setClass);
 }
 
-// The weight of an order a side has read in its current class; the unit
-// that ends a key at a change of class weighs as the smallest weight of
-// the class it names (Side::vague).
-// The largest element of a bound weighs above every character of every
-// class, so that a bound widened by it passes every text it begins.
+// The weight of an order a side has read in its current class. In order
+// text, the unit that ends a key at a change of class weighs as the
+// smallest weight of the class it names (Side::vague), and the largest
+// element of a bound above every character of every class, so that a
+// bound widened by it passes every text it begins.
 uint32_t SideWeight(const Side& s, uint16_t order, bool* vague) {
   const uint8_t cls = s.it.CollationClassGet();
   *vague = false;
@@ -398,8 +398,8 @@ long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, i
       differs = false;
     } else {
       // A unit standing for an unknown character decides only against an
-      // end or a character of another class.
-      // In a pattern it may stand for a wildcard, too.
+      // end or a character of another class; in a pattern it may hide a
+      // wildcard, and under a star it may be what the star takes.
       if ((starActive && (a.vague || b.vague)) || (b.vague && (op & KvCMP_OP_EXACT) == 0) ||
           VaguePairUndecided(a.vague, a.order, a.weight, b.vague, b.order, b.weight))
         return Undecided(Conclude(t, op, level), level);

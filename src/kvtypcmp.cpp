@@ -368,7 +368,6 @@ long CompareStrings(unsigned char format, unsigned long length1, void* values1,
       KvStoredElement& e = keys1 ? e2 : e1;
       e.codeSet = KvCS_ORDERS;
       e.language = units->keyClass;
-      e.available = units->bytes;
       (keys1 ? text2 : text1) = reinterpret_cast<const char*>(units->data);
       (keys1 ? size2 : size1) = units->bytes + 2;
     }

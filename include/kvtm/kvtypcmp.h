@@ -67,9 +67,12 @@ KVTM_EXPORT long DoubleCompare(unsigned char format, unsigned long length1, void
                                unsigned long count, int& status);
 
 // Strings in memory (format 8) or in a stored form that may be cut short,
-// as index keys are. A key cut short, or marked as standing for a longer
-// text, leaves the result undecided beyond what it holds: status
-// KvCMP_INCOMPLETE. A cut text of more than 253 bytes: status
+// as index keys are. An index key (code set 254) against text compares
+// with the orders of that text's own key. A result with status 0 is the
+// whole values' own. Where a cut key, or one marked as standing for a
+// longer text, runs out before anything decided, the whole values may
+// order either way: result 0, status KvCMP_INCOMPLETE, and the caller
+// compares the whole values. A cut text of more than 253 bytes: status
 // KvCMP_KEY_TOO_LONG and -1. The compare operator's collation bits apply
 // (case, accents, skipped spaces and symbols, '*' and '?' in operand 2).
 KVTM_EXPORT long StringCompare(unsigned char format, unsigned long length1, void* values1,
