@@ -2,9 +2,10 @@
 //
 // Day numbers and seconds are 32-bit quantities in stored values and text
 // lists, so every entry point narrows its long argument to 32 bits first and
-// computes as a 32-bit build would. Fields are not validated when set; the
-// arithmetic below stores into the 8-bit fields step by step, so out-of-range
-// intermediate values wrap exactly as they always have.
+// computes as a 32-bit build would. Fields are not validated when set. Time
+// arithmetic computes its fields in 32 bits and stores them once they are
+// back in range: summed in its 8-bit field an hour would wrap (19:38:29 plus
+// 395,997 seconds would give the hour -127, not 9).
 #include "kvtm/kvdate.h"
 
 #include <cstdint>
@@ -237,54 +238,63 @@ KvTime& KvTime::Now() {
 
 KvTime::operator long() const { return hour_ * 3600 + minute_ * 60 + second_; }
 
-KvTime KvTime::operator+(long seconds) const {
-  KvTime t = *this;
-  int32_t s = static_cast<int32_t>(seconds);
-  int32_t minutes = s / 60;
-  int32_t hours = minutes / 60;
-  t.hour_ = static_cast<int8_t>(t.hour_ + hours);
-  t.minute_ = static_cast<int8_t>(t.minute_ + (minutes - 60 * hours));
-  t.second_ = static_cast<int8_t>(t.second_ + s % 60);
-  if (t.second_ >= 60) {
-    t.second_ = static_cast<int8_t>(t.second_ - 60);
-    t.minute_ = static_cast<int8_t>(t.minute_ + 1);
-  }
-  if (t.minute_ >= 60) {
-    t.minute_ = static_cast<int8_t>(t.minute_ - 60);
-    t.hour_ = static_cast<int8_t>(t.hour_ + 1);
-  }
-  if (t.hour_ >= 24) t.hour_ = static_cast<int8_t>(t.hour_ % 24);
-  return t;
-}
-
 namespace {
 
-// The borrows after a field-wise subtraction: one step each, so the result is
-// a time of day when every field started within its range.
-void Borrow(int8_t* hour, int8_t* minute, int8_t* second) {
-  if (*second < 0) {
-    *second = static_cast<int8_t>(*second + 60);
-    *minute = static_cast<int8_t>(*minute - 1);
+constexpr int32_t kSecondsPerDay = 86400;
+
+KvTime TimeOf(int32_t hour, int32_t minute, int32_t second) {
+  return KvTime(static_cast<signed char>(hour), static_cast<signed char>(minute),
+                static_cast<signed char>(second));
+}
+
+// The borrows after a field-wise subtraction, one step each for the minute
+// and the second, then the hour into 0 to 23, however many days it fell
+// (or, for a negative count, rose) out of it.
+KvTime Borrowed(int32_t hour, int32_t minute, int32_t second) {
+  if (second < 0) {
+    second += 60;
+    minute -= 1;
   }
-  if (*minute < 0) {
-    *minute = static_cast<int8_t>(*minute + 60);
-    *hour = static_cast<int8_t>(*hour - 1);
+  if (minute < 0) {
+    minute += 60;
+    hour -= 1;
   }
-  if (*hour < 0) *hour = static_cast<int8_t>(*hour + 24);
+  hour %= 24;
+  if (hour < 0) hour += 24;
+  return TimeOf(hour, minute, second);
 }
 
 }  // namespace
 
+// The count's whole days move no field (they are dropped first, keeping the
+// count's sign): a time of day stays one whatever the count, and a negative
+// count leaves what it always left, fields that may be negative but now
+// within a day (12:00:00 plus -86,401 is 12:00:-1).
+KvTime KvTime::operator+(long seconds) const {
+  const int32_t s = static_cast<int32_t>(seconds) % kSecondsPerDay;
+  const int32_t minutes = s / 60;
+  const int32_t hours = minutes / 60;
+  int32_t hour = hour_ + hours;
+  int32_t minute = minute_ + (minutes - 60 * hours);
+  int32_t second = second_ + s % 60;
+  if (second >= 60) {
+    second -= 60;
+    minute += 1;
+  }
+  if (minute >= 60) {
+    minute -= 60;
+    hour += 1;
+  }
+  // Past midnight back into the day; an hour that started out of range keeps
+  // its sign, within one day.
+  return TimeOf(hour % 24, minute, second);
+}
+
 KvTime KvTime::operator-(long seconds) const {
-  KvTime t = *this;
-  int32_t s = static_cast<int32_t>(seconds);
-  int32_t minutes = s / 60;
-  int32_t hours = minutes / 60;
-  t.hour_ = static_cast<int8_t>(t.hour_ - hours);
-  t.minute_ = static_cast<int8_t>(t.minute_ - (minutes - 60 * hours));
-  t.second_ = static_cast<int8_t>(t.second_ - s % 60);
-  Borrow(&t.hour_, &t.minute_, &t.second_);
-  return t;
+  const int32_t s = static_cast<int32_t>(seconds) % kSecondsPerDay;
+  const int32_t minutes = s / 60;
+  const int32_t hours = minutes / 60;
+  return Borrowed(hour_ - hours, minute_ - (minutes - 60 * hours), second_ - s % 60);
 }
 
 KvTime& KvTime::operator+=(long seconds) { return *this = *this + seconds; }
@@ -296,12 +306,7 @@ KvTime& KvTime::operator++() { return *this += 1; }
 KvTime& KvTime::operator--() { return *this -= 1; }
 
 KvTime KvTime::operator-(const KvTime& other) const {
-  KvTime t = *this;
-  t.hour_ = static_cast<int8_t>(hour_ - other.hour_);
-  t.minute_ = static_cast<int8_t>(minute_ - other.minute_);
-  t.second_ = static_cast<int8_t>(second_ - other.second_);
-  Borrow(&t.hour_, &t.minute_, &t.second_);
-  return t;
+  return Borrowed(hour_ - other.hour_, minute_ - other.minute_, second_ - other.second_);
 }
 
 long KvTime::operator!=(const KvTime& other) const {

@@ -31,9 +31,6 @@ constexpr uint16_t kUndefinedOrdering = 13;
 constexpr unsigned char kNoCharacter = '7';
 constexpr unsigned char kHanCharacter = 127;
 
-// Letter indexes of 'A' and 'Z'.
-constexpr unsigned kLetterA = 3;
-constexpr unsigned kLetterZ = 28;
 constexpr unsigned kLastAccent = 14;
 
 struct Symbol {
@@ -159,18 +156,15 @@ Letter LetterOf(uint16_t order) {
   return Letter{((order >> 12) & 3) != 0, (order >> 7) & 31u, (order >> 2) & 31u, order & 3u};
 }
 
-// The Windows-1252 character of a letter, or 0 when there is none. Indexes
-// 29 to 31 are the letters that follow z: Danish and Norwegian æ ø å in that
-// order (they took the same places after Z in the 7-bit national sets). Swedish
-// gives the same indexes to å ä ö; an order value does not carry its
-// language, so one alphabet has to stand for both. Indexes 0 to 2 are no
-// letter at all.
+// The character of a letter index: upper case index + 62, lower case
+// index + 94, for every index. So 3 to 28 are 'A' to 'Z' and 'a' to 'z', and
+// the indexes around them get the ASCII characters beside those: 0 to 2 give
+// '>' '?' '@' (or '^' '_' '`'), and 29 to 31, where Danish puts æ ø å and
+// Swedish å ä ö, give '[' '\' ']' (or '{' '|' '}'). An order value does not
+// carry its language, and callers parse these names, so every index names
+// one fixed ASCII character rather than one alphabet's letter.
 unsigned char LetterCharacter(const Letter& l) {
-  static constexpr unsigned char kAfterZ[2][3] = {{0xC6, 0xD8, 0xC5}, {0xE6, 0xF8, 0xE5}};
-  if (l.index >= kLetterA && l.index <= kLetterZ)
-    return static_cast<unsigned char>((l.lower ? 'a' : 'A') + (l.index - kLetterA));
-  if (l.index > kLetterZ) return kAfterZ[l.lower ? 1 : 0][l.index - kLetterZ - 1];
-  return 0;
+  return static_cast<unsigned char>(l.index + (l.lower ? 94 : 62));
 }
 
 unsigned DigitOf(uint16_t order) { return ((order & ~1u) - kFirstDigit) / 10; }
@@ -265,15 +259,7 @@ int KvConvertOrderToString(unsigned short order, unsigned char cls, KvString& te
   } else {
     const Letter l = LetterOf(order);
     b.Append(l.lower ? "lower letter " : "upper letter ");
-    unsigned char ch = LetterCharacter(l);
-    if (ch >= 128) {
-      // The text takes the default 8-bit code set; the letter is a
-      // Windows-1252 one.
-      const uint8_t textCodeSet = KvLanguageContext::GetDefault8CodeSet();
-      ch = static_cast<unsigned char>(
-          KvLanguageContext::QueryCodeSet(textCodeSet)->MapFrom(ch, KvCS_CP1252));
-    }
-    if (ch != 0) b.Append(static_cast<char>(ch));
+    b.Append(static_cast<char>(LetterCharacter(l)));
     if (l.accent != 0) {
       b.Append(" with ");
       if (l.accent <= kLastAccent) b.Append(kAccentNames[l.accent]);
@@ -297,7 +283,7 @@ int KvConvertOrderToChar(unsigned short order, unsigned char cls, unsigned char&
     ch = static_cast<unsigned char>('0' + DigitOf(order));
   } else {
     const Letter l = LetterOf(order);
-    if (const unsigned char letter = LetterCharacter(l)) ch = letter;
+    ch = LetterCharacter(l);
     if (l.accent == 0 || exact == 0) return 0;
     const std::array<uint16_t, 128>& orders = UpperHalfOrders();
     for (unsigned i = 0; i < orders.size(); ++i) {

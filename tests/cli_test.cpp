@@ -164,7 +164,7 @@ TEST(Cli, CommandsAndTheirOutput) {
        "'x'        0x5068   letter    lower letter x\n"
        "'\xC3\xA9'        0x511C   letter    lower letter e with accent acute\n"
        "'.'        0x007E   symbol    symbol full stop\n"},
-      {"orders '\xC3\xA5' --lang 3", 0, "'\xC3\xA5'        0x507C   letter    lower letter \xC3\xA5\n"},
+      {"orders '\xC3\xA5' --lang 3", 0, "'\xC3\xA5'        0x507C   letter    lower letter }\n"},
       {"orders '\xE4\xB8\xAD' --cs 253", 0, "0x4E2D   Han       HAN character 0x4e2d\n"},
       {"demo", 0, "upper case grows the text: \"STRASSE \xE2\x82\xAC" "5\"\n"},
       {"print BlockId 42", 0, "#42\n"},

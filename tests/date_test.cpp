@@ -341,7 +341,7 @@ TEST(KvTimeSeconds, SplitWithoutReductionToOneDay) {
   }
 }
 
-TEST(KvTimeArithmetic, WrapsOnceAroundTheDay) {
+TEST(KvTimeArithmetic, StaysATimeOfDay) {
   struct Row {
     Hms time;
     long seconds;
@@ -355,9 +355,16 @@ TEST(KvTimeArithmetic, WrapsOnceAroundTheDay) {
       {{10, 0, 0}, 90061, {11, 1, 1}, {8, 58, 59}},
       {{12, 59, 30}, 45, {13, 0, 15}, {12, 58, 45}},
       {{23, 0, 0}, 7200, {1, 0, 0}, {21, 0, 0}},
-      {{0, 0, 0}, 90000, {1, 0, 0}, {-1, 0, 0}},      // one borrow of a day only
+      {{0, 0, 0}, 90000, {1, 0, 0}, {23, 0, 0}},
+      {{1, 0, 0}, 172800, {1, 0, 0}, {1, 0, 0}},
+      {{19, 38, 29}, 395997, {9, 38, 26}, {5, 38, 32}},  // in a byte: hour -127
+      {{23, 59, 59}, INT32_MAX, {3, 14, 6}, {20, 45, 52}},
       {{10, 0, 0}, -30, {10, 0, -30}, {10, 0, 30}},   // negative counts are not raised
       {{10, 0, 0}, -3600, {9, 0, 0}, {11, 0, 0}},
+      {{12, 0, 0}, -86401, {12, 0, -1}, {12, 0, 1}},  // whole days move nothing
+      {{23, 0, 0}, -255600, {0, 0, 0}, {22, 0, 0}},
+      {{0, 0, 0}, INT32_MIN, {-3, -14, -8}, {3, 14, 8}},
+      {{12, 0, 0}, INT32_MIN, {9, -14, -8}, {15, 14, 8}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << r.time.h << ":" << r.time.m << ":" << r.time.s << " "
@@ -386,6 +393,7 @@ TEST(KvTimeArithmetic, WrapsOnceAroundTheDay) {
       {{1, 0, 0}, {23, 0, 0}, {2, 0, 0}},     {{23, 0, 0}, {1, 0, 0}, {22, 0, 0}},
       {{0, 0, 0}, {0, 0, 1}, {23, 59, 59}},   {{12, 0, 0}, {1, 30, 30}, {10, 29, 30}},
       {{10, 30, 15}, {10, 30, 15}, {0, 0, 0}}, {{0, 0, 0}, {23, 59, 59}, {0, 0, 1}},
+      {{100, 0, 0}, {-100, 0, 0}, {8, 0, 0}},  {{-128, 0, 0}, {127, 0, 0}, {9, 0, 0}},
   };
   for (const DiffRow& r : diffs) {
     SCOPED_TRACE(testing::Message() << r.a.h << ":" << r.a.m << ":" << r.a.s << " - " << r.b.h

@@ -343,9 +343,11 @@ def case_props(ch, present=None):
     full = c.upper()
     simple_upper = full if len(full) == 1 else None
     # The simple mapping of a character whose full mapping has several
-    # characters (ß, ŉ) is the first of them.
+    # characters is the first of them, in either direction: ß and ŉ upper
+    # to 'S' and U+02BC (the rest follows as a list), İ (U+0130) lowers to
+    # 'i' (its combining dot above is dropped, as in the simple mapping).
     lower = c.lower()
-    lower = ord(lower) if len(lower) == 1 and lower != c else 0
+    lower = ord(lower[0]) if lower != c else 0
     upper, more = 0, []
     if len(full) > 1:
         upper, more = ord(full[0]), [ord(x) for x in full[1:]]

@@ -107,14 +107,19 @@ class KVTM_EXPORT KvTime {
   // hour * 3600 + minute * 60 + second.
   operator long() const;
 
-  // Seconds later or earlier, wrapping once around the day.
+  // Seconds later or earlier as a time of day: whole days of the count move
+  // nothing, the hour wraps into 0 to 23 (23:59:59 + 1 is 00:00:00, 01:00:00
+  // - 172800 is 01:00:00). Neither carries upward what a negative count
+  // leaves: from a time of day, + gives fields down to -23:-59:-59
+  // (10:00:00 + -30 is 10:00:-30), - minutes and seconds up to 118
+  // (23:59:59 - -1 is 23:59:60).
   KvTime operator+(long seconds) const;
   KvTime operator-(long seconds) const;
   KvTime& operator+=(long seconds);
   KvTime& operator-=(long seconds);
   KvTime& operator++();
   KvTime& operator--();
-  // The difference of two times of day, modulo one day.
+  // The difference of two times of day, modulo one day (hour 0 to 23).
   KvTime operator-(const KvTime& other) const;
 
   // Ordering by hour, minute, second (signed): +1 or -1 by the first

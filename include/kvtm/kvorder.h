@@ -36,16 +36,16 @@ KVTM_EXPORT int KvExtractDigitFromOrder(unsigned short order, unsigned short& di
 // form), "upper letter A" or "lower letter a" then " with " and the accent's
 // name ("accent acute"; nothing for an accent number above 14) and " with
 // extension" when the extension bits are set; "HAN character 0x8000\n"
-// (newline included). Letter indexes 29 to 31 are the letters after z, named
-// as Danish and Norwegian order them (AE, O with stroke, A with ring, as
-// characters of the text's code set); indexes 0 to 2 are no letter, and
-// nothing follows "letter ". Returns 0.
+// (newline included). The letter is the byte index + 62 in upper case,
+// index + 94 in lower case, for every index: 'A' to 'Z' for 3 to 28, and
+// ASCII characters around them for the others ("upper letter >" for 0,
+// "upper letter [" for 29, where Danish puts AE). Returns 0.
 KVTM_EXPORT int KvConvertOrderToString(unsigned short order, unsigned char cls, KvString& text);
 
 // `ch` becomes a representative Windows-1252 character of the order: ' ' for
 // a space, the symbol's character ('.' for a named symbol that has no ASCII
 // one, '7' for a symbol without a name), '0' + digit, the letter (as in the
-// text form; '7' for indexes 0 to 2), 127 for a Han character. With `exact`
+// text form: '>' for index 0, '[' for 29), 127 for a Han character. With `exact`
 // nonzero an accented letter becomes the first of the characters 128 to 255
 // whose order (neutral language) is exactly `order`, or stays the plain
 // letter when none is; only then, and when `notation` is not null,

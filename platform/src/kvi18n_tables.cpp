@@ -3235,6 +3235,7 @@ const KvCaseEntry kCodeSet253Cases[] = {
     {0x012D, {0x012C, 0x0000, nullptr}},
     {0x012E, {0x0000, 0x012F, nullptr}},
     {0x012F, {0x012E, 0x0000, nullptr}},
+    {0x0130, {0x0000, 0x0069, nullptr}},
     {0x0131, {0x0049, 0x0000, nullptr}},
     {0x0132, {0x0000, 0x0133, nullptr}},
     {0x0133, {0x0132, 0x0000, nullptr}},
@@ -6072,7 +6073,7 @@ const uint32_t kCodeSet253PlainWeights[512] = {
     0x01404003, 0x01404023, 0x01400C02, 0x01400C22, 0x00000000, 0x00000000, 0x01404408, 0x01404428,
 };
 const KvOrderTable kCodeSet253Orders = {512, kCodeSet253Records, kCodeSet253PlainWeights};
-const KvCodeSetTables kCodeSet253Tables = {"Unicode BMP", nullptr, nullptr, kCodeSet253Cases, 2406, &kCodeSet253Orders};
+const KvCodeSetTables kCodeSet253Tables = {"Unicode BMP", nullptr, nullptr, kCodeSet253Cases, 2407, &kCodeSet253Orders};
 
 }  // namespace
 
