@@ -478,9 +478,10 @@ uint32_t TranslateBlobs(void* target, uint8_t targetFormat, uint32_t targetLengt
 KvString* BlobList(void*, uint32_t) { return new (std::nothrow) KvString(); }
 void* BlobsOf(KvString*, uint32_t count) { return CreateBlobs(count); }
 
-// The first blob under the format: "%L" its length, "%" before any other
-// character that character ("%%" a percent sign), a "%" that ends the
-// format nothing; every other character itself.
+// The first blob under the format, appended to `out`: "%L" its length, "%"
+// before any other character that character ("%%" a percent sign), a "%"
+// that ends the format nothing; every other character itself. A text longer
+// than a string holds is refused whole.
 KvString& PrintBlob(KvString& out, void* values, const char* format, uint32_t) {
   if (values == nullptr || format == nullptr) return out;
   const KvBlob& blob = *static_cast<const KvBlob*>(values);
@@ -498,7 +499,7 @@ KvString& PrintBlob(KvString& out, void* values, const char* format, uint32_t) {
     }
     text.Append(f, 1);
   }
-  if (text.Length() != 0) out << text.Text();
+  text.AppendTo(out);
   return out;
 }
 

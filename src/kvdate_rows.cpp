@@ -240,8 +240,13 @@ void FromView(KvDate* v, const KvDateTime& view) { *v = view.DateGet(); }
 void FromView(KvTime* v, const KvDateTime& view) { *v = view.TimeGet(); }
 void FromView(KvDateTime* v, const KvDateTime& view) { *v = view; }
 void FromView(d_Date* v, const KvDateTime& view) { *v = d_Date(view.DateGet()); }
-void FromView(d_Time* v, const KvDateTime& view) { *v = view.TimeGet(); }
-void FromView(d_Timestamp* v, const KvDateTime& view) { *v = view; }
+// An ODMG time prints zone-free, so the hour read is zone-free too: the
+// default zone is added to it, as constructing from a native time does, and
+// a time printed in any zone reads back as itself.
+void FromView(d_Time* v, const KvDateTime& view) { *v = d_Time(view.TimeGet()); }
+void FromView(d_Timestamp* v, const KvDateTime& view) {
+  *v = d_Timestamp(d_Date(view.DateGet()), d_Time(view.TimeGet()));
+}
 void FromView(d_Interval* v, const KvDateTime& view) {
   const KvTime& t = view.TimeGet();
   *v = d_Interval(view.DateGet().DayGet(), t.HourGet(), t.MinuteGet(), t.SecondGet());
@@ -316,12 +321,13 @@ struct DateSlots {
     return values;
   }
 
-  // One value, whatever the count; a null format prints nothing.
+  // One value, whatever the count, appended to `out`; a null format prints
+  // nothing. A text longer than a string holds is refused whole.
   static KvString& Print(KvString& out, void* values, const char* format, uint32_t) {
     if (values == nullptr) return out;
     KvTextBuffer text;
     KvPrintDateTime(text, ViewOf(*static_cast<const T*>(values)), format);
-    if (text.Length() != 0) out << text.Text();
+    text.AppendTo(out);
     return out;
   }
 

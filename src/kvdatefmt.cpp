@@ -1,10 +1,12 @@
 // kvdatefmt.cpp — printing and scanning dates and times under '%' directives.
 //
 // The texts are those the library has always written and read, down to the
-// month names ("Januar", "Februar"), the two-digit precision of "%e" and an
-// "%I" that knows no special case for 12. Scanning reads like sscanf with a
-// fixed width, but by hand, so that it can never run past the text it was
-// given, whatever the format asks for.
+// month names ("Januar", "Februar") and the two-digit precision of "%e".
+// "%I" writes the hours 0 to 12 as they are and 13 to 23 less 12, with "am"
+// below 12 and "pm" from 12 on; scanning undoes exactly that, so every text
+// the printer writes under a format holding the fields reads back to its
+// value. Scanning reads like sscanf with a fixed width, but by hand, so that
+// it can never run past the text it was given, whatever the format asks for.
 #include "kvdatefmt.h"
 
 #include <cstdio>
@@ -107,6 +109,13 @@ class ScanText {
 
   void Skip(size_t n) { pos_ = n < length_ - pos_ ? pos_ + n : length_; }
 
+  // Whether the next character after any blanks is a sign.
+  bool SignAhead() const {
+    size_t p = pos_;
+    while (p < length_ && IsBlank(text_[p])) ++p;
+    return p < length_ && (text_[p] == '-' || text_[p] == '+');
+  }
+
   // An integer as sscanf's "%<width>d" reads it here: blanks skipped, then
   // at most width characters of sign and digits. False, and *value
   // untouched, without a digit.
@@ -184,18 +193,25 @@ KvDateTime KvScanDateTime(const char* text, size_t length, const char* format) {
       case 'S':
         field = &second;
         break;
-      case 'Y':
-        in.ReadNumber(4, &year);
-        in.Skip(4);
+      case 'Y': {
+        // Four digits, after a sign when there is one: a year before 1
+        // prints as "-0005", and must not read back as "-000".
+        const int width = in.SignAhead() ? 5 : 4;
+        in.ReadNumber(width, &year);
+        in.Skip(static_cast<size_t>(width));
         break;
+      }
       case 'y':
         if (in.ReadNumber(2, &year)) year += 1900;
         in.Skip(2);
         break;
       case 'A':
       case 'a': {
+        // The eighth name is "no day", which a date whose weekday is not
+        // known (years far enough before 1) prints; passed over like the
+        // seven, the rest of such a text reads back too.
         size_t agreeing;
-        if (in.FindName(KvWeekdayName, 7, &agreeing) >= 0) in.Skip(agreeing);
+        if (in.FindName(KvWeekdayName, 8, &agreeing) >= 0) in.Skip(agreeing);
         break;
       }
       case 'B':
@@ -211,7 +227,9 @@ KvDateTime KvScanDateTime(const char* text, size_t length, const char* format) {
       case 'P':
       case 'p':
         // Only as the format's last directive can the rest be just these.
-        if (in.RestIs(*f == 'P' ? "PM" : "pm")) hour += 12;
+        // Noon prints as "12 pm" and is already hour 12; "am" changes
+        // nothing, as hour 0 prints as "00 am".
+        if (in.RestIs(*f == 'P' ? "PM" : "pm") && hour < 12) hour += 12;
         in.Skip(2);
         break;
       default:

@@ -23,9 +23,11 @@ void KvPrintDateTime(KvTextBuffer& text, const KvDateTime& view, const char* for
 // The fields read from the first `length` bytes of `text` under `format`,
 // starting from 0000-01-01 00:00:00. Each format character that is not a
 // directive skips one text character; numbers take a fixed number of
-// characters (two, four for %Y). Fields that do not read keep their start
-// value; a result that is no valid date and time is 0000-01-01 00:00:00.
-// Nothing beyond `length` is read.
+// characters (two; for %Y four, or a sign and four). %p (%P) ending the
+// format with the rest of the text "pm" ("PM") adds 12 to an hour below 12,
+// so "12:30:00 pm" is 12:30 and "00:30:00 am" 00:30, as they print. Fields
+// that do not read keep their start value; a result that is no valid date
+// and time is 0000-01-01 00:00:00. Nothing beyond `length` is read.
 KvDateTime KvScanDateTime(const char* text, size_t length, const char* format);
 
 #endif  // KVTM_SRC_KVDATEFMT_H

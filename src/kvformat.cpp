@@ -116,6 +116,16 @@ void KvTextBuffer::AssignTo(KvString& out) const {
   out = Text();
 }
 
+void KvTextBuffer::AppendTo(KvString& out) const {
+  if (refused_) {
+    KvStringAccess::ReportOverflow();
+    return;
+  }
+  // An append that would pass what a string holds is refused whole by the
+  // string itself, and reported there.
+  if (length_ != 0) out << Text();
+}
+
 // A new string's code set decides how many units a list may have.
 KvListText::KvListText()
     : text_(KvSTRING_MAX_SIZE / KvUnitWidth(KvString().CodeSetGet()) - 1) {}

@@ -61,10 +61,17 @@ class KvTextBuffer {
   // Zero-terminated; "" when nothing was appended.
   const char* Text() const { return data_ != nullptr ? data_ : ""; }
 
+  // The two ends of a print, the one place where a text that could not be
+  // made whole is refused whole: reported like every string overflow, and
+  // never a cut text that reads as another value.
+  //
   // `out` becomes the text up to its first zero byte as 8-bit text, with
   // the default 8-bit code set and language. A refused text leaves `out`
-  // without text and is reported like every string overflow.
+  // without text.
   void AssignTo(KvString& out) const;
+  // The text is appended to `out`, converted into its code set. A refused
+  // text, or one `out` has no room for, leaves `out` as it was.
+  void AppendTo(KvString& out) const;
 
  private:
   char* data_ = nullptr;

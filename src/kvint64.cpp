@@ -169,7 +169,7 @@ KvInt64::KvInt64(double d) : low_(0), high_(0) {
 KvString& KvInt64::PrintToKvString(KvString& s) const {
   KvTextBuffer text;
   KvPrintInt64(text, *this, "%S");
-  s << text.Text();
+  text.AppendTo(s);
   return s;
 }
 
@@ -329,12 +329,13 @@ void* Int64FromList(KvString* text, uint32_t count) {
   return values;
 }
 
-// One value, whatever the count; a null format prints "%S".
+// One value, whatever the count, appended to `out`; a null format prints
+// "%S". A text longer than a string holds is refused whole.
 KvString& PrintInt64(KvString& out, void* values, const char* format, uint32_t) {
   if (values == nullptr) return out;
   KvTextBuffer text;
   KvPrintInt64(text, *static_cast<const KvInt64*>(values), format);
-  if (text.Length() != 0) out << text.Text();
+  text.AppendTo(out);
   return out;
 }
 

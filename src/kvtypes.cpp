@@ -1282,14 +1282,25 @@ void* StringsOf(KvString* text, uint32_t count, void* values, KvString* strings)
   return values;
 }
 
+// What a print gives that a string of code set `cs` cannot hold: no text
+// rather than a cut one, after the overflow report.
+void RefusePrint(KvString& out, uint8_t cs) {
+  KvStringAccess::ReportOverflow();
+  out = KvString(cs, KvString::GetDefaultLanguage());
+}
+
+// The most units a string of code set `cs` holds.
+size_t UnitLimit(uint8_t cs) { return KvSTRING_MAX_SIZE / KvUnitWidth(cs) - 1; }
+
 // The value under `format`, in code set `cs`, into `out`: the format's
 // literal text around its first "%s", which shows the value's first
 // `precision` characters padded with blanks to `width` (C's rules, without
 // handing the caller's format to the C library). Into an 8-bit code set the
 // format's bytes are taken as they are, as the value's are; into a 16-bit
-// one they are converted from the default 8-bit code set.
-void FormatText(KvString& out, const char* format, const KvString& value, uint8_t cs,
-                uint8_t language) {
+// one they are converted from the default 8-bit code set. Printed text is
+// new text: it has the default language, whatever the value's. A text
+// longer than the string holds is refused whole (false).
+bool FormatText(KvString& out, const char* format, const KvString& value, uint8_t cs) {
   if (format == nullptr) format = "%s";
   const char* end = format + std::strlen(format);
   const KvStringDirective d = KvFindStringDirective(format);
@@ -1298,10 +1309,17 @@ void FormatText(KvString& out, const char* format, const KvString& value, uint8_
   if (d.hasPrecision && shown > d.precision) shown = d.precision;
   const uint32_t pad = d.width > shown ? d.width - shown : 0;
 
+  // Every byte of literal text is one unit in any code set.
   KvTextBuffer before, padding, after;
   KvAppendLiteral(before, format, d.start != nullptr ? d.start : end);
   if (d.start != nullptr) KvAppendLiteral(after, d.end, end);
-  for (uint32_t i = 0; i < pad && !padding.Refused(); ++i) padding.Append(" ", 1);
+  if (before.Refused() || after.Refused() ||
+      before.Length() + pad + shown + after.Length() > UnitLimit(cs)) {
+    RefusePrint(out, cs);
+    return false;
+  }
+  for (uint32_t i = 0; i < pad; ++i) padding.Append(" ", 1);
+  const uint8_t language = KvString::GetDefaultLanguage();
   KvString shownText(cs, language);
   if (shown != 0)
     KvStringAccess::AssignUnits(shownText, value.StrGet(), cs, static_cast<uint16_t>(shown), 1);
@@ -1315,17 +1333,13 @@ void FormatText(KvString& out, const char* format, const KvString& value, uint8_
     if (width == 1) piece.SetCodeSetCode(cs);
     result += piece;
   };
-  if (before.Refused() || padding.Refused() || after.Refused()) {
-    KvStringAccess::ReportOverflow();
-    out = KvString(cs, language);
-    return;
-  }
   add(before);
   if (!d.left) add(padding);
   result += shownText;
   if (d.left) add(padding);
   add(after);
   out = result;
+  return true;
 }
 
 // The code set a 16-bit value prints into: out's own, else the default
@@ -1361,6 +1375,11 @@ void PrintOrders(KvString& out, const KvString& value, const char* format) {
   } else {
     used.Append(format, std::strlen(format));
   }
+  // A format a string cannot hold prints no text a string could hold.
+  if (used.Refused()) {
+    RefusePrint(out, KvString::GetDefault8CodeSet());
+    return;
+  }
   const char* printFormat = used.Text();
   const uint8_t language = value.LanguageGet();
   const char* units = value.StrGet();
@@ -1374,7 +1393,7 @@ void PrintOrders(KvString& out, const KvString& value, const char* format) {
       chars.Append(&c, 1);
     }
     if (mode == 1) {
-      FormatText(out, printFormat, KvString(chars.Text()), KvString::GetDefault8CodeSet(), 0);
+      FormatText(out, printFormat, KvString(chars.Text()), KvString::GetDefault8CodeSet());
       return;
     }
     KvString text(chars.Text());
@@ -1382,7 +1401,7 @@ void PrintOrders(KvString& out, const KvString& value, const char* format) {
     const uint8_t cs = PrintCodeSet(out);
     KvString converted(cs, 0);
     converted += text;
-    FormatText(out, printFormat, converted, cs, 0);
+    FormatText(out, printFormat, converted, cs);
     return;
   }
   KvString result("");
@@ -1403,7 +1422,15 @@ void PrintOrders(KvString& out, const KvString& value, const char* format) {
         name = KvString(c);
       }
     }
-    FormatText(piece, printFormat, name, name.CodeSetGet(), 0);
+    // Each piece whole, and the whole text or none of it.
+    if (!FormatText(piece, printFormat, name, name.CodeSetGet())) {
+      out = KvString(result.CodeSetGet(), KvString::GetDefaultLanguage());
+      return;
+    }
+    if (result.Len() + piece.Len() > UnitLimit(result.CodeSetGet())) {
+      RefusePrint(out, result.CodeSetGet());
+      return;
+    }
     result += piece;
   }
   out = result;
@@ -1418,8 +1445,9 @@ void* StringsOfList(KvString* text, uint32_t count) {
   return StringsOf(text, count, values, values);
 }
 
-// PrintToString of KvString: the first value, whatever the count. An empty
-// value is printed as itself.
+// PrintToString of KvString: the first value, whatever the count, in its
+// code set (16-bit text in the code set PrintCodeSet chooses) and the
+// default language. An empty value is printed as itself, language included.
 KvString& PrintString(KvString& out, void* values, const char* format, uint32_t) {
   if (values == nullptr) return out;
   const KvString& value = *static_cast<const KvString*>(values);
@@ -1434,9 +1462,9 @@ KvString& PrintString(KvString& out, void* values, const char* format, uint32_t)
     const uint8_t target = PrintCodeSet(out);
     KvString converted(target, value.LanguageGet());
     converted += value;
-    FormatText(out, format, converted, target, value.LanguageGet());
+    FormatText(out, format, converted, target);
   } else {
-    FormatText(out, format, value, cs, value.LanguageGet());
+    FormatText(out, format, value, cs);
   }
   return out;
 }
@@ -1481,7 +1509,7 @@ KvString& KvInsensitiveSlots<S>::Print(KvString& out, void* values, const char* 
     out = text;
     return out;
   }
-  FormatText(out, format, text, text.CodeSetGet(), text.LanguageGet());
+  FormatText(out, format, text, text.CodeSetGet());
   return out;
 }
 

@@ -135,13 +135,12 @@ TEST(StringText, PrintUnderACallersFormat) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.format != nullptr ? r.format : "null");
-    KvString value(2, 4);
-    value = "abc";
-    value.SetCodeSetCode(2);
-    KvString out;
+    KvString value = Units({'a', 'b', 'c'}, 2, 4);
+    KvString out(1, 3);
     KvTypeMgr().PrintToKvString(KvTYPE_STRING, out, &value, r.format, 1);
     EXPECT_EQ(std::string(out.StrGet(), out.Len()), r.text);
     EXPECT_EQ(out.CodeSetGet(), 2) << "the value's code set";
+    EXPECT_EQ(out.LanguageGet(), KvString::GetDefaultLanguage()) << "new text's language";
   }
 
   // An empty value prints as itself, whatever the format.
@@ -164,16 +163,20 @@ TEST(StringText, PrintUnderACallersFormat) {
   EXPECT_EQ(refused.SizeGet(), 0);
 
   // 16-bit text prints into the code set of the result.
-  KvString euro = Units({0x20AC, 0x41}, KvCS_UNICODE);
+  KvString euro = Units({0x20AC, 0x41}, KvCS_UNICODE, 4);
   EXPECT_EQ(Printed(KvTYPE_STRING, &euro, "<%s>"), "<\x80" "A>");
-  KvString wideOut(KvCS_UNICODE, 1);
+  KvString wideOut(KvCS_UNICODE, 3);
   KvTypeMgr().PrintToKvString(KvTYPE_STRING, wideOut, &euro, "<%-3s>", 1);
   EXPECT_EQ(UnitsOf(wideOut), (std::vector<uint16_t>{'<', 0x20AC, 'A', ' ', '>'}));
+  EXPECT_EQ(wideOut.LanguageGet(), KvString::GetDefaultLanguage());
 
-  // The insensitive strings print their 8-bit text.
+  // The insensitive strings print their 8-bit text, new text as every print.
   KvIString abc("Abc");
   EXPECT_EQ(Printed(KvTYPE_ISTRING, &abc, nullptr), "Abc");
-  EXPECT_EQ(Printed(KvTYPE_CASEISTRING, &abc, "(%4s)"), "( Abc)");
+  KvString iOut(1, 3);
+  KvTypeMgr().PrintToKvString(KvTYPE_CASEISTRING, iOut, &abc, "(%4s)", 1);
+  EXPECT_STREQ(iOut.StrGet(), "( Abc)");
+  EXPECT_EQ(iOut.LanguageGet(), KvString::GetDefaultLanguage());
   KvIString none;
   EXPECT_EQ(Printed(KvTYPE_ISTRING, &none, "(%s)"), "");
 }
@@ -194,7 +197,10 @@ TEST(StringText, OrderValuesThroughTheirNames) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.format);
-    EXPECT_EQ(Printed(KvTYPE_STRING, &orders, r.format), r.text);
+    KvString out(1, 3);
+    KvTypeMgr().PrintToKvString(KvTYPE_STRING, out, &orders, r.format, 1);
+    EXPECT_EQ(std::string(out.StrGet(), out.Len()), r.text);
+    EXPECT_EQ(out.LanguageGet(), KvString::GetDefaultLanguage());
   }
 }
 

@@ -206,6 +206,61 @@ TEST(TypeManager, PrintAndScanPassTheRowsFormat) {
   mgr.ExchangeScanFromKvStringFunc(KvTYPE_LONG, scan);
 }
 
+// A print whose text a string cannot hold is refused whole in every row,
+// after one overflow report: the rows that assign leave no text, those that
+// append (dates and times, KvInt64, KvBlob) leave the result as it was,
+// whether the text is too long or the result has no room for it.
+TEST(TypeManager, APrintThatCannotHoldTheValueIsRefusedWhole) {
+  KvString abc("abc");
+  KvIString iabc("abc");
+  KvCaseIString ciabc("abc");
+  std::vector<unsigned short> units(40, 0x500C);  // the order of 'a', 40 times
+  units.push_back(0);
+  KvString orders(units.data());
+  orders.SetCodeSetCode(KvCS_ORDERS);
+  KvDate y2k(2000, 1, 1);
+  KvTime noon(12, 0, 0);
+  KvInt64 i64(255L);
+  KvBlob blob(-42);
+  int32_t five = 5;
+  KvObjId oid(7, 5, 1);
+  const std::string x(65526, 'x');  // with "old" 65529 characters
+  struct Row {
+    char id;
+    void* value;
+    std::string format;
+    bool appends;
+    std::string text;  // empty: refused
+  };
+  const Row rows[] = {
+      {KvTYPE_STRING, &abc, "%65532s", false, std::string(65529, ' ') + "abc"},
+      {KvTYPE_STRING, &abc, "x%65532s", false, ""},
+      {KvTYPE_ISTRING, &iabc, "x%65532s", false, ""},
+      {KvTYPE_CASEISTRING, &ciabc, "%-65532s", false, "abc" + std::string(65529, ' ')},
+      {KvTYPE_CASEISTRING, &ciabc, "%-65532sx", false, ""},
+      {KvTYPE_STRING, &orders, std::string(2000, 'x') + "%3M", false, ""},  // 40 names
+      {KvTYPE_STRING, &orders, x + x + "%3M", false, ""},                   // one name
+      {KvTYPE_DATE, &y2k, x + "x%y", true, x + "x00"},
+      {KvTYPE_DATE, &y2k, x + "xx%y", true, ""},  // fits, but not after "old"
+      {KvTYPE_TIME, &noon, x + "xxxx%H%M", true, ""},
+      {KvTYPE_INT64, &i64, x + "%S", true, x + "255"},
+      {KvTYPE_INT64, &i64, x + x + "%S", true, ""},
+      {KvTYPE_BLOB, &blob, x + "xxxx%L", true, ""},
+      {KvTYPE_INT, &five, x + "xxxxxx%d", false, ""},
+      {KvTYPE_OBJID, &oid, x + "xxxx%B", false, x + "xxxx7"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::to_string(r.id) + " " + r.format.substr(r.format.size() - 4));
+    OverflowCounter reports;
+    KvString out("old");
+    KvTypeMgr().PrintToKvString(r.id, out, r.value, r.format.c_str(), 1);
+    const std::string text = (r.appends ? "old" : "") + r.text;
+    EXPECT_EQ(out.Len(), text.size());
+    EXPECT_TRUE(out.StrGet() == text);
+    EXPECT_EQ(reports.Count(), r.text.empty() ? 1 : 0);
+  }
+}
+
 TEST(TypeManager, InvalidIdsAreReportedAndNeverDispatched) {
   ReportCounter reports;
   KvTypeMgr mgr;

@@ -62,7 +62,11 @@ class KVTM_EXPORT KvTypeMgr {
 
   // The value as text under `format` (null: the row's exchange format). A
   // row without a print function falls back to ConvertToKvString; without
-  // either, `out` is returned unchanged.
+  // either, `out` is returned unchanged. A text longer than a string holds
+  // is refused whole and reported as every string overflow: `out` is left
+  // without text, or as it was where the row appends (dates and times,
+  // KvInt64, KvBlob). Under its exchange format every date and time prints
+  // a text that scans back to it, but for the fields the format leaves out.
   KvString& PrintToKvString(char id, KvString& out, void* values, const char* format,
                             unsigned long count);
   // The value read from `text`. A row without a scan function deletes
