@@ -809,8 +809,10 @@ class InsensitiveOperand {
     } else {
       t->length = static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - p);
       // A key cut to its buffer still ends in a zero, in its last byte;
-      // in a plain block a zero always ends a text.
+      // in a plain block a zero always ends a text. In a folded block of
+      // further texts that zero may as well end this one whole.
       t->cut = cut_ && folded_ && t->length + 1 == left;
+      t->mayEnd = t->cut && !last;
     }
     return true;
   }
@@ -903,7 +905,8 @@ namespace {
 typedef long (*ElementOrder)(const uint8_t* a, const uint8_t* b, uint8_t format,
                              unsigned short op);
 
-// The element walk of the date and time types, with the step rule of the
+// The element walk of the fixed-size elements here (dates and times,
+// KvInt64, bool, the identifiers, blobs in memory), with the step rule of the
 // numbers' walk: after each element, a further one is compared only when
 // it lies wholly within both buffers, and otherwise the walk stops with
 // KvCMP_INCOMPLETE, also when the element just compared decided.
@@ -1079,8 +1082,10 @@ long Int64Compare(unsigned char format, unsigned long length1, void* values1,
 // little-endian number from its highest byte down, whatever the format's
 // byte order: that is the order the indexes of stored databases hold. In
 // the most-significant-first form this is not the numeric order, but equal
-// values still compare equal and the order is total. The lengths are not
-// read: elements are taken whole, and never more than count of them.
+// values still compare equal and the order is total. The walk is the
+// common one: an element is read only when it lies wholly within its
+// buffer, and the first byte compared is an element's last, so a cut
+// element can decide nothing.
 
 namespace {
 
@@ -1089,49 +1094,47 @@ constexpr uint8_t kObjIdBytes[] = {9, 8, 7, 6, 5, 4};
 constexpr uint8_t kClassIdBytes[] = {1, 0, 3, 2};
 constexpr uint8_t kRefBytes[] = {11, 10, 9, 8, 7, 6, 5, 4};
 
-template <size_t N>
-long StoredIdentityOrder(const uint8_t* a, const uint8_t* b, const uint8_t (&bytes)[N]) {
-  for (const uint8_t i : bytes) {
+template <const auto& kBytes>
+long StoredIdentityOrder(const uint8_t* a, const uint8_t* b, uint8_t, unsigned short) {
+  for (const uint8_t i : kBytes) {
     const long d = static_cast<long>(a[i]) - static_cast<long>(b[i]);
     if (d != 0) return d;
   }
   return 0;
 }
 
-template <typename T, size_t N>
-long CompareIdentities(unsigned char format, void* values1, void* values2, unsigned long count,
-                       int& status, const uint8_t (&bytes)[N]) {
-  status = 0;
-  const uint32_t n = static_cast<uint32_t>(count);
-  for (uint32_t i = 0; i < n; ++i) {
-    long r;
-    if (format == 8) {
-      r = static_cast<const T*>(values1)[i] != static_cast<const T*>(values2)[i];
-    } else {
-      const size_t at = size_t{i} * T::kStoredSize;
-      r = StoredIdentityOrder(static_cast<const uint8_t*>(values1) + at,
-                              static_cast<const uint8_t*>(values2) + at, bytes);
-    }
-    if (r != 0) return r;
-  }
-  return 0;
+template <typename T, const auto& kBytes>
+long CompareIdentities(unsigned char format, unsigned long length1, void* values1,
+                       unsigned long length2, void* values2, unsigned short op,
+                       unsigned long count, int& status) {
+  if (format == 8)
+    return CompareElements(format, length1, values1, length2, values2, op, count, status,
+                           sizeof(T), MemoryOrder<T>);
+  return CompareElements(format, length1, values1, length2, values2, op, count, status,
+                         T::kStoredSize, StoredIdentityOrder<kBytes>);
 }
 
 }  // namespace
 
-long KvObjId::Compare(unsigned char format, unsigned long, void* values1, unsigned long,
-                      void* values2, unsigned short, unsigned long count, int& status) {
-  return CompareIdentities<KvObjId>(format, values1, values2, count, status, kObjIdBytes);
+long KvObjId::Compare(unsigned char format, unsigned long length1, void* values1,
+                      unsigned long length2, void* values2, unsigned short op,
+                      unsigned long count, int& status) {
+  return CompareIdentities<KvObjId, kObjIdBytes>(format, length1, values1, length2, values2, op,
+                                                 count, status);
 }
 
-long KvClassId::Compare(unsigned char format, unsigned long, void* values1, unsigned long,
-                        void* values2, unsigned short, unsigned long count, int& status) {
-  return CompareIdentities<KvClassId>(format, values1, values2, count, status, kClassIdBytes);
+long KvClassId::Compare(unsigned char format, unsigned long length1, void* values1,
+                        unsigned long length2, void* values2, unsigned short op,
+                        unsigned long count, int& status) {
+  return CompareIdentities<KvClassId, kClassIdBytes>(format, length1, values1, length2, values2,
+                                                     op, count, status);
 }
 
-long KvRef::Compare(unsigned char format, unsigned long, void* values1, unsigned long,
-                    void* values2, unsigned short, unsigned long count, int& status) {
-  return CompareIdentities<KvRef>(format, values1, values2, count, status, kRefBytes);
+long KvRef::Compare(unsigned char format, unsigned long length1, void* values1,
+                    unsigned long length2, void* values2, unsigned short op,
+                    unsigned long count, int& status) {
+  return CompareIdentities<KvRef, kRefBytes>(format, length1, values1, length2, values2, op,
+                                             count, status);
 }
 
 // ---- KvBoolean and KvBlob ----
@@ -1173,20 +1176,31 @@ StoredBlobs StoredBlobsAt(const void* values, unsigned long length, uint8_t form
   return s;
 }
 
+// A stored block's elements pair by pair. A difference within the bytes
+// both buffers hold decides for good; where the bytes given end before
+// anything decides (a length field or data the comparison still needs
+// lie beyond a buffer), the result is 0 with KvCMP_INCOMPLETE.
 long CompareStoredBlobs(unsigned char format, unsigned long length1, void* values1,
-                        unsigned long length2, void* values2, uint32_t count) {
+                        unsigned long length2, void* values2, uint32_t count, int& status) {
   StoredBlobs a = StoredBlobsAt(values1, length1, format);
   StoredBlobs b = StoredBlobsAt(values2, length2, format);
   for (uint32_t i = 0; i < count; ++i) {
     uint64_t claimedA, presentA, claimedB, presentB;
-    if (!a.Element(format, &claimedA, &presentA) || !b.Element(format, &claimedB, &presentB))
+    if (!a.Element(format, &claimedA, &presentA) || !b.Element(format, &claimedB, &presentB)) {
+      status = KvCMP_INCOMPLETE;
       return 0;
-    uint64_t common = claimedA < claimedB ? claimedA : claimedB;
-    if (presentA < common) common = presentA;
-    if (presentB < common) common = presentB;
-    if (common != 0) {
-      const int r = std::memcmp(a.base + a.at + 4, b.base + b.at + 4, static_cast<size_t>(common));
+    }
+    const uint64_t common = claimedA < claimedB ? claimedA : claimedB;
+    uint64_t held = common;
+    if (presentA < held) held = presentA;
+    if (presentB < held) held = presentB;
+    if (held != 0) {
+      const int r = std::memcmp(a.base + a.at + 4, b.base + b.at + 4, static_cast<size_t>(held));
       if (r != 0) return r < 0 ? -1 : 1;
+    }
+    if (held < common) {
+      status = KvCMP_INCOMPLETE;
+      return 0;
     }
     if (claimedA != claimedB) return claimedA < claimedB ? -1 : 1;
     a.at += 4 + claimedA;
@@ -1195,21 +1209,9 @@ long CompareStoredBlobs(unsigned char format, unsigned long length1, void* value
   return 0;
 }
 
-long CompareBlobObjects(unsigned long length1, void* values1, unsigned long length2,
-                        void* values2, uint32_t count) {
-  // Only objects wholly within a given length are read.
-  constexpr uint32_t size = sizeof(KvBlob);
-  if (length1 != 0 && static_cast<uint32_t>(length1) / size < count)
-    count = static_cast<uint32_t>(length1) / size;
-  if (length2 != 0 && static_cast<uint32_t>(length2) / size < count)
-    count = static_cast<uint32_t>(length2) / size;
-  const KvBlob* a = static_cast<const KvBlob*>(values1);
-  const KvBlob* b = static_cast<const KvBlob*>(values2);
-  for (uint32_t i = 0; i < count; ++i) {
-    const long r = a[i] != b[i];
-    if (r != 0) return r;
-  }
-  return 0;
+long BlobObjectOrder(const uint8_t* a, const uint8_t* b, uint8_t, unsigned short) {
+  const long r = *reinterpret_cast<const KvBlob*>(a) != *reinterpret_cast<const KvBlob*>(b);
+  return r < 0 ? -1 : r > 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -1224,9 +1226,11 @@ long BooleanCompare(unsigned char format, unsigned long length1, void* values1,
 long BlobCompare(unsigned char format, unsigned long length1, void* values1,
                  unsigned long length2, void* values2, unsigned short, unsigned long count,
                  int& status) {
+  if (format == 8)
+    return CompareElements(format, length1, values1, length2, values2, 0, count, status,
+                           sizeof(KvBlob), BlobObjectOrder);
   status = 0;
   const uint32_t n = static_cast<uint32_t>(count);
   if (n == 0) return 0;
-  if (format == 8) return CompareBlobObjects(length1, values1, length2, values2, n);
-  return CompareStoredBlobs(format, length1, values1, length2, values2, n);
+  return CompareStoredBlobs(format, length1, values1, length2, values2, n, status);
 }

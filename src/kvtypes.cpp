@@ -425,7 +425,21 @@ uint32_t StoredTextBytes(const KvString& s) {
   return s.SizeGet() - KvUnitWidth(s.CodeSetGet());
 }
 
-// Writes one standard record; returns its size.
+// A record's length field has 16 bits: a value whose record would need
+// more (an 8-bit text of 65532 characters) cannot be stored. A wrapped or
+// saturated length would make the value come back as another one.
+constexpr uint32_t kLargestLength = 0xFFFF;
+
+bool RecordFits(const KvString& s) { return StoredTextBytes(s) + 4 <= kLargestLength; }
+
+// Whether every one of count values has a record.
+bool RecordsHold(const KvString* v, uint32_t count) {
+  for (uint32_t i = 0; i < count; ++i)
+    if (!RecordFits(v[i])) return false;
+  return true;
+}
+
+// Writes one standard record, which fits; returns its size.
 uint32_t StoreRecord(uint8_t* p, const KvString& s, uint8_t f) {
   const uint32_t text = StoredTextBytes(s);
   KvStoredLengthSet(p, static_cast<uint16_t>(text + 4), f);
@@ -438,22 +452,53 @@ uint32_t StoreRecord(uint8_t* p, const KvString& s, uint8_t f) {
   return text + 6;
 }
 
+// Values that cannot all be stored are refused whole, after the report
+// of a text too long for a string: nothing is written and the result is 0,
+// as DiskLenGet says beforehand.
 uint32_t StoreString(void* stored, void* values, uint8_t format, uint32_t count) {
   uint8_t* p = static_cast<uint8_t*>(stored);
   const KvString* v = static_cast<const KvString*>(values);
+  if (!RecordsHold(v, count)) {
+    KvStringAccess::ReportOverflow();
+    return 0;
+  }
   uint32_t total = 0;
   for (uint32_t i = 0; i < count; ++i) total += StoreRecord(p + total, v[i], format & 15);
-  return total & 0xFFFF;
+  return total;
+}
+
+// The text a legacy block holds for a value: 8-bit text as it is, 16-bit
+// text in the default 8-bit code set (the substitution character for what
+// it lacks), as printing shows it. `narrow` keeps a converted copy.
+const KvString& LegacyText(const KvString& value, KvString& narrow) {
+  if (!KvCodeSetIsWide(value.CodeSetGet())) return value;
+  narrow = value;
+  narrow.SetCodeSet(KvString::GetDefault8CodeSet());
+  return narrow;
+}
+
+// T of the legacy block of count values: their texts and zero bytes.
+uint64_t LegacyTotal(const KvString* v, uint32_t count) {
+  uint64_t t = 0;
+  KvString narrow;
+  for (uint32_t i = 0; i < count; ++i) t += LegacyText(v[i], narrow).Len() + 1u;
+  return t;
 }
 
 uint32_t StoreLegacyString(void* stored, void* values, uint8_t format, uint32_t count) {
   uint8_t* p = static_cast<uint8_t*>(stored);
   const KvString* v = static_cast<const KvString*>(values);
+  // T has 16 bits: a block it cannot measure is refused whole.
+  if (LegacyTotal(v, count) > kLargestLength) {
+    KvStringAccess::ReportOverflow();
+    return 0;
+  }
   uint32_t t = 0;
+  KvString narrow;
   for (uint32_t i = 0; i < count; ++i) {
-    // The legacy form holds 8-bit text only.
-    const uint32_t n = KvCodeSetIsWide(v[i].CodeSetGet()) ? 0 : v[i].Len();
-    if (n != 0) std::memcpy(p + 2 + t, v[i].StrGet(), n);
+    const KvString& text = LegacyText(v[i], narrow);
+    const uint32_t n = text.Len();
+    if (n != 0) std::memcpy(p + 2 + t, text.StrGet(), n);
     p[2 + t + n] = 0;
     t += n + 1;
   }
@@ -498,7 +543,7 @@ uint32_t LoadString(void* values, void* stored, uint8_t format, uint32_t count) 
   }
   uint32_t total = 0;
   for (uint32_t i = 0; i < count; ++i) total += LoadRecord(v[i], p + total, format & 15);
-  return total & 0xFFFF;
+  return total;
 }
 
 uint32_t NullSizeString(uint32_t count) { return 6 * count; }
@@ -512,21 +557,34 @@ uint8_t EffectiveCodeSet(uint8_t cs, uint8_t format) {
   return cs;
 }
 
-// Flag 128 asks for the size of the key form: up to two bytes of order
-// per byte of 8-bit text, one per byte of 16-bit text (kept to 16 bits).
-uint32_t KeySized(uint32_t s, uint8_t cs, uint8_t ownCodeSet, uint8_t format) {
-  if ((format & 128) == 0 || cs == 0 || cs == KvCS_ORDERS) return s;
-  return (KvCodeSetIsWide(ownCodeSet) ? s * 2 : s * 4) & 0xFFFF;
+// The largest key record Translate writes: its units stop short of a
+// length field's limit, so a longer key is cut, and marked as such, rather
+// than given a wrapped length.
+constexpr uint32_t kLargestKey = 0xFFFF;
+
+// The size of a record of s bytes after a `header` of 4 (values in memory)
+// or 2 (stored records). Flag 128 asks for the size of the key form: a
+// character takes up to three orders (¼ ½ ¾ expand into digit, fraction
+// slash, digit) of two bytes each, so six bytes per byte of 8-bit text and
+// three per byte of 16-bit text; a key record is never larger than a
+// length field can describe.
+uint32_t KeySized(uint32_t s, uint32_t header, uint8_t cs, uint8_t ownCodeSet, uint8_t format) {
+  if ((format & 128) == 0 || cs == 0 || cs == KvCS_ORDERS) return s + header;
+  const uint32_t key = s * (KvCodeSetIsWide(ownCodeSet) ? 3 : 6) + header;
+  return key < kLargestLength + 2 ? key : kLargestLength + 2;
 }
 
+// Values in memory that cannot be stored (RecordFits) have no stored
+// length: 0, what Store returns for them.
 uint32_t SizeString(void* values, uint8_t valueFormat, uint8_t storedFormat, uint32_t count) {
   uint32_t total = 0;
   if (valueFormat & 8) {
     const KvString* v = static_cast<const KvString*>(values);
+    if (!RecordsHold(v, count)) return 0;
     for (uint32_t i = 0; i < count; ++i) {
       const uint32_t s = StoredTextBytes(v[i]) + 2;
       const uint8_t cs = EffectiveCodeSet(v[i].CodeSetGet(), storedFormat);
-      total += KeySized(s, cs, v[i].CodeSetGet(), storedFormat) + 4;
+      total += KeySized(s, 4, cs, v[i].CodeSetGet(), storedFormat);
     }
     return total;
   }
@@ -538,7 +596,7 @@ uint32_t SizeString(void* values, uint8_t valueFormat, uint8_t storedFormat, uin
     // A record too short to hold its code set byte has none.
     const uint8_t own = length >= 1 ? p[2] : 0;
     const uint8_t cs = EffectiveCodeSet(own, storedFormat);
-    total += KeySized(length, cs, own, storedFormat) + 2;
+    total += KeySized(length, 2, cs, own, storedFormat);
     p += length + 2u;
   }
   return total;
@@ -569,7 +627,7 @@ uint32_t FileSizeString(MemFile* file, uint8_t format, uint32_t count) {
       if (length >= 1 && at[offset + 2 + length - 1] == 0) return length + 2u;
     }
     const uint8_t cs = offset + 2 < left && length >= 1 ? at[offset + 2] : 0;
-    total += KeySized(length, EffectiveCodeSet(cs, format), cs, format) + 2;
+    total += KeySized(length, 2, EffectiveCodeSet(cs, format), cs, format);
     offset += length + 2u;
   }
   return total;
@@ -578,11 +636,9 @@ uint32_t FileSizeString(MemFile* file, uint8_t format, uint32_t count) {
 uint32_t SizeLegacyString(void* values, uint8_t valueFormat, uint8_t storedFormat,
                           uint32_t count) {
   if (valueFormat & 8) {
-    const KvString* v = static_cast<const KvString*>(values);
-    uint32_t total = 2;
-    for (uint32_t i = 0; i < count; ++i)
-      total += (KvCodeSetIsWide(v[i].CodeSetGet()) ? 0 : v[i].Len()) + 1u;
-    return total;
+    // 0 for a block that Store refuses.
+    const uint64_t t = LegacyTotal(static_cast<const KvString*>(values), count);
+    return t <= kLargestLength ? static_cast<uint32_t>(t) + 2 : 0;
   }
   return KvStoredLength(values, storedFormat) + 2u;
 }
@@ -632,6 +688,7 @@ struct KeySource {
 // as cut. Returns the bytes written; 0 when fewer than 5 bytes of room.
 uint32_t WriteKey(uint8_t* out, uint32_t room, const KeySource& src, uint8_t format) {
   if (room < 5) return 0;
+  if (room > kLargestKey) room = kLargestKey;
   KvKeyWalk walk(src.text, src.codeSet, src.language, src.unitFormat, src.cut);
   uint32_t w = 4;
   bool whole = false;
@@ -731,7 +788,7 @@ uint32_t TranslateStringToKeys(uint8_t* target, uint8_t tf, uint32_t tl, void* s
     remaining -= w;
     if (cut) break;
   }
-  return total & 0xFFFF;
+  return total;
 }
 
 uint32_t TranslateString(void* target, uint8_t tf, uint32_t tl, void* source, uint8_t sf,
@@ -804,8 +861,9 @@ uint32_t TranslateString(void* target, uint8_t tf, uint32_t tl, void* source, ui
   // The same form: stored bytes copied as they are, the code set relabelled.
   uint32_t n;
   if (sf & 8) {
+    // Values that cannot be stored size as 0; Store refuses them.
     const uint32_t size = SizeString(source, sf & 15, tf, count);
-    uint8_t* scratch = static_cast<uint8_t*>(KvMemAllocZero(size));
+    uint8_t* scratch = static_cast<uint8_t*>(KvMemAllocZero(size != 0 ? size : 1));
     if (scratch == nullptr) return 0;
     const uint32_t stored = StoreString(scratch, source, tf & 15, count);
     n = stored < tl ? stored : tl;
@@ -884,12 +942,21 @@ uint8_t LengthFormat(uint8_t format) {
   return (format & 0x80) != 0 ? format & 15 : format;
 }
 
+// T has 16 bits. A stored block never needs more (Store refuses one that
+// would); a key's T counts the weights of its whole text, which may be
+// more than T holds, and saturates: the key holds fewer weights than that
+// (kLargestKeyWeights), so it still reads as cut.
+constexpr uint32_t kLargestT = 0xFFFF;
+constexpr uint32_t kLargestKeyWeights = kLargestT - 2;
+
 void PutLength(uint8_t* block, uint32_t t, uint8_t format) {
-  // T has 16 bits; a longer text saturates it rather than wrapping to a
-  // small length that a reader would believe.
-  uint16_t field = static_cast<uint16_t>(t > 0xFFFF ? 0xFFFF : t);
+  uint16_t field = static_cast<uint16_t>(t > kLargestT ? kLargestT : t);
   ShortStore(block + 1, &field, format, 1);
 }
+
+// A format with bit 3 (memory) and bit 7 (folded) names a folded form in
+// memory, which does not exist: nothing is stored in it, and its size is 0.
+bool NoSuchForm(uint8_t format) { return (format & 0x88) == 0x88; }
 
 // Bytes before the first zero among the `limit` bytes at p (limit when
 // there is none).
@@ -978,7 +1045,7 @@ uint32_t FoldedBlockSize(const uint8_t* block, uint32_t bytes, uint32_t count) {
 template <typename S>
 uint32_t WriteKey(uint8_t* out, uint8_t format, uint32_t tl, uint8_t marker,
                   const uint8_t* text, uint32_t n, bool folded, bool textCut) {
-  const uint32_t room = tl - 4;
+  const uint32_t room = tl - 4 < kLargestKeyWeights ? tl - 4 : kLargestKeyWeights;
   const uint32_t weights = KvFoldKey<S>(out + 3, room, text, n, folded);
   const uint32_t written = weights < room ? weights : room;
   out[3 + written] = 0;
@@ -1029,6 +1096,13 @@ uint32_t KvInsensitiveSlots<S>::Store(void* stored, void* values, uint8_t format
                                       uint32_t count) {
   uint8_t* out = static_cast<uint8_t*>(stored);
   const S* v = static_cast<const S*>(values);
+  if (NoSuchForm(format)) return 0;
+  // A block T cannot measure is refused whole, with the report of a text
+  // too long for a string: a saturated T would read back as another block.
+  if (MemorySize(v, false, count) - 3 > kLargestT) {
+    KvStringAccess::ReportOverflow();
+    return 0;
+  }
   uint32_t at = 3;
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t n = v[i].Len();
@@ -1055,10 +1129,13 @@ uint32_t KvInsensitiveSlots<S>::NullSize(uint32_t count) {
 template <typename S>
 uint32_t KvInsensitiveSlots<S>::Size(void* values, uint8_t valueFormat, uint8_t storedFormat,
                                      uint32_t count) {
-  // There is no folded form in memory.
-  if ((storedFormat & 8) != 0 && (storedFormat & 0x80) != 0) return 0;
+  if (NoSuchForm(storedFormat)) return 0;
   const bool folded = (storedFormat & 0x80) != 0;
-  if ((valueFormat & 8) != 0) return MemorySize(static_cast<const S*>(values), folded, count);
+  if ((valueFormat & 8) != 0) {
+    const uint64_t size = MemorySize(static_cast<const S*>(values), folded, count);
+    // 0 for a plain block that Store refuses.
+    return folded || size - 3 <= kLargestT ? static_cast<uint32_t>(size) : 0;
+  }
   const uint8_t* block = static_cast<const uint8_t*>(values);
   const uint32_t t = KvInsensitiveLength(block, valueFormat);
   if (!folded || (block[0] & KvISTR_FOLDED) != 0) return t + 3;
@@ -1190,10 +1267,14 @@ uint32_t KvInsensitiveSlots<S>::Translate(void* target, uint8_t tf, uint32_t tl,
     // it, a block cut short that its T tells as such.
     uint8_t* block = static_cast<uint8_t*>(KvMemAlloc(size));
     if (block == nullptr) return 0;
-    Store(block, source, tf, count);
-    std::memcpy(out, block, tl);
+    const uint32_t stored = Store(block, source, tf, count);
+    if (stored != 0) {
+      std::memcpy(out, block, tl);
+    } else {
+      std::memset(out, 0, tl);  // refused, as a block that fits would be
+    }
     KvMemFree(block);
-    return tl;
+    return stored != 0 ? tl : 0;
   }
 
   const uint32_t n = sourceBytes < tl ? sourceBytes : tl;

@@ -286,6 +286,7 @@ TEST(IStringRows, CompareStored) {
   // "ABCD" cut to 6 bytes; capitals weigh alike in both classes.
   const Bytes cutKey = {0xC0, 0x05, 0x00, 0x54, 0x5B, 0x00};
   const Bytes two = {0x40, 0x06, 0x00, 'a', 'b', 0, 'c', 'd', 0};
+  const Bytes twoKeys = {0xC0, 0x06, 0x00, 'a', 'b', 0, 'c', 'd', 0};
   const Row rows[] = {
       {"exact lengths", 1, Block("ab"), 6, Block("ab"), 6, 1, 0, 0},
       {"format 2", 2, {0x40, 0x00, 0x03, 'a', 'b', 0}, 0, {0x40, 0x00, 0x04, 'a', 'b', 'c', 0}, 0,
@@ -321,6 +322,7 @@ TEST(IStringRows, CompareStored) {
       {"cut pattern where operand 1 ends", 1, Block("ab"), 0, Block("ab**"), 6, 1, -1, kOpen},
       {"only the last zero cut off", 1, Block("ab"), 0, Block("ab"), 5, 1, 0, 0},
       {"arrays: a cut first text may end at the cut", 1, two, 9, two, 5, 2, 0, kOpen},
+      {"arrays of keys: a first key may end at the cut", 1, twoKeys, 6, twoKeys, 9, 2, 0, kOpen},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);

@@ -94,18 +94,61 @@ TEST(IdentityCompare, StoredElements) {
     auto pa = Exact(a);
     auto pb = Exact(b);
     int status = -7;
-    // The lengths are not read: a length shorter than count elements
-    // neither stops the walk nor sets a status.
     EXPECT_EQ(r.compare(r.format, 0, pa.get(), 0, pb.get(), 0, r.count, status), r.result);
     EXPECT_EQ(status, 0);
     status = -7;
-    EXPECT_EQ(r.compare(r.format, 1, pa.get(), 1, pb.get(), KvCMP_EXACT, r.count, status),
+    EXPECT_EQ(r.compare(r.format, a.size(), pa.get(), b.size(), pb.get(), KvCMP_EXACT, r.count,
+                        status),
               r.result);
     EXPECT_EQ(status, 0);
   }
 
-  // Count 0 reads nothing.
+  // Lengths bound the walk: an element is read only when it lies wholly
+  // within its buffer (its most significant byte is its last), and where
+  // the bytes given end before a difference the result is open.
+  struct Cut {
+    std::string what;
+    KvTypeCmpFunc compare;
+    uint8_t format;
+    Bytes a, b;
+    unsigned long count;
+    long result;
+    int status;
+  };
+  const Cut cuts[] = {
+      {"objid of 5 bytes", KvObjId::Compare, 1, Bytes(obj_7_5_1.begin(), obj_7_5_1.begin() + 5),
+       obj_7_3_1, 1, 0, KvCMP_INCOMPLETE},
+      {"objid, operand 2 one byte short", KvObjId::Compare, 2, obj_7_5_1,
+       Bytes(obj_7_3_1.begin(), obj_7_3_1.begin() + 9), 1, 0, KvCMP_INCOMPLETE},
+      {"classid of 3 bytes", KvClassId::Compare, 1, {12, 0, 9}, {13, 0, 3, 0}, 1, 0,
+       KvCMP_INCOMPLETE},
+      {"ref of 13 bytes", KvRef::Compare, 1, Bytes(ref.begin(), ref.end() - 1), refOrigin3, 1, 0,
+       KvCMP_INCOMPLETE},
+      {"objid: the second element missing", KvObjId::Compare, 1, Concat({obj_7_5_1, obj_7_3_1}),
+       obj_7_5_1, 2, 0, KvCMP_INCOMPLETE},
+      {"objid: decided before the cut element", KvObjId::Compare, 1,
+       Concat({obj_7_5_1, obj_7_3_1, {1, 2}}), Concat({obj_7_3_1, obj_7_5_1, obj_7_5_1}), 3, 2,
+       0},
+  };
+  for (const Cut& r : cuts) {
+    SCOPED_TRACE(r.what);
+    auto pa = Exact(r.a);
+    auto pb = Exact(r.b);
+    int status = -7;
+    EXPECT_EQ(r.compare(r.format, r.a.size(), pa.get(), r.b.size(), pb.get(), 0, r.count, status),
+              r.result);
+    EXPECT_EQ(status, r.status);
+  }
+  // In memory form the objects' own sizes bound the walk.
+  const KvObjId objs[2] = {KvObjId(7, 5, 1), KvObjId(7, 5, 1)};
   int status = -7;
+  EXPECT_EQ(KvObjId::Compare(8, sizeof(KvObjId), const_cast<KvObjId*>(objs), 2 * sizeof(KvObjId),
+                             const_cast<KvObjId*>(objs), 0, 2, status),
+            0);
+  EXPECT_EQ(status, KvCMP_INCOMPLETE);
+
+  // Count 0 reads nothing.
+  status = -7;
   EXPECT_EQ(KvRef::Compare(1, 0, nullptr, 0, nullptr, 0, 0, status), 0);
   EXPECT_EQ(status, 0);
 

@@ -108,6 +108,13 @@ TEST_F(StringRows, ArraysAndTheLegacyForm) {
   EXPECT_EQ(standard_.MemLenGet(KvTYPE_STRING, 1), sizeof(KvString));
   EXPECT_EQ(legacy_.DiskLenGet(KvTYPE_STRING, block.data(), 2, 2, 2), 0x0400u + 2);
   EXPECT_EQ(legacy_.DiskLenGet(KvTYPE_STRING, block.data(), 1, 2, 1), 6u);
+  // 16-bit text is held in the default 8-bit code set, where a character
+  // it lacks becomes 0x1A.
+  KvString wide = Wide({'A', 0x20AC, 0x4E2D});
+  Bytes narrow(7, 0xEE);
+  EXPECT_EQ(legacy_.DiskLenGet(KvTYPE_STRING, &wide, 1, 1, 8), 6u);
+  EXPECT_EQ(legacy_.Store(KvTYPE_STRING, narrow.data(), &wide, 1, 1), 6u);
+  EXPECT_EQ(narrow, (Bytes{4, 0, 'A', 0x80, 0x1A, 0, 0xEE}));
   // An empty value stores as six bytes in either form.
   EXPECT_EQ(kvStandardTable[KvTYPE_STRING]->NullSizeGet(3), 18u);
   EXPECT_EQ(kvLegacyTable[KvTYPE_STRING]->NullSizeGet(1), 6u);
@@ -135,10 +142,72 @@ TEST_F(StringRows, SizesFromAMemoryFileStayInTheFile) {
   MemFile none(stored.data(), 1);
   EXPECT_EQ(standard_.DiskLenGetFromMemFile(KvTYPE_STRING, &none, 2, 3), 0u);
   EXPECT_EQ(whole.PosGet(), 0u);
-  // The key-size flag: 8-bit text may take two order bytes per byte.
+  // The key-size flag: a byte of 8-bit text may take three orders of two
+  // bytes (¼).
   KvString ab = Narrow("ab");
-  EXPECT_EQ(standard_.DiskLenGet(KvTYPE_STRING, &ab, 0x81, 1, 8), 4u * 4 + 4);
-  EXPECT_EQ(standard_.DiskLenGet(KvTYPE_STRING, stored.data(), 0x82, 1, 0x82), (7u * 4) + 2);
+  EXPECT_EQ(standard_.DiskLenGet(KvTYPE_STRING, &ab, 0x81, 1, 8), 4u * 6 + 4);
+  EXPECT_EQ(standard_.DiskLenGet(KvTYPE_STRING, stored.data(), 0x82, 1, 0x82), (7u * 6) + 2);
+}
+
+// Sizes beyond 16 bits: counts are whole, and a value or block whose
+// length field cannot hold its size is refused whole (reported, nothing
+// written, DiskLenGet 0) rather than stored with a length that wrapped.
+TEST_F(StringRows, LengthFieldsAndCountsBeyondSixteenBits) {
+  struct Row {
+    const char* what;
+    KvTypeMgr* mgr;
+    char id;
+    std::vector<size_t> lengths;  // texts of 'x'
+    uint8_t format;
+    uint32_t size;  // 0: refused
+    Bytes head;
+  };
+  const Row rows[] = {
+      {"the longest record", &standard_, KvTYPE_STRING, {65531}, 2, 65537, {0xFF, 0xFF, 1, 1, 'x'}},
+      {"65532 characters", &standard_, KvTYPE_STRING, {65532}, 1, 0, {}},
+      {"records past 16 bits", &standard_, KvTYPE_STRING, {25000, 25000, 25000}, 1, 75018,
+       {0xAC, 0x61, 1, 1, 'x'}},
+      {"the longest legacy block", &legacy_, KvTYPE_STRING, {21845, 21845, 21842}, 1, 65537,
+       {0xFF, 0xFF, 'x'}},
+      {"a legacy block past 16 bits", &legacy_, KvTYPE_STRING, {21846, 21846, 21846}, 2, 0, {}},
+      {"the longest insensitive block", &standard_, KvTYPE_ISTRING, {65534}, 2, 65538,
+       {0x40, 0xFF, 0xFF, 'x'}},
+      {"an insensitive block past 16 bits", &standard_, KvTYPE_ISTRING, {65535}, 1, 0, {}},
+      {"three texts past 16 bits", &legacy_, KvTYPE_CASEISTRING, {21846, 21846, 21846}, 2, 0, {}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const uint32_t n = static_cast<uint32_t>(r.lengths.size());
+    void* values = r.mgr->Create(r.id, n);
+    void* loaded = r.mgr->Create(r.id, n);
+    auto length = [&](void* v, uint32_t i) -> size_t {
+      if (r.id == KvTYPE_STRING) return static_cast<KvString*>(v)[i].Len();
+      if (r.id == KvTYPE_ISTRING) return static_cast<KvIString*>(v)[i].Len();
+      return static_cast<KvCaseIString*>(v)[i].Len();
+    };
+    for (uint32_t i = 0; i < n; ++i) {
+      const std::string text(r.lengths[i], 'x');
+      if (r.id == KvTYPE_STRING) static_cast<KvString*>(values)[i] = Narrow(text.c_str());
+      if (r.id == KvTYPE_ISTRING) static_cast<KvIString*>(values)[i] = text.c_str();
+      if (r.id == KvTYPE_CASEISTRING) static_cast<KvCaseIString*>(values)[i] = text.c_str();
+      ASSERT_EQ(length(values, i), r.lengths[i]);
+    }
+    OverflowCounter overflows;
+    EXPECT_EQ(r.mgr->DiskLenGet(r.id, values, r.format, n, 8), r.size);
+    Bytes stored(r.size + 16, 0xEE);
+    EXPECT_EQ(r.mgr->Store(r.id, stored.data(), values, r.format, n), r.size);
+    EXPECT_EQ(overflows.Count(), r.size == 0 ? 1 : 0);
+    EXPECT_EQ(Bytes(stored.begin() + r.size, stored.end()), Bytes(16, 0xEE));
+    if (r.size != 0) {
+      EXPECT_EQ(Bytes(stored.begin(), stored.begin() + r.head.size()), r.head);
+      MemFile file(stored.data(), r.size);
+      EXPECT_EQ(r.mgr->DiskLenGetFromMemFile(r.id, &file, r.format, n), r.size);
+      EXPECT_EQ(r.mgr->Load(r.id, loaded, stored.data(), r.format, n), r.size);
+      for (uint32_t i = 0; i < n; ++i) EXPECT_EQ(length(loaded, i), r.lengths[i]);
+    }
+    r.mgr->Delete(r.id, values, n);
+    r.mgr->Delete(r.id, loaded, n);
+  }
 }
 
 TEST_F(StringRows, Translate) {

@@ -312,6 +312,64 @@ TEST(TypeManager, InvalidIdsAreReportedAndNeverDispatched) {
   EXPECT_EQ(reports.Count(), calls);
 }
 
+// A record layer sizes its buffer with DiskLenGet and then calls Store, or
+// Translate into a stored form: for every row of both tables, every format
+// byte and counts 1 and 3, neither writes nor returns more than DiskLenGet
+// gave for the same values. A canary right after that many bytes stays.
+TEST(TypeManager, StoreAndTranslateStayWithinDiskLenGet) {
+  ___KvI18NContext(1);
+  // Three values of each row: plain rows take these bytes; strings are
+  // empty, 8-bit with characters of three orders each in a key (¼) and
+  // 16-bit; blobs alike.
+  Bytes plain(3 * 32);
+  for (size_t i = 0; i < plain.size(); ++i) plain[i] = static_cast<uint8_t>(i * 37 + 1);
+  const std::string quarters(40, '\xBC');
+  const unsigned short units[] = {0xBC, 0x20AC, 0x4E2D, 'a', 0};
+  KvString strings[3] = {KvString(), KvString(quarters.c_str()), KvString(units)};
+  KvIString iStrings[3] = {KvIString(), KvIString("Stra\xDF" "e"), KvIString(quarters.c_str())};
+  KvCaseIString caseIStrings[3] = {KvCaseIString(), KvCaseIString("\x8C" "a"),
+                                   KvCaseIString(quarters.c_str())};
+  KvBlob blobs[3] = {KvBlob(), KvBlob("abc", 3L), KvBlob(quarters.c_str())};
+  auto valuesOf = [&](char id) -> void* {
+    switch (id) {
+      case KvTYPE_STRING: return strings;
+      case KvTYPE_ISTRING: return iStrings;
+      case KvTYPE_CASEISTRING: return caseIStrings;
+      case KvTYPE_BLOB: return blobs;
+      default: return plain.data();
+    }
+  };
+  constexpr size_t kGuard = 64;
+  constexpr uint32_t kRoom = 1 << 16;
+  const Bytes canary(kGuard, 0xA5);
+  Bytes target(kRoom);
+  for (KvTypeMgr mgr : {KvTypeMgr(), KvTypeMgr(3)}) {
+    for (char id = 0; id < KvTYPE_COUNT; ++id) {
+      for (uint32_t count : {1u, 3u}) {
+        for (int f = 0; f < 256; ++f) {
+          const uint8_t format = static_cast<uint8_t>(f);
+          void* values = valuesOf(id);
+          const unsigned long size = mgr.DiskLenGet(id, values, format, count, 8);
+          Bytes stored(size + kGuard, 0xA5);
+          const unsigned long n = mgr.Store(id, stored.data(), values, format, count);
+          EXPECT_LE(n, size) << "Store, " << mgr.IsLegacy() << " " << int{id} << " " << f
+                             << " " << count;
+          EXPECT_EQ(Bytes(stored.begin() + size, stored.end()), canary)
+              << "Store, " << mgr.IsLegacy() << " " << int{id} << " " << f << " " << count;
+          // Into a stored form (bit 3 names the memory form) with room
+          // to spare.
+          if ((format & 8) == 0) {
+            const unsigned long t =
+                mgr.Translate(id, target.data(), format, kRoom, values, 8, 0, count);
+            EXPECT_LE(t, size) << "Translate, " << mgr.IsLegacy() << " " << int{id} << " " << f
+                               << " " << count;
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(TypeManager, ShortFormOfCmpDropsTheStatus) {
   KvTypeMgr mgr;
   short a[2] = {1, 2};

@@ -58,9 +58,11 @@ enum : uint16_t { KvREF_NO_ORIGIN = 65535 };
 //   Compare       format 8: objects, by operator!=; else stored elements
 //                 whose identity bytes are compared as unsigned bytes from
 //                 the highest address down, whatever the format's byte
-//                 order (equal values compare equal in both). At most
-//                 count elements are read; the lengths are not, and the
-//                 status stays 0.
+//                 order (equal values compare equal in both). The common
+//                 walk: at most count elements, each read only when it
+//                 lies wholly within its length (0: count elements); a
+//                 further element beyond a length ends the walk with
+//                 KvCMP_INCOMPLETE.
 
 // An object identifier: the block holding the object, and a 48-bit object
 // number whose upper 16 bits are `high` and lower 32 bits `low`. The object

@@ -97,7 +97,9 @@ KVTM_EXPORT long LegacyStringCompare(unsigned char format, unsigned long length1
 // leaves the result open, where the rest could turn it: more characters, a
 // star that makes operand 2 a pattern, or, but for the block's last text,
 // just its zero (a buffer that lacks only the block's last byte holds
-// every text whole); a further element is missing; a key and a text
+// every text whole; in a block of keys, a text before the last whose zero
+// is the buffer's last byte may be whole or a key cut there); a further
+// element is missing; a key and a text
 // are ordered (a key cannot tell accents and bytes); or a key operand 1
 // meets a pattern other than stars alone (KvIStringCompare then gives 0).
 // KvCMP_KEY_TOO_LONG, result -1: a cut operand 2 holds more than 253 bytes
@@ -171,16 +173,16 @@ KVTM_EXPORT long BooleanCompare(unsigned char format, unsigned long length1, voi
                                 unsigned long length2, void* values2, unsigned short op,
                                 unsigned long count, int& status);
 
-// Blobs: count KvBlob objects in memory form (format 8; a nonzero length
-// admits only the objects wholly within it), or one stored block (a 32-bit
-// total, then per element a 32-bit length and its bytes) in any other
-// format. Pairs are ordered by KvBlob::operator!= (bytes unsigned, then the
-// shorter first) until one differs; results -1, 0, 1. A stored length of 0
-// means the bytes the block's total gives (total + 4). Stored bytes are read
-// only within the lengths: the walk stops, with the result so far, at an
-// element whose length field lies beyond a buffer; data cut by a buffer are
-// compared as far as both hold them, then by the lengths the elements
-// claim. A negative length field counts as 0. The status stays 0.
+// Blobs: count KvBlob objects in memory form (format 8; the common walk:
+// a nonzero length admits only the objects wholly within it), or one stored
+// block (a 32-bit total, then per element a 32-bit length and its bytes) in
+// any other format. Pairs are ordered by KvBlob::operator!= (bytes
+// unsigned, then the shorter first) until one differs; results -1, 0, 1. A
+// stored length of 0 means the bytes the block's total gives (total + 4).
+// Stored bytes are read only within the lengths; a difference within the
+// bytes both hold is final. Where they end first (a length field, or data
+// of the shorter element, beyond a buffer) the result is 0 with
+// KvCMP_INCOMPLETE. A negative length field counts as 0.
 KVTM_EXPORT long BlobCompare(unsigned char format, unsigned long length1, void* values1,
                              unsigned long length2, void* values2, unsigned short op,
                              unsigned long count, int& status);

@@ -37,11 +37,22 @@ class KVTM_EXPORT KvTypeMgr {
   // Calls through the row's slots; results are the slots' own.
   void* Create(char id, unsigned long count);
   void* Delete(char id, void* values, unsigned long count);
+  // Writes count values in `format`; returns the bytes written, never more
+  // than DiskLenGet gives for the same values and format. Values whose
+  // stored length field cannot hold their size (a KvString record, a
+  // legacy or insensitive string block of more than 65535 bytes after the
+  // field) are refused whole with the string overflow report
+  // (configuration "debug"/"stringOverflow"): nothing is written and the
+  // result is 0. So is a format no stored form has (an insensitive string
+  // format with bits 3 and 7).
   unsigned long Store(char id, void* stored, void* values, unsigned char format,
                       unsigned long count);
+  // Reads count values; returns the stored bytes consumed (32 bits).
   unsigned long Load(char id, void* values, void* stored, unsigned char format,
                      unsigned long count);
-  // Stored length, in `format`, of count values given in `valueFormat`.
+  // Stored length, in `format`, of count values given in `valueFormat`: at
+  // least what Store and Translate write for them. 0 for values that Store
+  // refuses.
   unsigned long DiskLenGet(char id, void* values, unsigned char format, unsigned long count,
                            unsigned char valueFormat);
   unsigned long DiskLenGetFromMemFile(char id, MemFile* file, unsigned char format,

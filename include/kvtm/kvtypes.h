@@ -80,10 +80,10 @@ struct KvTypeDescriptor {
   const char* name;
   KvCreateFunc Create;                    // count 0 or 1: one object
   KvDeleteFunc Delete;                    // frees what Create made; null ignored
-  KvStoreFunc Store;                      // returns the bytes written
+  KvStoreFunc Store;                      // returns the bytes written, at most SizeGet
   KvLoadFunc Load;                        // returns the stored bytes consumed
   KvNullSizeFunc NullSizeGet;             // stored length of count null values
-  KvSizeFunc SizeGet;                     // stored length of count values
+  KvSizeFunc SizeGet;                     // stored length of count values; 0: unstorable
   KvSizeFromMemFileFunc SizeGetFromMemFile;  // the file's position is kept
   KvTypeCmpFunc Compare;
   KvEvalFunc EvalAndBound;
