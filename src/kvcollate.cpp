@@ -105,7 +105,7 @@ uint32_t WeightOf(uint16_t order, uint8_t cls) {
 }
 
 constexpr uint32_t kPrimaryMask = 0xFFFFFF80;
-constexpr uint32_t kLargestWeight = 0xFFFFFF00;
+constexpr uint32_t kLargestWeight = 0x7FFFFF00;  // above class 20, and a positive long
 constexpr uint32_t kCaseMask = 0xFFFFFFE0;    // without the accent
 constexpr uint32_t kAccentMask = 0xFFFFFF9F;  // without the case
 
