@@ -4,38 +4,25 @@
 // ConvertToKvString of the values read.
 //
 // Input: flags (bit 0 legacy table, bit 1 the row's own format, bit 2
-// options bit 0: plain decimal, bit 3 print into a 16-bit string), type id, code set, language, count, the
-// format's length, the format, then the text (the rest).
-#include <cstddef>
-#include <cstdint>
-
+// options bit 0: plain decimal, bit 3 print into a 16-bit string), type id,
+// code set, language, count, the format's length, the format, then the
+// text (the rest).
 #include "fuzz_input.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FuzzStartUp();
-  FuzzInput input(data, size);
-  const uint8_t flags = input.Byte();
-  const KvTypeId id = FuzzTypeId(input.Byte());
-  const uint8_t cs = input.Byte();
-  const uint8_t language = input.Byte();
-  // Values are made by Create; a small count keeps them small.
-  const uint32_t count = input.Byte() % 17;
-  const FuzzBuffer format = input.Text(input.Byte());
-  size_t n;
-  const uint8_t* bytes = input.TakeRest(&n);
+KVTM_FUZZ_TARGET(input) {
+  const uint8_t flags = input.Byte(), id = FuzzTypeId(input.Byte()), cs = input.Byte(), language = input.Byte();
+  const uint32_t count = input.Byte() % 17;  // values are made by Create: a small count keeps them small
+  const FuzzBuffer format = input.Copy(input.Byte(), true);
+  KvString text = input.String(input.Left(), cs, language);
   KvTypeMgr& mgr = FuzzManager(flags);
   const char* fmt = (flags & 2) != 0 ? nullptr : reinterpret_cast<const char*>(format.Data());
   ___KvTypeMgrOptions() = (flags & 4) != 0 ? 1 : 0;
-
-  KvString text = FuzzString(bytes, n, cs, language);
   KvString list = text;  // ConvertFromKvString consumes its text
   void* values = mgr.ConvertFromKvString(&list, id, count);
-  if (values == nullptr) return 0;
+  if (values == nullptr) return;
   values = mgr.ScanFromKvString(id, values, text, fmt, count);
   KvString printed((flags & 8) != 0 ? KvCS_UNICODE : KvCS_NATIVE, language);
   mgr.PrintToKvString(id, printed, values, fmt, count);
-  KvString* again = mgr.ConvertToKvString(values, id, count);
-  delete again;
+  delete mgr.ConvertToKvString(values, id, count);
   mgr.Delete(id, values, count);
-  return 0;
 }

@@ -1,11 +1,16 @@
-// Facts about KvBoolean and KvBlob: truth and its order, blob construction
-// and number texts, ordering, edits with offsets and counts of every size,
-// large blobs, and the state a failed allocation leaves.
+// KvBlob: construction, numbers, copies, order, edits with offsets and counts of
+// every size, allocation failure reaching the memory handler; the blob
+// row's loads of cut and lying blocks, its print, and BlobCompare over cut
+// buffers and lying lengths. Blocks a load or a compare must not read past
+// lie in heap copies of exactly their size. Stored bytes, arrays and the
+// four cases of Translate are in scalar_rows_test.cpp, the bool row's texts
+// in scalar_text_test.cpp, each with the other rows'.
 #include <climits>
 #include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <variant>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -13,548 +18,310 @@
 #include "kvtm/kvtm.h"
 #include "test_util.h"
 
+using namespace std::string_literals;
+
 namespace {
 
-Bytes BytesOf(const KvBlob& b) {
-  const uint8_t* p = reinterpret_cast<const uint8_t*>(b.Data());
-  return Bytes(p, p + b.Length());
+std::string TextOf(const KvBlob& b) { return b.Data() == nullptr ? "" : std::string(b.Data(), b.Length()); }
+
+// A compare's result * 10 + its status, the status read after the call.
+long Compared(uint8_t format, unsigned long length1, void* a, unsigned long length2, void* b, unsigned long count) {
+  int status = 7;
+  const long result = BlobCompare(format, length1, a, length2, b, 0, count, status);
+  return result * 10 + status;
 }
 
-Bytes TextBytes(const char* text, size_t n) {
-  return Bytes(reinterpret_cast<const uint8_t*>(text), reinterpret_cast<const uint8_t*>(text) + n);
+// A stored block written by hand: length fields (numbers) and data (texts).
+Bytes Raw(uint8_t format, const std::vector<std::variant<uint32_t, std::string>>& pieces) {
+  Bytes out;
+  for (const auto& p : pieces) {
+    for (int i = 0; i < 4 && p.index() == 0; ++i) out.push_back(static_cast<uint8_t>(std::get<0>(p) >> 8 * (format == 2 ? 3 - i : i)));
+    if (p.index() == 1) out.insert(out.end(), std::get<1>(p).begin(), std::get<1>(p).end());
+  }
+  return Bytes(out);  // a heap block of exactly its size
+}
+// The stored block of the elements: their total, then each length and its bytes.
+Bytes Block(uint8_t format, const std::vector<std::string>& elements) {
+  std::vector<std::variant<uint32_t, std::string>> pieces = {0u};
+  for (const std::string& e : elements) pieces.insert(pieces.end(), {static_cast<uint32_t>(e.size()), e});
+  for (const std::string& e : elements) std::get<0>(pieces[0]) += 4 + static_cast<uint32_t>(e.size());
+  return Raw(format, pieces);
 }
 
-KvBoolean RawBoolean(uint8_t byte) {
-  KvBoolean b;
-  std::memcpy(&b, &byte, 1);
-  return b;
-}
-
-uint8_t ByteOf(const KvBoolean& b) {
-  uint8_t byte;
-  std::memcpy(&byte, &b, 1);
-  return byte;
-}
-
-// Counts the calls of the memory handler and the sizes it was given.
 int handlerCalls = 0;
 unsigned long handlerSize = 0;
-int CountingHandler(unsigned long size) {
-  ++handlerCalls;
-  handlerSize = size;
-  return 0;
+int CountingHandler(unsigned long size) { return ++handlerCalls, handlerSize = size, 0; }
+
+// Runs f with the counting handler, and allocations failing after
+// `successes` more (-1: none fails, but sizes no blob can hold).
+template <typename F>
+void WithFailingMemory(int32_t successes, F f) {
+  const KvMemoryHandler previous = KvSetMemoryHandler(CountingHandler);
+  handlerCalls = 0, handlerSize = 0, KvSetAllocFailure(successes);
+  f();
+  KvSetAllocFailure(-1), KvSetMemoryHandler(previous);
 }
 
-// Installs the counting handler, and makes allocations fail after
-// `successes` more, for the life of the object.
-class FailingMemory {
- public:
-  explicit FailingMemory(int32_t successes) : previous_(KvSetMemoryHandler(CountingHandler)) {
-    handlerCalls = 0;
-    handlerSize = 0;
-    KvSetAllocFailure(successes);
-  }
-  ~FailingMemory() {
-    KvSetAllocFailure(-1);
-    KvSetMemoryHandler(previous_);
-  }
-
- private:
-  KvMemoryHandler previous_;
-};
-
-TEST(KvBoolean, TruthAndOrder) {
-  static_assert(sizeof(KvBoolean) == 1);
-  EXPECT_EQ(ByteOf(KvBoolean()), 0);
-  EXPECT_EQ(ByteOf(KvBoolean(5)), 1);
-  EXPECT_EQ(ByteOf(KvBoolean(-1)), 1);
-  KvBoolean assigned;
-  assigned = 7L;
-  EXPECT_EQ(ByteOf(assigned), 1);
-  assigned = 0L;
-  EXPECT_EQ(ByteOf(assigned), 0);
-
-  struct Row {
-    long a;
-    long v;
-    unsigned short eq, gt, lt;
-  };
-  const Row withLong[] = {
-      {1, 1, 1, 0, 0},   {1, 0, 0, 1, 0},  {1, -3, 1, 1, 0}, {1, 5, 1, 0, 0},
-      {0, 0, 1, 0, 0},   {0, 1, 0, 0, 1},  {0, -3, 0, 0, 1}, {5, 1, 1, 0, 0},
-  };
-  for (const Row& r : withLong) {
-    const KvBoolean b(r.a);
-    EXPECT_EQ(b == r.v, r.eq) << r.a << " " << r.v;
-    EXPECT_EQ(b > r.v, r.gt) << r.a << " " << r.v;
-    EXPECT_EQ(b < r.v, r.lt) << r.a << " " << r.v;
-  }
-  EXPECT_EQ(KvBoolean(5) == KvBoolean(1), 1);
-
-  // Between two values every non-zero byte is true, from either side.
-  struct Pair {
-    uint8_t a, b;
-    unsigned short eq, gt, lt;
-  };
-  const Pair pairs[] = {
-      {0, 0, 1, 0, 0},    {1, 0, 0, 1, 0},    {0, 1, 0, 0, 1},    {0xFF, 1, 1, 0, 0},
-      {1, 0xFF, 1, 0, 0}, {0x80, 0, 0, 1, 0}, {0, 0x80, 0, 0, 1}, {0xFF, 0xFF, 1, 0, 0},
-  };
-  for (const Pair& p : pairs) {
-    const KvBoolean a = RawBoolean(p.a);
-    const KvBoolean b = RawBoolean(p.b);
-    EXPECT_EQ(a == b, p.eq) << int{p.a} << " " << int{p.b};
-    EXPECT_EQ(a > b, p.gt) << int{p.a} << " " << int{p.b};
-    EXPECT_EQ(a < b, p.lt) << int{p.a} << " " << int{p.b};
-  }
-}
-
-TEST(KvBlob, Construction) {
+TEST(KvBlob, ConstructionAndNumbers) {
   const char raw[] = {'x', 0, 'y', 'z'};
-  struct Row {
-    const char* what;
-    KvBlob blob;
-    Bytes bytes;
-  };
-  const Row rows[] = {
-      {"default", KvBlob(), {}},
-      {"text", KvBlob("ab"), TextBytes("ab", 3)},
-      {"empty text", KvBlob(""), {0}},
-      {"null text", KvBlob(static_cast<const char*>(nullptr)), {}},
-      {"bytes", KvBlob(raw, 4L), TextBytes(raw, 4)},
-      {"no bytes", KvBlob(raw, 0L), {}},
-      {"negative count", KvBlob(raw, -3L), {}},
-      {"null bytes", KvBlob(static_cast<const void*>(nullptr), 5L), {}},
-      {"count taken by its low 32 bits", KvBlob(raw, LongOf((int64_t{1} << 32) + 2)),
-       TextBytes(raw, 2)},
-      {"n zero bytes", KvBlob(5L), {0, 0, 0, 0, 0}},
-      {"negative size", KvBlob(-1L), {}},
-      {"int", KvBlob(-42), TextBytes("-42", 4)},
-      {"int 0", KvBlob(0), TextBytes("0", 2)},
-      {"int min", KvBlob(INT_MIN), TextBytes("-2147483648", 12)},
-      {"short", KvBlob(static_cast<short>(-32768)), TextBytes("-32768", 7)},
-      {"unsigned long", KvBlob(4294967295UL), TextBytes("4294967295", 11)},
-      {"unsigned long, low 32 bits", KvBlob(UnsignedLongOf((uint64_t{1} << 32) + 7)),
-       TextBytes("7", 2)},
-      {"double", KvBlob(2.5), TextBytes("2.500000", 9)},
-      {"double negative", KvBlob(-0.0000004), TextBytes("-0.000000", 10)},
-      {"KvString", KvBlob(KvString("xy")), TextBytes("xy", 3)},
-      {"KvString without buffer", KvBlob(KvString()), {}},
-  };
-  for (const Row& r : rows) {
-    EXPECT_EQ(BytesOf(r.blob), r.bytes) << r.what;
-    EXPECT_EQ(r.blob.Data() == nullptr, r.bytes.empty()) << r.what;
-  }
-  // A 16-bit string gives its whole buffer, the zero unit included.
-  KvString wide(static_cast<unsigned short>('A'));
-  KvBlob w(wide);
-  EXPECT_EQ(w.Length(), wide.SizeGet());
-  EXPECT_EQ(w.Length(), 4);
-  // The largest double prints in full.
-  EXPECT_EQ(KvBlob(1.7976931348623157e308).Length(), 309 + 7 + 1);
-}
-
-TEST(KvBlob, NumbersFromTheBytes) {
-  struct Row {
-    const char* what;
-    KvBlob blob;
-    int asInt;
-    short asShort;
-    long asLong;
-    double asDouble;
-  };
+  const struct { KvBlob blob; std::string bytes; } rows[] = {
+      {KvBlob(), ""}, {KvBlob("ab"), "ab\0"s}, {KvBlob(""), "\0"s}, {KvBlob(static_cast<const char*>(nullptr)), ""}, {KvBlob(raw, 4L), "x\0yz"s},
+      {KvBlob(raw, 0L), ""}, {KvBlob(raw, -3L), ""}, {KvBlob(static_cast<const void*>(nullptr), 5L), ""}, {KvBlob(5L), std::string(5, '\0')},
+      {KvBlob(-1L), ""}, {KvBlob(KvString("xy")), "xy\0"s}, {KvBlob(KvString()), ""}, {KvBlob(KvString(static_cast<unsigned short>('A'))), "A\0\0\0"s},
+      // Counts and sizes are taken by their low 32 bits, as the 32-bit
+      // platform received them; numbers give their text and its zero.
+      {KvBlob(raw, LongOf((int64_t{1} << 32) + 2)), "x\0"s}, {KvBlob(UnsignedLongOf((uint64_t{1} << 32) + 7)), "7\0"s},
+      {KvBlob(-42), "-42\0"s}, {KvBlob(INT_MIN), "-2147483648\0"s}, {KvBlob(short{-32768}), "-32768\0"s},
+      {KvBlob(4294967295UL), "4294967295\0"s}, {KvBlob(2.5), "2.500000\0"s}, {KvBlob(-0.0000004), "-0.000000\0"s}};
+  for (const auto& r : rows) EXPECT_EQ(TextOf(r.blob) + (r.blob.Data() == nullptr ? "null" : ""), r.bytes + (r.bytes.empty() ? "null" : ""));
+  EXPECT_EQ(KvBlob(1.7976931348623157e308).Length(), 309 + 7 + 1);  // the largest double in full
+  // The bytes read as decimal text, up to a zero byte or the blob's end and
+  // no further; int and long clamped to 32 bits, short keeps 16.
   const char digits[] = {'1', '2', '3', '4'};
-  const Row rows[] = {
-      {"from int", KvBlob(123), 123, 123, 123, 123.0},
-      {"from negative int", KvBlob(-42), -42, -42, -42, -42.0},
-      {"from double", KvBlob(2.5), 2, 2, 2, 2.5},
-      {"from text", KvBlob("  -7x"), -7, -7, -7, -7.0},
-      {"empty", KvBlob(), 0, 0, 0, 0.0},
-      {"no digits", KvBlob("abc"), 0, 0, 0, 0.0},
-      {"read only within the length", KvBlob(digits, 2L), 12, 12, 12, 12.0},
-      {"up to the first zero byte", KvBlob("5\0" "9", 3L), 5, 5, 5, 5.0},
-      {"short keeps 16 bits", KvBlob(70000), 70000, 4464, 70000, 70000.0},
-      {"clamped to 32 bits", KvBlob("99999999999"), INT_MAX, -1, INT_MAX, 99999999999.0},
-      {"clamped below", KvBlob("-99999999999"), INT_MIN, 0, INT_MIN, -99999999999.0},
-      {"decimal, not octal", KvBlob("010"), 10, 10, 10, 10.0},
-  };
-  for (const Row& r : rows) {
-    EXPECT_EQ(static_cast<int>(r.blob), r.asInt) << r.what;
-    EXPECT_EQ(static_cast<short>(r.blob), r.asShort) << r.what;
-    EXPECT_EQ(static_cast<long>(r.blob), r.asLong) << r.what;
-    EXPECT_DOUBLE_EQ(static_cast<double>(r.blob), r.asDouble) << r.what;
-  }
-  // A megabyte of digits without a zero byte is read to its end, no further.
-  KvBlob big(std::string(1 << 20, '7').data(), 1L << 20);
-  EXPECT_EQ(static_cast<long>(big), INT_MAX);
-  KvBlob nines(std::string(400, '9').data(), 400L);
-  EXPECT_EQ(static_cast<double>(nines), HUGE_VAL);
+  const std::string mib(1 << 20, '7'), nines(400, '9');
+  const struct { KvBlob blob; int asInt; short asShort; double asDouble; } numbers[] = {
+      {KvBlob(123), 123, 123, 123.0}, {KvBlob(2.5), 2, 2, 2.5}, {KvBlob("  -7x"), -7, -7, -7.0}, {KvBlob(), 0, 0, 0.0}, {KvBlob("abc"), 0, 0, 0.0},
+      {KvBlob(digits, 2L), 12, 12, 12.0}, {KvBlob("5\0" "9", 3L), 5, 5, 5.0}, {KvBlob(70000), 70000, 4464, 70000.0},
+      {KvBlob("99999999999"), INT_MAX, -1, 99999999999.0}, {KvBlob("-99999999999"), INT_MIN, 0, -99999999999.0}, {KvBlob("010"), 10, 10, 10.0},
+      {KvBlob(mib.data(), 1L << 20), INT_MAX, -1, HUGE_VAL}, {KvBlob(nines.data(), 400L), INT_MAX, -1, HUGE_VAL}};
+  for (const auto& r : numbers)
+    EXPECT_EQ(std::vector<double>({1.0 * static_cast<int>(r.blob), 1.0 * static_cast<long>(r.blob), 1.0 * static_cast<short>(r.blob), r.blob}),
+              std::vector<double>({1.0 * r.asInt, 1.0 * r.asInt, 1.0 * r.asShort, r.asDouble})) << TextOf(r.blob).substr(0, 12);
 }
 
-TEST(KvBlob, CopiesAreDeepAndOwnershipMoves) {
-  KvBlob a("abc");
-  KvBlob b(a);
-  EXPECT_NE(a.Data(), b.Data());
-  EXPECT_EQ(a == b, 1);
+TEST(KvBlob, CopiesOrderAndSearch) {
+  KvBlob a("abc"), b(a), c, d("xy");
   b.Data()[0] = 'z';
-  EXPECT_EQ(a.Data()[0], 'a');
-
-  KvBlob c;
   c = a;
-  EXPECT_EQ(BytesOf(c), TextBytes("abc", 4));
-  EXPECT_NE(c.Data(), a.Data());
-  const char* before = c.Data();
+  const char *before = c.Data(), *held = a.Data();
   c = c;  // nothing on self-assignment
-  EXPECT_EQ(c.Data(), before);
-  c = KvBlob();
-  EXPECT_EQ(c.Length(), 0);
-  EXPECT_EQ(c.Data(), nullptr);
-
+  EXPECT_EQ(TextOf(a) + TextOf(b) + TextOf(c) + (c.Data() == before ? "" : " moved"), "abc\0zbc\0abc\0"s);
   // Destroy takes the other's bytes and leaves it empty.
-  char* held = a.Data();
-  KvBlob d("xy");
-  d.Destroy(a);
-  EXPECT_EQ(d.Data(), held);
-  EXPECT_EQ(a.Length(), 0);
-  EXPECT_EQ(a.Data(), nullptr);
-  d.Destroy(d);
-  EXPECT_EQ(d.Data(), held);
-
-  // One stored element as it lies in memory: a native 32-bit length and
-  // its bytes.
-  char image[4 + 3];
-  const int32_t three = 3;
-  std::memcpy(image, &three, 4);
-  std::memcpy(image + 4, "pqr", 3);
-  KvBlob e;
-  e = image;
-  EXPECT_EQ(BytesOf(e), TextBytes("pqr", 3));
-  const int32_t negative = -5;
-  std::memcpy(image, &negative, 4);
-  e = image;
-  EXPECT_EQ(e.Length(), 0);
-  e = static_cast<char*>(nullptr);
-  EXPECT_EQ(e.Length(), 0);
-  // A literal, or any constant text, is text, not an image.
-  e = "pq";
-  EXPECT_EQ(BytesOf(e), TextBytes("pq", 3));
-  const char* text = "rs";
-  e = text;
-  EXPECT_EQ(BytesOf(e), TextBytes("rs", 3));
-  e = static_cast<const char*>(nullptr);
-  EXPECT_EQ(e.Length(), 0);
+  d.Destroy(a), d.Destroy(d);
+  EXPECT_TRUE(d.Data() == held && a.Data() == nullptr);
+  // A char* is one stored element in memory, a native 32-bit length and its
+  // bytes; constant text is text.
+  char image[7] = {0, 0, 0, 0, 'p', 'q', 'r'};
+  std::string seen;
+  for (int32_t n : {3, -5}) std::memcpy(image, &n, 4), c = image, seen += TextOf(c) + "|";
+  for (KvBlob* e : {&a, &c}) *e = static_cast<char*>(nullptr), seen += TextOf(*e) + "|";
+  c = "rs", seen += TextOf(c) + "|", c = static_cast<const char*>(nullptr);
+  EXPECT_EQ(seen + TextOf(c), "pqr||||rs\0|"s);
+  // The first differing byte, unsigned, decides; then the length.
+  const struct { KvBlob a, b; long order; } rows[] = {
+      {KvBlob("abc", 3L), KvBlob("abd", 3L), -1}, {KvBlob("ab", 2L), KvBlob("abc", 3L), -1}, {KvBlob(), KvBlob(), 0},
+      {KvBlob(), KvBlob("", 1L), -1}, {KvBlob("\x80", 1L), KvBlob("\x01", 1L), 1}, {KvBlob("abc"), KvBlob("abc"), 0}, {KvBlob("b", 1L), KvBlob("abc", 3L), 1}};
+  for (const auto& r : rows)
+    EXPECT_EQ(std::vector<long>({r.a != r.b, -(r.b != r.a), r.a == r.b}), std::vector<long>({r.order, r.order, r.order == 0})) << TextOf(r.a) << " " << TextOf(r.b);
+  // The offset of a pattern, 65535 for none; its zero byte is part of it.
+  const KvBlob s("abcabd", 6L);
+  const std::pair<KvBlob, long> searches[] = {{KvBlob("abcabd", 6L), 0}, {KvBlob(), 0}, {KvBlob("abd", 3L), 3}, {KvBlob("ca", 2L), 2},
+                                              {KvBlob("abe", 3L), 65535}, {KvBlob("abcabdx", 7L), 65535}, {KvBlob("abd"), 65535}};
+  for (const auto& [pattern, at] : searches) EXPECT_EQ(s.Search(pattern), at) << TextOf(pattern);
 }
 
-TEST(KvBlob, Order) {
-  struct Row {
-    KvBlob a, b;
-    long order;
-  };
-  const Row rows[] = {
-      {KvBlob("abc", 3L), KvBlob("abd", 3L), -1},
-      {KvBlob("ab", 2L), KvBlob("abc", 3L), -1},
-      {KvBlob("abc", 3L), KvBlob("ab", 2L), 1},
-      {KvBlob(), KvBlob(), 0},
-      {KvBlob(), KvBlob("", 1L), -1},
-      {KvBlob("\x80", 1L), KvBlob("\x01", 1L), 1},  // bytes are unsigned
-      {KvBlob("abc"), KvBlob("abc"), 0},
-      {KvBlob("b", 1L), KvBlob("abc", 3L), 1},  // the first difference decides
-  };
-  for (const Row& r : rows) {
-    EXPECT_EQ(r.a != r.b, r.order);
-    EXPECT_EQ(r.b != r.a, -r.order);
-    EXPECT_EQ(r.a == r.b, r.order == 0 ? 1 : 0);
-  }
-}
-
-TEST(KvBlob, ReplaceAppendExpandResize) {
-  KvBlob b("abcdef", 6L);
-  // A source inside the blob itself.
-  b.SetTo(b.Data() + 2, 3);
-  EXPECT_EQ(BytesOf(b), TextBytes("cde", 3));
-  b.SetTo("x", 0);
-  EXPECT_EQ(b.Length(), 0);
-
+TEST(KvBlob, EditsWithOffsetsAndCountsOfEverySize) {
+  KvBlob b("abcdef", 6L), empty;
+  b.SetTo(b.Data() + 2, 3);  // a source inside the blob itself
+  EXPECT_EQ(TextOf(b), "cde");
   b.SetTo("ab", 2);
-  b.Append("cd", 2);
-  EXPECT_EQ(BytesOf(b), TextBytes("abcd", 4));
-  b.Append("zz", 0);
-  b.Append("zz", -2);
-  b.Append(static_cast<const void*>(nullptr), 2);
-  EXPECT_EQ(BytesOf(b), TextBytes("abcd", 4));
-  b.Append(b.Data() + 1, 2);
-  EXPECT_EQ(BytesOf(b), TextBytes("abcdbc", 6));
-  b += b;
-  EXPECT_EQ(BytesOf(b), TextBytes("abcdbcabcdbc", 12));
-  b.Append(KvBlob());
-  EXPECT_EQ(b.Length(), 12);
-  KvBlob empty;
-  empty.Append(KvBlob("q", 1L));
-  EXPECT_EQ(BytesOf(empty), TextBytes("q", 1));
-
-  struct Row {
-    const char* what;
-    long n;
-    Bytes bytes;
-  };
-  const Row expands[] = {
-      {"longer: zero bytes follow", 5, {'a', 'b', 'c', 0, 0}},
-      {"shorter", 2, {'a', 'b'}},
-      {"same", 3, {'a', 'b', 'c'}},
-      {"zero", 0, {}},
-      {"negative", -4, {}},
-  };
-  for (const Row& r : expands) {
-    KvBlob e("abc", 3L);
-    e.Expand(r.n);
-    EXPECT_EQ(BytesOf(e), r.bytes) << r.what;
+  for (long n : {2L, 0L, -2L}) b.Append("cd", n);
+  b.Append(static_cast<const void*>(nullptr), 2), b.Append(b.Data() + 1, 2), b += b, b.Append(KvBlob()), empty.Append(KvBlob("q", 1L));
+  EXPECT_EQ(TextOf(b) + TextOf(empty), "abcdbcabcdbcq");
+  // Expand keeps the bytes up to n, zero bytes after them; Resize alike,
+  // keeping the buffer when it shrinks, and 0 (or 2^32) releasing it; the
+  // bytes past a short length do not come back.
+  for (long n : {5L, 2L, 3L, 0L, -4L}) {
+    KvBlob e("abc", 3L), r("abc", 3L);
+    const char* before = r.Data();
+    e.Expand(n);
+    r.Resize(UnsignedLongOf(n == -4 ? uint64_t{1} << 32 : static_cast<uint64_t>(n)));
+    EXPECT_EQ(TextOf(e), n <= 0 ? "" : std::string("abc\0\0", static_cast<size_t>(n))) << n;
+    EXPECT_EQ(TextOf(r) + (r.Data() == before ? "kept" : ""), TextOf(e) + (n == 2 || n == 3 ? "kept" : "")) << n;
   }
-
-  struct ResizeRow {
-    const char* what;
-    unsigned long n;
-    Bytes bytes;
-    bool sameBuffer;
-  };
-  const ResizeRow resizes[] = {
-      {"longer: a new buffer", 5, {'a', 'b', 'c', 0, 0}, false},
-      {"shorter keeps the buffer", 2, {'a', 'b'}, true},
-      {"same", 3, {'a', 'b', 'c'}, true},
-      {"zero releases", 0, {}, false},
-      {"2^32 is 0", UnsignedLongOf(uint64_t{1} << 32), {}, false},
-  };
-  for (const ResizeRow& r : resizes) {
-    KvBlob e("abc", 3L);
-    const char* before = e.Data();
-    e.Resize(r.n);
-    EXPECT_EQ(BytesOf(e), r.bytes) << r.what;
-    EXPECT_EQ(e.Data() == before, r.sameBuffer) << r.what;
-  }
-  // Shortened, then lengthened again: the bytes past the short length are
-  // not brought back.
-  KvBlob s("abc", 3L);
-  s.Resize(1);
-  s.Resize(3);
-  EXPECT_EQ(BytesOf(s), Bytes({'a', 0, 0}));
-}
-
-TEST(KvBlob, SeekWithinTheBytesOnly) {
-  const KvBlob b("abcdef", 6L);
-  struct Row {
-    long offset, n;
-    long expected;  // offset of the pointer, -1 for null
-  };
-  const Row rows[] = {
-      {0, 1, 0},          {0, 6, 0},          {5, 1, 5},         {2, 4, 2},
-      {6, 1, -1},         {5, 2, -1},         {0, 7, -1},        {0, 0, -1},
-      {2, -1, -1},        {-1, 1, -1},        {-1, 2, -1},       {1, INT32_MAX, -1},
-      {INT32_MAX, 1, -1}, {INT32_MAX, INT32_MAX, -1},            {INT32_MIN, INT32_MIN, -1},
+  b.SetTo("abc", 3), b.Resize(1), b.Resize(3);
+  EXPECT_EQ(TextOf(b), "a\0\0"s);
+  // offset, count: Seek's offset (-1 for null), and the bytes CopyFrom
+  // gives, CopyTo leaves of "abcdef" with "uvwxyz", Cut leaves.
+  const KvBlob s("abcdef", 6L);
+  const struct { long offset, n, seek; const char *from, *to, *cut; } rows[] = {
+      {0, 1, 0, "a", "ubcdef", "bcdef"}, {0, 6, 0, "abcdef", "uvwxyz", ""}, {5, 1, 5, "f", "abcdeu", "abcde"},
+      {2, 4, 2, "cdef", "abuvwx", "ab"}, {6, 1, -1, "", "abcdef", "abcdef"}, {5, 2, -1, "f", "abcdeu", "abcde"},
+      {4, 100, -1, "ef", "abcduv", "abcd"}, {0, 7, -1, "abcdef", "uvwxyz", ""}, {0, 0, -1, "", "abcdef", "abcdef"},
+      {2, -1, -1, "", "abcdef", "abcdef"}, {-1, 2, -1, "", "abcdef", "abcdef"}, {7, 1, -1, "", "abcdef", "abcdef"},
+      {1, INT32_MAX, -1, "bcdef", "auvwxy", "a"}, {INT32_MAX, 1, -1, "", "abcdef", "abcdef"},
+      {INT32_MAX, INT32_MAX, -1, "", "abcdef", "abcdef"}, {INT32_MIN, INT32_MIN, -1, "", "abcdef", "abcdef"},
       // Taken by their low 32 bits where long has 64.
-      {LongOf(int64_t{1} << 32), 1, 0}, {0, LongOf(int64_t{1} << 32), -1},
-      {LongOf(INT64_MIN), 1, 0},        {LongOf(INT64_MAX), 1, -1},
-  };
-  for (const Row& r : rows) {
-    const char* p = b.Seek(r.offset, r.n);
-    if (r.expected < 0)
-      EXPECT_EQ(p, nullptr) << r.offset << " " << r.n;
-    else
-      EXPECT_EQ(p, b.Data() + r.expected) << r.offset << " " << r.n;
+      {LongOf(int64_t{1} << 32), 1, 0, "a", "ubcdef", "bcdef"}, {0, LongOf(int64_t{1} << 32), -1, "", "abcdef", "abcdef"},
+      {LongOf((int64_t{1} << 32) + 1), 2, 1, "bc", "auvdef", "adef"}, {LongOf(INT64_MAX), 1, -1, "", "abcdef", "abcdef"}};
+  for (const auto& r : rows) {
+    KvBlob to("abcdef", 6L), cut("abcdef", 6L);
+    to.CopyTo(KvBlob("uvwxyz", 6L), r.offset, r.n);
+    cut.Cut(r.offset, r.n);
+    EXPECT_EQ(s.Seek(r.offset, r.n), r.seek < 0 ? nullptr : s.Data() + r.seek) << r.offset << ", " << r.n;
+    EXPECT_EQ(TextOf(s.CopyFrom(r.offset, r.n)) + "|" + TextOf(to) + "|" + TextOf(cut) + (cut.Data() ? "" : "null"),
+              r.from + "|"s + r.to + "|" + r.cut + (*r.cut ? "" : "null")) << r.offset << ", " << r.n;
   }
   EXPECT_EQ(KvBlob().Seek(0, 1), nullptr);
-}
-
-TEST(KvBlob, CopyFromCopyToCut) {
-  struct CopyFromRow {
-    long offset, n;
-    const char* bytes;
-  };
-  const CopyFromRow froms[] = {
-      {0, 6, "abcdef"},  {0, 100, "abcdef"}, {1, 2, "bc"},       {4, 100, "ef"},
-      {5, 1, "f"},       {6, 1, ""},         {7, 1, ""},         {0, 0, ""},
-      {0, -1, ""},       {-1, 2, ""},        {2, INT32_MAX, "cdef"},
-      {INT32_MAX, INT32_MAX, ""},            {INT32_MIN, 3, ""},
-      {LongOf((int64_t{1} << 32) + 1), 2, "bc"},
-  };
-  const KvBlob source("abcdef", 6L);
-  for (const CopyFromRow& r : froms) {
-    const KvBlob copy = source.CopyFrom(r.offset, r.n);
-    EXPECT_EQ(BytesOf(copy), TextBytes(r.bytes, std::strlen(r.bytes))) << r.offset << " " << r.n;
-  }
-
-  struct CopyToRow {
-    long offset, n;
-    const char* source;
-    const char* result;
-  };
-  const CopyToRow tos[] = {
-      {0, 3, "xyz", "xyzdef"},       {4, 3, "xyz", "abcdxy"},  // not beyond the end
-      {2, 1, "xyz", "abxdef"},       {6, 3, "xyz", "abcdef"},  // at the end: nothing
-      {7, 3, "xyz", "abcdef"},       {-1, 3, "xyz", "abcdef"}, {0, 0, "xyz", "abcdef"},
-      {0, -5, "xyz", "abcdef"},      {0, 100, "xy", "xycdef"},  // not beyond the source
-      {1, INT32_MAX, "uvwxyz", "auvwxy"}, {INT32_MAX, 1, "x", "abcdef"},
-      {0, 3, "", "abcdef"},
-  };
-  for (const CopyToRow& r : tos) {
-    KvBlob target("abcdef", 6L);
-    target.CopyTo(KvBlob(r.source, static_cast<long>(std::strlen(r.source))), r.offset, r.n);
-    EXPECT_EQ(BytesOf(target), TextBytes(r.result, 6)) << r.offset << " " << r.n;
-  }
-  KvBlob self("abcdef", 6L);
-  self.CopyTo(self, 2, 4);
-  EXPECT_EQ(BytesOf(self), TextBytes("ababcd", 6));
-
-  struct CutRow {
-    long offset, n;
-    const char* result;
-  };
-  const CutRow cuts[] = {
-      {0, 2, "cdef"}, {2, 2, "abef"},  {4, 100, "abcd"}, {0, 6, ""},  {0, INT32_MAX, ""},
-      {6, 1, "abcdef"}, {7, 1, "abcdef"}, {2, 0, "abcdef"}, {2, -1, "abcdef"},
-      {-1, 2, "abcdef"}, {INT32_MAX, INT32_MAX, "abcdef"}, {5, INT32_MAX, "abcde"},
-  };
-  for (const CutRow& r : cuts) {
-    KvBlob b("abcdef", 6L);
-    b.Cut(r.offset, r.n);
-    EXPECT_EQ(BytesOf(b), TextBytes(r.result, std::strlen(r.result))) << r.offset << " " << r.n;
-    if (std::strlen(r.result) == 0) {
-      EXPECT_EQ(b.Data(), nullptr);
-    }
-  }
-}
-
-TEST(KvBlob, Search) {
-  const KvBlob b("abcabd", 6L);
-  struct Row {
-    KvBlob pattern;
-    long offset;
-  };
-  const Row rows[] = {
-      {KvBlob("abcabd", 6L), 0}, {KvBlob(), 0},          {KvBlob("abd", 3L), 3},
-      {KvBlob("ca", 2L), 2},     {KvBlob("abe", 3L), 65535}, {KvBlob("abcabdx", 7L), 65535},
-      {KvBlob("abd"), 65535},  // its zero byte is part of the pattern
-  };
-  for (const Row& r : rows) EXPECT_EQ(b.Search(r.pattern), r.offset);
-  EXPECT_EQ(KvBlob().Search(KvBlob()), 0);
-  EXPECT_EQ(KvBlob().Search(KvBlob("a", 1L)), 65535);
-}
-
-TEST(KvBlob, LargeBlobs) {
-  const long mib = 1L << 20;
-  std::string bytes(mib, '\0');
-  uint32_t state = 12345;  // bytes without a period, so that every piece is found once
-  for (long i = 0; i < mib; ++i) {
-    state = state * 1664525u + 1013904223u;
-    bytes[i] = static_cast<char>(state >> 24);
-  }
-  KvBlob big(bytes.data(), mib);
-  ASSERT_EQ(big.Length(), mib);
-  EXPECT_EQ(std::memcmp(big.Data(), bytes.data(), mib), 0);
-
-  KvBlob twice(big);
-  twice += big;
-  EXPECT_EQ(twice.Length(), 2 * mib);
-  EXPECT_EQ(twice.CopyFrom(mib, mib) == big, 1);
-  EXPECT_EQ(twice.Search(big), 0);
-  EXPECT_EQ(twice.Search(twice.CopyFrom(mib - 3, 10)), mib - 3);
-
-  twice.Cut(0, mib);
-  EXPECT_EQ(twice == big, 1);
-  twice.Expand(mib + 1);
-  EXPECT_EQ(twice != big, 1);
-  EXPECT_EQ(twice.Data()[mib], 0);
-}
-
-TEST(KvBlob, AllocData) {
-  KvBlobData* d = KvBlob::AllocData(4);
-  ASSERT_NE(d, nullptr);
-  EXPECT_EQ(d->length, 5);
-  EXPECT_EQ(Bytes(d->data, d->data + 5), Bytes(5, 0));
-  KvBlob::FreeData(d);
-  d = KvBlob::AllocData(0);
-  ASSERT_NE(d, nullptr);
-  EXPECT_EQ(d->length, 1);
-  KvBlob::FreeData(d);
-  EXPECT_EQ(KvBlob::AllocData(-1), nullptr);
-  KvBlob::FreeData(nullptr);
-
-  FailingMemory memory(-1);  // only the handler: nothing fails but what is too large
-  EXPECT_EQ(KvBlob::AllocData(INT32_MAX), nullptr);
-  EXPECT_EQ(handlerCalls, 1);
-  EXPECT_EQ(handlerSize, 2147483648UL);
+  // Not beyond the source; a blob copied into itself.
+  KvBlob to("abcdef", 6L);
+  to.CopyTo(KvBlob("xy", 2L), 0, 100), to.CopyTo(KvBlob(), 0, 3), to.CopyTo(to, 2, 4);
+  EXPECT_EQ(TextOf(to), "xyxycd");
 }
 
 TEST(KvBlob, FailedAllocationCallsTheHandlerAndLeavesTheBlobEmpty) {
+  KvBlobData* data = KvBlob::AllocData(4);  // n bytes and a zero
+  EXPECT_EQ(std::string(data->data, data->length), std::string(5, '\0'));
+  KvBlob::FreeData(data), KvBlob::FreeData(nullptr);
+  EXPECT_EQ(KvBlob::AllocData(-1), nullptr);
   const KvBlob source("abc");
-  struct Row {
-    const char* what;
-    void (*make)(KvBlob& b, const KvBlob& source);
-    unsigned long size;  // the size the handler is given
-  };
-  const Row rows[] = {
-      {"sized", [](KvBlob& b, const KvBlob&) { b = KvBlob(10L); }, 10},
-      {"bytes", [](KvBlob& b, const KvBlob&) { b = KvBlob("abcdefg", 7L); }, 7},
-      {"text", [](KvBlob& b, const KvBlob&) { b = KvBlob("abcdef"); }, 7},
-      {"number", [](KvBlob& b, const KvBlob&) { b = KvBlob(-42); }, 4},
-      {"copy", [](KvBlob& b, const KvBlob& s) { b = KvBlob(s); }, 4},
-      {"assignment", [](KvBlob& b, const KvBlob& s) { b = s; }, 4},
-      {"set", [](KvBlob& b, const KvBlob&) { b.SetTo("xy", 2); }, 2},
-      {"append", [](KvBlob& b, const KvBlob&) { b.Append("xy", 2); }, 5},
-      {"append a blob", [](KvBlob& b, const KvBlob& s) { b += s; }, 7},
-      {"expand", [](KvBlob& b, const KvBlob&) { b.Expand(8); }, 8},
-      {"resize", [](KvBlob& b, const KvBlob&) { b.Resize(9); }, 9},
-      {"copy from", [](KvBlob& b, const KvBlob& s) { b = s.CopyFrom(0, 2); }, 2},
-  };
-  for (const Row& r : rows) {
+  using B = KvBlob;
+  const struct { void (*make)(B& b, const B& source); unsigned long size; int32_t successes; } rows[] = {
+      {[](B& b, const B&) { b = B(10L); }, 10, 0}, {[](B& b, const B&) { b = B("abcdefg", 7L); }, 7, 0}, {[](B& b, const B&) { b = B("abcdef"); }, 7, 0},
+      {[](B& b, const B&) { b = B(-42); }, 4, 0}, {[](B& b, const B& s) { b = B(s); }, 4, 0}, {[](B& b, const B& s) { b = s; }, 4, 0},
+      {[](B& b, const B&) { b.SetTo("xy", 2); }, 2, 0}, {[](B& b, const B&) { b.Append("xy", 2); }, 5, 0}, {[](B& b, const B& s) { b += s; }, 7, 0},
+      {[](B& b, const B&) { b.Expand(8); }, 8, 0}, {[](B& b, const B&) { b.Resize(9); }, 9, 0}, {[](B& b, const B& s) { b = s.CopyFrom(0, 2); }, 2, 0},
+      // Sizes no blob can hold reach the handler without an allocation.
+      {[](B& b, const B&) { b.Append("x", INT32_MAX); }, 2147483650UL, -1}, {[](B& b, const B&) { b.Resize(0x80000000UL); }, 2147483648UL, -1},
+      {[](B& b, const B&) { b.Resize(ULONG_MAX); }, 4294967295UL, -1},
+      {[](B& b, const B&) { KvBlob::FreeData(KvBlob::AllocData(INT32_MAX)), b = B(); }, 2147483648UL, -1}};
+  for (const auto& r : rows) {
     KvBlob b("xyz", 3L);
-    {
-      FailingMemory memory(0);
-      r.make(b, source);
-    }
-    EXPECT_EQ(handlerCalls, 1) << r.what;
-    EXPECT_EQ(handlerSize, r.size) << r.what;
-    EXPECT_EQ(b.Length(), 0) << r.what;
-    EXPECT_EQ(b.Data(), nullptr) << r.what;
-    // The blob works on afterwards.
-    b.Append("ok", 2);
-    EXPECT_EQ(BytesOf(b), TextBytes("ok", 2)) << r.what;
+    WithFailingMemory(r.successes, [&] { r.make(b, source); });
+    EXPECT_EQ(std::make_tuple(handlerCalls, handlerSize, b.Data()), std::make_tuple(1, r.size, nullptr));
+    EXPECT_EQ(TextOf((b.Append("ok", 2), b)), "ok");  // and it works on
   }
-
-  // Sizes no blob can hold reach the handler without an allocation.
-  const char byte = 'x';
-  struct TooLarge {
-    const char* what;
-    void (*make)(KvBlob& b, const char* p);
-    unsigned long size;
-  };
-  const TooLarge large[] = {
-      {"append past INT32_MAX", [](KvBlob& b, const char* p) { b.Append(p, INT32_MAX); },
-       2147483650UL},
-      {"resize past INT32_MAX", [](KvBlob& b, const char*) { b.Resize(0x80000000UL); },
-       2147483648UL},
-      {"resize to all ones", [](KvBlob& b, const char*) { b.Resize(ULONG_MAX); }, 4294967295UL},
-  };
-  for (const TooLarge& r : large) {
-    KvBlob b("xyz", 3L);
-    {
-      FailingMemory memory(-1);
-      r.make(b, &byte);
-    }
-    EXPECT_EQ(handlerCalls, 1) << r.what;
-    EXPECT_EQ(handlerSize, r.size) << r.what;
-    EXPECT_EQ(b.Length(), 0) << r.what;
-  }
-
   // Edits that need no memory keep working when there is none.
   KvBlob b("abcdef", 6L);
-  {
-    FailingMemory memory(0);
-    b.Cut(1, 2);
-    b.Resize(2);
-    b.Expand(1);
-    b.CopyTo(KvBlob(), 0, 1);
-    EXPECT_EQ(handlerCalls, 0);
+  WithFailingMemory(0, [&] { b.Cut(1, 2), b.Resize(2), b.Expand(1), b.CopyTo(KvBlob(), 0, 1); });
+  EXPECT_EQ(TextOf(b) + std::to_string(handlerCalls), "a0");
+  // A load whose allocation fails leaves that blob empty and goes on.
+  Bytes block = Block(1, {"ab", "cde"});
+  KvBlob loaded[2];
+  WithFailingMemory(1, [&] { EXPECT_EQ(KvTypeMgr().Load(KvTYPE_BLOB, loaded, block.data(), 1, 2), 17u); });
+  EXPECT_EQ(std::make_pair(handlerCalls, handlerSize), std::make_pair(1, 3UL));
+  EXPECT_EQ(TextOf(loaded[0]) + "|" + TextOf(loaded[1]), "ab|");
+}
+
+// A block is read within its total and the length a caller gives: an
+// element whose length field or bytes lie beyond them loads empty, and so
+// does every one after it; a negative length counts as 0. A stored size is
+// the block's total as it reads in the buffer's byte order, and never
+// wraps; a memory file without a whole total left measures 0, and keeps
+// its position.
+TEST(BlobRows, LoadsAndSizesOfCutAndLyingBlocks) {
+  const Bytes whole = Raw(2, {13u, 2u, "ab"s, 3u, "cde"s});
+  const struct { Bytes block; uint32_t length; std::string loaded; uint32_t result; } rows[] = {  // length 0: Load
+      {Raw(1, {13u, 2u, "ab"s, 3u, "cde"s}), 0, "ab|cde|", 17}, {Raw(1, {7u, 3u, "abc"s, "x"s}), 0, "abc||", 11},
+      {Raw(1, {7u, 100u, "abc"s}), 0, "||", 11}, {Raw(1, {9u, 1u, "a"s, 1u, "b"s}), 0, "a||", 13},
+      {Raw(1, {14u, 50u, "a"s, 1u, "b"s}), 0, "||", 18}, {Raw(1, {10u, 0xFFFFFFFFu, 2u, "hi"s}), 0, "|hi|", 14},
+      {Raw(1, {10u, 0x80000000u, 2u, "hi"s}), 0, "|hi|", 14}, {Raw(1, {0u}), 0, "||", 4}, {whole, 16, "ab||", 16},
+      {whole, 10, "ab||", 10}, {whole, 9, "||", 9}, {whole, 3, "||", 0}};
+  KvTypeMgr mgr;
+  for (const auto& r : rows) {
+    std::vector<uint8_t> block(r.block.begin(), r.block.begin() + (r.length ? r.length : r.block.size()));
+    KvBlob loaded[2] = {KvBlob("old"), KvBlob("old")};
+    EXPECT_EQ(r.length == 0 ? mgr.Load(KvTYPE_BLOB, loaded, block.data(), 1, 2) : mgr.Translate(KvTYPE_BLOB, loaded, 8, 0, block.data(), 2, r.length, 2),
+              r.result);
+    EXPECT_EQ(TextOf(loaded[0]) + "|" + TextOf(loaded[1]) + "|", r.loaded) << r.result << " " << r.length;
   }
-  EXPECT_EQ(BytesOf(b), TextBytes("a", 1));
+  const struct { Bytes block; uint8_t format; unsigned long size; } sizes[] = {
+      {Raw(1, {1000u}), 1, 1004}, {Raw(2, {1000u}), 2, 1004}, {Raw(1, {1000u}), 2, 0xE8030000 + 4UL}, {Raw(1, {0xFFFFFFF0u}), 1, 0xFFFFFFF4},
+      {Raw(1, {0xFFFFFFFEu}), 1, 0xFFFFFFFF}};
+  for (const auto& r : sizes) {
+    Bytes framed = {1, 2, 3};
+    framed.insert(framed.end(), r.block.begin(), r.block.end());
+    MemFile file(framed.data(), static_cast<uint32_t>(framed.size()), 3), cut(framed.data(), 6, 3);
+    EXPECT_EQ(mgr.DiskLenGet(KvTYPE_BLOB, framed.data() + 3, 1, 2, r.format), r.size);
+    EXPECT_EQ(mgr.DiskLenGetFromMemFile(KvTYPE_BLOB, &file, r.format, 2), r.size);
+    EXPECT_EQ(file.PosGet(), 3u);
+    EXPECT_EQ(mgr.DiskLenGetFromMemFile(KvTYPE_BLOB, &cut, r.format, 2), 0u);
+  }
+}
+
+// A megabyte element among others: stored and loaded whole (the byte
+// counts pass 16 bits), searched past 16 bits, and compared with one that
+// differs in its last byte, whole, then with that byte cut off.
+TEST(BlobRows, MegabyteElements) {
+  const long mib = 1L << 20;
+  const std::string big = std::string(mib - 1, 'm') + "n";
+  KvBlob blobs[3] = {KvBlob(), KvBlob(big.data(), mib), KvBlob("z", 1L)}, loaded[3];
+  const uint32_t size = 4 + 4 + (4 + mib) + 5, last = size - 6;  // the megabyte's last byte
+  Bytes b(size);
+  EXPECT_EQ(KvTypeMgr().Store(KvTYPE_BLOB, b.data(), blobs, 2, 3), size);
+  EXPECT_EQ(KvTypeMgr().Load(KvTYPE_BLOB, loaded, b.data(), 2, 3), size);
+  int status = 7;
+  EXPECT_EQ(KvTypeMgr().Cmp(KvTYPE_BLOB, 0, blobs, 0, loaded, 0, 3, 8, status), 0);
+  EXPECT_EQ(loaded[1].Search(KvBlob("mn", 2L)), mib - 2);
+  Bytes a = b;
+  a[last] = 'm';
+  EXPECT_EQ(Compared(2, size, a.data(), size, b.data(), 3), -10);
+  EXPECT_EQ(Compared(2, size, a.data(), last, b.data(), 3), KvCMP_INCOMPLETE);
+}
+
+// "%L" prints the length, appended; a scan leaves the blob (its lists are
+// with the other rows' in scalar_text_test.cpp).
+TEST(BlobRows, Texts) {
+  KvTypeMgr mgr;
+  KvBlob blob(1024L);
+  const char endsInPercent[] = "ab%\0Z";  // nothing after the zero is read
+  const struct { const char* format; std::string text; } rows[] = {
+      {nullptr, "pre:[BLOB,len=1024]"}, {"%L%L", "pre:10241024"}, {"100%%", "pre:100%"}, {"%x%d%s", "pre:xds"}, {"ab%", "pre:ab"},
+      {"", "pre:"}, {endsInPercent, "pre:ab"}};
+  for (const auto& r : rows) {
+    KvString out("pre:");
+    EXPECT_EQ(&mgr.PrintToKvString(KvTYPE_BLOB, out, &blob, r.format, 1), &out);
+    EXPECT_EQ(std::string(out.StrGet(), out.Len()), r.text) << (r.format ? r.format : "null");
+  }
+  KvString text("[BLOB,len=3]");
+  EXPECT_TRUE(mgr.ScanFromKvString(KvTYPE_BLOB, &blob, text, nullptr, 1) == &blob && blob.Length() == 1024);
+}
+
+// A difference within the bytes both buffers hold decides for good; where
+// the bytes given end before anything decides, the result is 0 and open (a
+// cut blob used to compare final). With length 0 the totals tell. In
+// memory, the blobs' order, for objects wholly within a length.
+TEST(BlobCompare, CutBuffersAndLyingLengths) {
+  const int kOpen = KvCMP_INCOMPLETE;
+  const struct { std::vector<std::string> a, b; uint32_t count; long result; int status; } blocks[] = {
+      {{"ab"}, {"abc"}, 1, -1, 0}, {{""}, {""}, 1, 0, 0}, {{""}, {"\0"s}, 1, -1, 0}, {{"abc"}, {"abd"}, 1, -1, 0}, {{"b"}, {"abc"}, 1, 1, 0},
+      {{"\x80"}, {"\x01"}, 1, 1, 0}, {{"a", "b"}, {"a", "c"}, 2, -1, 0}, {{"a", "b"}, {"a", "c"}, 1, 0, 0}, {{"abc", "x"}, {"abc", "w"}, 2, 1, 0},
+      {{"", "", "q"}, {"", "", "r"}, 3, -1, 0}, {{"a", "b"}, {"a", "b"}, 5, 0, kOpen}, {{"a"}, {"b"}, 0, 0, 0}};
+  for (uint8_t format : {1, 2})
+    for (const auto& r : blocks)
+      for (uint32_t given : {1u, 0u}) {
+        Bytes a = Block(format, r.a), b = Block(format, r.b);
+        EXPECT_EQ(Compared(format, given * a.size(), a.data(), given * b.size(), b.data(), r.count), r.result * 10 + r.status)
+            << r.a[0] << " : " << r.b[0] << " in format " << int{format};
+      }
+  const Bytes cut100 = Raw(1, {104u, 100u, "abc"s});
+  const struct { Bytes a, b; uint32_t count; long result; int status; } rows[] = {
+      {cut100, Block(1, {"abd"}), 1, -1, 0}, {cut100, cut100, 2, 0, kOpen}, {cut100, Block(1, {"abc"}), 1, 1, 0},
+      {Block(1, {"abc"}), Raw(1, {104u, 100u, "ab"s}), 1, 0, kOpen}, {Raw(1, {8u, "\x01\x00"s}), Block(1, {"a"}), 1, 0, kOpen},  // a cut length field
+      {Raw(1, {4u}), Block(1, {"a"}), 1, 0, kOpen}, {Raw(1, {"\x04\x00"s}), Block(1, {"a"}), 1, 0, kOpen},
+      {Raw(1, {9u, 1u, "a"s}), Raw(1, {9u, 1u, "a"s, 0u}), 2, 0, kOpen},
+      {Raw(1, {0xFFFFFFF0u, 1u, "b"s}), Block(1, {"a"}), 1, 1, 0},        // a lying total is not read
+      {Raw(1, {8u, 0xFFFFFFFFu, 0u}), Block(1, {"", ""}), 2, 0, 0},       // a negative length counts as 0
+      {Raw(1, {5u, 0x80000000u, "z"s}), Block(1, {"\0"s}), 1, -1, 0}, {Raw(1, {13u, 1u, "a"s, 0x7FFFFFFFu, "xyz"s}), Block(1, {"a", "xyz"}), 2, 1, 0}};
+  for (const auto& r : rows) {
+    std::vector<uint8_t> a(r.a), b(r.b);  // heap copies of the exact sizes
+    EXPECT_EQ(Compared(1, a.size(), a.data(), b.size(), b.data(), r.count), r.result * 10 + r.status) << r.a.size();
+    EXPECT_EQ(Compared(1, b.size(), b.data(), a.size(), a.data(), r.count), -r.result * 10 + r.status) << r.a.size();
+  }
+  // A kilobyte blob given with 600 bytes against one that differs at 1000:
+  // open.
+  std::string kilo(1024, 'k'), late = kilo;
+  late[1000] = 'l';
+  std::vector<uint8_t> c(600), d = Block(1, {late});
+  std::memcpy(c.data(), Block(1, {kilo}).data(), 600);
+  EXPECT_EQ(Compared(1, c.size(), c.data(), d.size(), d.data(), 1), kOpen);
+  KvBlob x[] = {KvBlob("abc", 3L), KvBlob("x", 1L)}, y[] = {KvBlob("abc", 3L), KvBlob("y", 1L)}, z[] = {KvBlob("ab", 2L), KvBlob()};
+  const unsigned long one = sizeof(KvBlob);
+  const struct { KvBlob *a, *b; unsigned long length1, length2, count; long result; int status; } memory[] = {
+      {x, y, 0, 0, 2, -1, 0}, {y, x, 0, 0, 2, 1, 0}, {x, y, 0, 0, 1, 0, 0}, {z, x, 0, 0, 2, -1, 0}, {x, z, 0, 0, 2, 1, 0},
+      {x, y, one, 0, 2, 0, kOpen}, {x, y, 2 * one, 2 * one, 2, -1, 0}, {z, x, one - 1, 0, 2, 0, kOpen}, {z, x, 0, one - 1, 2, 0, kOpen}};
+  for (const auto& r : memory)
+    EXPECT_EQ(Compared(8, r.length1, r.a, r.length2, r.b, r.count), r.result * 10 + r.status) << r.length1 << " " << r.count;
 }
 
 }  // namespace

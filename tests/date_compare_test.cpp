@@ -1,9 +1,12 @@
-// Facts about the compare functions of the date and time types: stored
-// field orders in both byte orders, date wildcards, memory forms, and the
-// element walk with short buffers.
+// The compare and evaluate functions of the date and time rows: stored
+// field orders in both byte orders, date wildcards, memory forms, the
+// element walk over short buffers, and the index bounds and estimates, with
+// date wildcards widening the bounds.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -13,294 +16,215 @@
 
 namespace {
 
-// The bytes of live objects, back to back.
-template <typename T>
-Bytes ObjectsOf(std::initializer_list<T> values) {
-  Bytes out(values.size() * sizeof(T));
-  size_t i = 0;
-  for (const T& v : values) std::memcpy(out.data() + sizeof(T) * i++, &v, sizeof(T));
+constexpr unsigned short kExact = KvCMP_EXACT, kEq = KvREL_EQUAL, kLess = KvREL_LESS, kGreater = KvREL_GREATER,
+                         kNe = KvREL_LESS | KvREL_GREATER, kOpen = KvCMP_INCOMPLETE;
+constexpr KvTypeCmpFunc kDate = DateCompare, kTime = TimeCompare, kDaTime = DaTimeCompare, kODate = d_DateCompare,
+                        kOTime = d_TimeCompare, kStamp = d_TimestampCompare;
+
+// Bytes from hex pairs, spaces ignored. The rows give stored values most
+// significant byte first (format 2); a value with a year (all but the
+// times) has its year's bytes swapped for format 1.
+Bytes Hex(const char* s, uint8_t format = 2, bool year = false) {
+  Bytes out;
+  for (; *s != '\0'; ++s)
+    if (*s != ' ') out.push_back(static_cast<uint8_t>(std::stoi(std::string(s++, 2), nullptr, 16)));
+  if (format == 1 && year && out.size() >= 2) std::swap(out[0], out[1]);
   return out;
 }
 
-constexpr unsigned short kExact = KvCMP_EXACT;
+int SignOf(long v) { return (v > 0) - (v < 0); }
+bool Near(double a, double b) { return std::abs(a - b) < 1e-6; }
 
-struct StoredRow {
-  const char* what;
-  KvTypeCmpFunc compare;
-  uint8_t format;
-  Bytes a;
-  Bytes b;
-  unsigned short op;
-  long expected;
-};
-
-TEST(DateTimeCompare, StoredFieldOrders) {
-  const StoredRow rows[] = {
-      // KvDate: year signed, read in the format's byte order.
-      {"KvDate year signed, msb", DateCompare, 2, {0x07, 0xD1, 5, 7}, {0xFF, 0xFB, 5, 7}, 0, 1},
-      {"KvDate year signed, lsb", DateCompare, 1, {0xD1, 0x07, 5, 7}, {0xFB, 0xFF, 5, 7}, 0, 1},
-      {"KvDate 256 after 2, msb", DateCompare, 2, {0x01, 0x00, 1, 1}, {0x00, 0x02, 1, 1}, 0, 1},
-      {"KvDate same bytes, lsb: 1 before 512", DateCompare, 1, {0x01, 0x00, 1, 1}, {0x00, 0x02, 1, 1}, 0, -1},
-      {"KvDate other codes are lsb", DateCompare, 3, {0x01, 0x00, 1, 1}, {0x00, 0x02, 1, 1}, 0, -1},
-      {"KvDate month signed", DateCompare, 2, {0x07, 0xD1, 0x80, 1}, {0x07, 0xD1, 1, 1}, 0, -1},
-      {"KvDate day decides", DateCompare, 2, {0x07, 0xD1, 5, 8}, {0x07, 0xD1, 5, 7}, 0, 1},
-      {"KvDate equal", DateCompare, 1, {0xD1, 0x07, 5, 7}, {0xD1, 0x07, 5, 7}, 0, 0},
-      // d_Date: the same layout, year unsigned.
-      {"d_Date year unsigned, msb", d_DateCompare, 2, {0xFF, 0xFB, 1, 1}, {0x07, 0xD1, 1, 1}, 0, 1},
-      {"d_Date year unsigned, lsb", d_DateCompare, 1, {0xFB, 0xFF, 1, 1}, {0xD1, 0x07, 1, 1}, 0, 1},
-      {"d_Date month signed", d_DateCompare, 2, {0x07, 0xD1, 0x80, 1}, {0x07, 0xD1, 0x7F, 1}, 0, -1},
-      {"d_Date day signed", d_DateCompare, 1, {0xD1, 0x07, 5, 0x7F}, {0xD1, 0x07, 5, 0x80}, 0, 1},
-      // KvTime stored: unsigned bytes.
-      {"KvTime hour 0xC8 after 0x10", TimeCompare, 1, {0xC8, 0, 0}, {0x10, 0, 0}, 0, 1},
-      {"KvTime hour 0xC8 after 0x10, msb", TimeCompare, 2, {0xC8, 0, 0}, {0x10, 0, 0}, 0, 1},
-      {"KvTime second decides", TimeCompare, 2, {1, 2, 3}, {1, 2, 0xF0}, 0, -1},
-      {"KvTime knows no wildcard", TimeCompare, 2, {5, 0, 0}, {0xFF, 0xFF, 0xFF}, 0, -1},
-      // KvDateTime: 7 bytes, year signed, then five signed bytes.
-      {"KvDateTime year first, msb", DaTimeCompare, 2, {0x07, 0xD1, 1, 1, 0, 0, 0},
-       {0x07, 0xD0, 12, 31, 23, 59, 59}, 0, 1},
-      {"KvDateTime year first, lsb", DaTimeCompare, 1, {0xD1, 0x07, 1, 1, 0, 0, 0},
-       {0xD0, 0x07, 12, 31, 23, 59, 59}, 0, 1},
-      {"KvDateTime year -1 is a year", DaTimeCompare, 2, {0x07, 0xD1, 1, 1, 0, 0, 0},
-       {0xFF, 0xFF, 1, 1, 0, 0, 0}, 0, 1},
-      {"KvDateTime hour signed", DaTimeCompare, 2, {0x07, 0xD1, 1, 1, 0xC8, 0, 0},
-       {0x07, 0xD1, 1, 1, 0x10, 0, 0}, 0, -1},
-      {"KvDateTime second decides", DaTimeCompare, 1, {0xD1, 0x07, 1, 1, 10, 0, 2},
-       {0xD1, 0x07, 1, 1, 10, 0, 1}, 0, 1},
-      // d_Time: six signed bytes, zone first.
-      {"d_Time zone hour first", d_TimeCompare, 1, {1, 0, 0, 0, 0, 0}, {0, 0, 23, 59, 59, 99}, 0, 1},
-      {"d_Time hundredths signed", d_TimeCompare, 2, {0, 0, 10, 0, 0, 0x80}, {0, 0, 10, 0, 0, 1}, 0, -1},
-      {"d_Time equal", d_TimeCompare, 2, {2, 0, 12, 30, 0, 5}, {2, 0, 12, 30, 0, 5}, 0, 0},
+TEST(DateCompare, StoredFieldOrdersAndWildcards) {
+  const struct { KvTypeCmpFunc compare; const char *a, *b; unsigned short op; long expected; } rows[] = {
+      // KvDate: the year signed, month and day signed bytes. d_Date: the
+      // year unsigned. KvTime: unsigned bytes. KvDateTime: the year signed,
+      // five signed bytes. d_Time: six signed bytes, the zone first.
       // d_Timestamp: the d_Date, then the d_Time.
-      {"d_Timestamp year unsigned", d_TimestampCompare, 2, {0xFF, 0xFB, 1, 1, 0, 0, 0, 0, 0, 0},
-       {0x07, 0xD1, 1, 1, 0, 0, 23, 0, 0, 0}, 0, 1},
-      {"d_Timestamp time signed", d_TimestampCompare, 1, {0xD1, 0x07, 1, 1, 0, 0, 0xC8, 0, 0, 0},
-       {0xD1, 0x07, 1, 1, 0, 0, 0x10, 0, 0, 0}, 0, -1},
-      {"d_Timestamp last byte", d_TimestampCompare, 2, {0x07, 0xD1, 1, 1, 0, 0, 9, 0, 0, 2},
-       {0x07, 0xD1, 1, 1, 0, 0, 9, 0, 0, 1}, 0, 1},
+      {kDate, "07D10507", "FFFB0507", 0, 1},  {kDate, "07D18001", "07D10101", 0, -1}, {kDate, "07D10508", "07D10507", 0, 1},
+      {kODate, "FFFB0101", "07D10101", 0, 1}, {kTime, "C80000", "100000", 0, 1},     {kTime, "010203", "0102F0", 0, -1},
+      {kOTime, "010000000000", "0000173B3B63", 0, 1},                 {kOTime, "00000A000080", "00000A000001", 0, -1},
+      {kDaTime, "07D10101000000", "07D00C1F173B3B", 0, 1},            {kDaTime, "07D10101000000", "FFFF0101000000", 0, 1},  // no wildcard
+      {kDaTime, "07D10101C80000", "07D10101100000", 0, -1},           {kDaTime, "07D101010A0002", "07D101010A0001", 0, 1},
+      {kStamp, "FFFB0101000000000000", "07D10101000017000000", 0, 1}, {kStamp, "07D101010000C8000000", "07D10101000010000000", 0, -1},
+      {kStamp, "07D10101000009000002", "07D10101000009000001", 0, 1},
+      // Operand 2's date fields of all ones are wildcards unless the
+      // operator is exact (2001-05-07 against them); operand 1's never are.
+      // Exact, d_Date reads the wildcard year as the highest.
+      {kDate, "07D10507", "FFFF0507", 0, 0},  {kDate, "07D10507", "FFFF0507", kExact, 1}, {kDate, "07D10507", "FFFF0508", 0, -1},
+      {kDate, "07D10507", "07D1FFFF", 0, 0},  {kDate, "07D10507", "07D1FFFF", kExact, 1}, {kDate, "07D10507", "07D2FFFF", 0, -1},
+      {kDate, "07D10507", "07D1FF09", 0, -1}, {kDate, "07D10507", "07D103FF", 0, 1},      {kDate, "80008080", "FFFFFFFF", 0, 0},
+      {kDate, "FFFF0507", "07D10507", 0, -1}, {kODate, "07D10507", "FFFF0507", 0, 0},     {kODate, "07D10507", "FFFF0507", kExact, -1},
+      {kStamp, "07D1050700000A000000", "FFFF050700000A000000", 0, 0}, {kStamp, "07D1050700000A000000", "FFFF050700000A000000", kExact, -1},
+      {kStamp, "07D1050700000A000000", "07D1FFFF00000B000000", 0, -1},
   };
-  for (const StoredRow& r : rows) {
-    SCOPED_TRACE(r.what);
-    Bytes a = r.a, b = r.b;
-    int status = 99;
-    EXPECT_EQ(r.compare(r.format, 0, a.data(), 0, b.data(), r.op, 1, status), r.expected);
-    EXPECT_EQ(status, 0);
-    // Reversed operands order the other way (no wildcard in these rows).
-    EXPECT_EQ(r.compare(r.format, 0, b.data(), 0, a.data(), r.op, 1, status), -r.expected);
-  }
-}
-
-TEST(DateTimeCompare, DateWildcardsOfOperandTwo) {
-  const StoredRow rows[] = {
-      // 2001-05-07 against wildcards, both byte orders.
-      {"any year, msb", DateCompare, 2, {0x07, 0xD1, 5, 7}, {0xFF, 0xFF, 5, 7}, 0, 0},
-      {"any year, lsb", DateCompare, 1, {0xD1, 0x07, 5, 7}, {0xFF, 0xFF, 5, 7}, 0, 0},
-      {"any year exact: 2001 after -1", DateCompare, 2, {0x07, 0xD1, 5, 7}, {0xFF, 0xFF, 5, 7}, kExact, 1},
-      {"any year, day decides", DateCompare, 2, {0x07, 0xD1, 5, 7}, {0xFF, 0xFF, 5, 8}, 0, -1},
-      {"any month and day", DateCompare, 2, {0x07, 0xD1, 5, 7}, {0x07, 0xD1, 0xFF, 0xFF}, 0, 0},
-      {"any month and day, lsb", DateCompare, 1, {0xD1, 0x07, 5, 7}, {0xD1, 0x07, 0xFF, 0xFF}, 0, 0},
-      {"any month and day exact", DateCompare, 2, {0x07, 0xD1, 5, 7}, {0x07, 0xD1, 0xFF, 0xFF}, kExact, 1},
-      {"any month and day, year decides", DateCompare, 2, {0x07, 0xD1, 5, 7}, {0x07, 0xD2, 0xFF, 0xFF}, 0, -1},
-      {"any month: days alone", DateCompare, 2, {0x07, 0xD1, 5, 7}, {0x07, 0xD1, 0xFF, 9}, 0, -1},
-      {"any month: days alone, equal", DateCompare, 2, {0x07, 0xD1, 12, 9}, {0x07, 0xD1, 0xFF, 9}, 0, 0},
-      {"any day: months alone", DateCompare, 2, {0x07, 0xD1, 5, 7}, {0x07, 0xD1, 3, 0xFF}, 0, 1},
-      {"any day: months alone, equal", DateCompare, 1, {0xD1, 0x07, 3, 30}, {0xD1, 0x07, 3, 0xFF}, 0, 0},
-      {"any day exact: day 30 after -1", DateCompare, 1, {0xD1, 0x07, 3, 30}, {0xD1, 0x07, 3, 0xFF}, kExact, 1},
-      {"all three", DateCompare, 2, {0x80, 0x00, 0x80, 0x80}, {0xFF, 0xFF, 0xFF, 0xFF}, 0, 0},
-      // Operand 1's fields are never wildcards: year -1 is a year before 2001.
-      {"operand 1 year -1", DateCompare, 2, {0xFF, 0xFF, 5, 7}, {0x07, 0xD1, 5, 7}, 0, -1},
-      {"operand 1 month -1", DateCompare, 2, {0x07, 0xD1, 0xFF, 7}, {0x07, 0xD1, 5, 7}, 0, -1},
-      // d_Date: the same wildcards; exact reads 0xFFFF as the highest year.
-      {"d_Date any year", d_DateCompare, 2, {0x07, 0xD1, 5, 7}, {0xFF, 0xFF, 5, 7}, 0, 0},
-      {"d_Date any year, lsb", d_DateCompare, 1, {0xD1, 0x07, 5, 7}, {0xFF, 0xFF, 5, 7}, 0, 0},
-      {"d_Date any year exact", d_DateCompare, 2, {0x07, 0xD1, 5, 7}, {0xFF, 0xFF, 5, 7}, kExact, -1},
-      {"d_Date any month and day", d_DateCompare, 1, {0xD1, 0x07, 5, 7}, {0xD1, 0x07, 0xFF, 0xFF}, 0, 0},
-      {"d_Date any month and day exact", d_DateCompare, 1, {0xD1, 0x07, 5, 7}, {0xD1, 0x07, 0xFF, 0xFF}, kExact, 1},
-      {"d_Date any month: days alone", d_DateCompare, 2, {0x07, 0xD1, 5, 7}, {0x07, 0xD1, 0xFF, 6}, 0, 1},
-      {"d_Date any day: months alone", d_DateCompare, 2, {0x07, 0xD1, 5, 7}, {0x07, 0xD1, 6, 0xFF}, 0, -1},
-      // d_Timestamp: the date part takes the wildcards, then the time decides.
-      {"d_Timestamp any year", d_TimestampCompare, 2, {0x07, 0xD1, 5, 7, 0, 0, 10, 0, 0, 0},
-       {0xFF, 0xFF, 5, 7, 0, 0, 10, 0, 0, 0}, 0, 0},
-      {"d_Timestamp any year exact", d_TimestampCompare, 2, {0x07, 0xD1, 5, 7, 0, 0, 10, 0, 0, 0},
-       {0xFF, 0xFF, 5, 7, 0, 0, 10, 0, 0, 0}, kExact, -1},
-      {"d_Timestamp any month and day, time decides", d_TimestampCompare, 1,
-       {0xD1, 0x07, 5, 7, 0, 0, 10, 0, 0, 0}, {0xD1, 0x07, 0xFF, 0xFF, 0, 0, 11, 0, 0, 0}, 0, -1},
-      // Other types have no wildcards.
-      {"KvDateTime any year is no wildcard", DaTimeCompare, 2, {0x07, 0xD1, 5, 7, 0, 0, 0},
-       {0xFF, 0xFF, 5, 7, 0, 0, 0}, 0, 1},
-  };
-  for (const StoredRow& r : rows) {
-    SCOPED_TRACE(r.what);
-    Bytes a = r.a, b = r.b;
-    int status = 99;
-    EXPECT_EQ(r.compare(r.format, 0, a.data(), 0, b.data(), r.op, 1, status), r.expected);
-    EXPECT_EQ(status, 0);
-  }
-}
-
-struct MemoryRow {
-  const char* what;
-  KvTypeCmpFunc compare;
-  Bytes a;  // one object
-  Bytes b;
-  int sign;        // of the memory comparison
-  int storedSign;  // of the same bytes compared as format 1, or 2 for none
-};
-
-int SignOf(long v) { return v < 0 ? -1 : v > 0 ? 1 : 0; }
-
-TEST(DateTimeCompare, MemoryFormUsesTheValueOrder) {
-  const MemoryRow rows[] = {
-      // Signed in memory, unsigned stored.
-      {"KvTime hour 0xC8 before 0x10", TimeCompare, ObjectsOf({KvTime(-56, 0, 0)}),
-       ObjectsOf({KvTime(0x10, 0, 0)}), -1, 1},
-      // A -1 field on either side is skipped in memory; stored, only
-      // operand 2's wildcards count.
-      {"KvDate year -1 first", DateCompare, ObjectsOf({KvDate(-1, 5, 7)}),
-       ObjectsOf({KvDate(2001, 5, 7)}), 0, -1},
-      {"KvDate month and day -1 second", DateCompare, ObjectsOf({KvDate(2001, 5, 7)}),
-       ObjectsOf({KvDate(2001, -1, -1)}), 0, 0},
-      {"KvDate day decides", DateCompare, ObjectsOf({KvDate(2001, 5, 7)}),
-       ObjectsOf({KvDate(2001, 5, 9)}), -1, -1},
-      // d_Date in memory: day numbers, so a negative year is early.
-      {"d_Date negative year", d_DateCompare, ObjectsOf({d_Date(-5, 1, 1)}),
-       ObjectsOf({d_Date(2001, 1, 1)}), -1, 1},
-      {"d_Date 31 April is 1 May", d_DateCompare, ObjectsOf({d_Date(2001, 4, 31)}),
-       ObjectsOf({d_Date(2001, 5, 1)}), 0, -1},
-      {"KvDateTime time decides", DaTimeCompare,
-       ObjectsOf({KvDateTime(KvDate(2001, 5, 7), KvTime(10, 0, 1))}),
-       ObjectsOf({KvDateTime(KvDate(2001, 5, 7), KvTime(10, 0, 0))}), 1, 2},
-      // d_Time in memory orders zone-free; stored, the zone byte comes first.
-      {"d_Time zone-free", d_TimeCompare, ObjectsOf({d_Time(10, 0, 0, 2, 0)}),
-       ObjectsOf({d_Time(11, 0, 0, 0, 0)}), -1, 1},
-      {"d_Timestamp date first", d_TimestampCompare,
-       ObjectsOf({d_Timestamp(d_Date(2001, 5, 7), d_Time(23, 0, 0, 0, 0))}),
-       ObjectsOf({d_Timestamp(d_Date(2001, 5, 8), d_Time(1, 0, 0, 0, 0))}), -1, -1},
-  };
-  for (const MemoryRow& r : rows) {
-    SCOPED_TRACE(r.what);
-    Bytes a = r.a, b = r.b;
-    int status = 99;
-    EXPECT_EQ(SignOf(r.compare(8, 0, a.data(), 0, b.data(), 0, 1, status)), r.sign);
-    EXPECT_EQ(status, 0);
-    if (r.storedSign != 2) {
-      EXPECT_EQ(r.compare(1, 0, a.data(), 0, b.data(), 0, 1, status), r.storedSign);
-    }
-  }
-}
-
-// Runs of three elements: the first two equal, the third ordering a
-// before b. Element bytes are given once; stride is the element size.
-// Memory forms may return differences of any size, so signs are compared.
-struct RunRow {
-  const char* what;
-  KvTypeCmpFunc compare;
-  uint8_t format;
-  Bytes same;  // the first two elements of both runs
-  Bytes low;   // the third element of a
-  Bytes high;  // the third element of b
-};
-
-Bytes Concat(const Bytes& first, const Bytes& second, const Bytes& third) {
-  Bytes out = first;
-  out.insert(out.end(), second.begin(), second.end());
-  out.insert(out.end(), third.begin(), third.end());
-  return out;
-}
-
-TEST(DateTimeCompare, RunsAndShortBuffers) {
-  const RunRow rows[] = {
-      {"KvDate stored", DateCompare, 2, {0x07, 0xD1, 5, 7}, {0x07, 0xD1, 5, 8}, {0x07, 0xD1, 5, 9}},
-      {"KvDate memory", DateCompare, 8, ObjectsOf({KvDate(2001, 5, 7)}),
-       ObjectsOf({KvDate(2001, 5, 8)}), ObjectsOf({KvDate(2001, 5, 9)})},
-      {"KvTime stored", TimeCompare, 1, {1, 2, 3}, {1, 2, 4}, {0xC8, 0, 0}},
-      {"KvTime memory", TimeCompare, 8, ObjectsOf({KvTime(1, 2, 3)}), ObjectsOf({KvTime(-56, 0, 0)}),
-       ObjectsOf({KvTime(1, 2, 4)})},
-      {"KvDateTime stored", DaTimeCompare, 2, {0x07, 0xD1, 5, 7, 1, 2, 3},
-       {0x07, 0xD1, 5, 7, 1, 2, 4}, {0x07, 0xD1, 5, 7, 1, 2, 5}},
-      {"KvDateTime memory", DaTimeCompare, 8,
-       ObjectsOf({KvDateTime(KvDate(2001, 5, 7), KvTime(1, 2, 3))}),
-       ObjectsOf({KvDateTime(KvDate(2001, 5, 7), KvTime(1, 2, 4))}),
-       ObjectsOf({KvDateTime(KvDate(2001, 5, 7), KvTime(1, 2, 5))})},
-      {"d_Date stored", d_DateCompare, 1, {0xD1, 0x07, 5, 7}, {0xD1, 0x07, 5, 8}, {0xFB, 0xFF, 1, 1}},
-      {"d_Date memory", d_DateCompare, 8, ObjectsOf({d_Date(2001, 5, 7)}),
-       ObjectsOf({d_Date(-5, 1, 1)}), ObjectsOf({d_Date(2001, 5, 8)})},
-      {"d_Time stored", d_TimeCompare, 2, {0, 0, 1, 2, 3, 4}, {0, 0, 1, 2, 3, 0x80}, {0, 0, 1, 2, 3, 5}},
-      {"d_Time memory", d_TimeCompare, 8, ObjectsOf({d_Time(1, 2, 3, 0, 0)}),
-       ObjectsOf({d_Time(1, 2, 3, 0, 0)}), ObjectsOf({d_Time(1, 2, 5, 0, 0)})},
-      {"d_Timestamp stored", d_TimestampCompare, 2, {0x07, 0xD1, 5, 7, 0, 0, 1, 2, 3, 4},
-       {0x07, 0xD1, 5, 7, 0, 0, 1, 2, 3, 5}, {0x07, 0xD2, 1, 1, 0, 0, 0, 0, 0, 0}},
-      {"d_Timestamp memory", d_TimestampCompare, 8,
-       ObjectsOf({d_Timestamp(d_Date(2001, 5, 7), d_Time(1, 2, 3, 0, 0))}),
-       ObjectsOf({d_Timestamp(d_Date(2001, 5, 7), d_Time(1, 2, 3, 0, 0))}),
-       ObjectsOf({d_Timestamp(d_Date(2001, 5, 8), d_Time(0, 0, 0, 0, 0))})},
-  };
-  struct Cut {
-    const char* what;
-    int length1;  // in elements and extra bytes: elements * stride + extra; -1 for 0
-    int extra1;
-    int length2;
-    int extra2;
-    unsigned long count;
-    long result;
-    int status;
-  };
-  const Cut cuts[] = {
-      {"whole runs", -1, 0, -1, 0, 3, -1, 0},
-      {"explicit lengths", 3, 0, 3, 0, 3, -1, 0},
-      {"longer buffers", 3, 5, 4, 0, 3, -1, 0},
-      {"first two only", -1, 0, -1, 0, 2, 0, 0},
-      {"count 0", -1, 0, -1, 0, 0, 0, 0},
-      {"operand 1 holds two", 2, 0, -1, 0, 3, 0, KvCMP_INCOMPLETE},
-      {"operand 2 holds two", -1, 0, 2, 0, 3, 0, KvCMP_INCOMPLETE},
-      // An element cut short is never read.
-      {"third element cut", 2, 1, 3, 0, 3, 0, KvCMP_INCOMPLETE},
-      {"first element cut", 0, 1, 3, 0, 3, 0, KvCMP_INCOMPLETE},
-  };
-  for (const RunRow& r : rows) {
-    SCOPED_TRACE(r.what);
-    const uint32_t stride = static_cast<uint32_t>(r.same.size());
-    Bytes a = Concat(r.same, r.same, r.low);
-    Bytes b = Concat(r.same, r.same, r.high);
-    // The buffers end where they end, so that a sanitizer catches a read
-    // past a cut.
-    for (const Cut& c : cuts) {
-      SCOPED_TRACE(c.what);
-      const unsigned long l1 = c.length1 < 0 ? 0 : c.length1 * stride + c.extra1;
-      const unsigned long l2 = c.length2 < 0 ? 0 : c.length2 * stride + c.extra2;
-      Bytes x(a.begin(), a.begin() + std::min<size_t>(a.size(), l1 == 0 ? a.size() : l1));
-      Bytes y(b.begin(), b.begin() + std::min<size_t>(b.size(), l2 == 0 ? b.size() : l2));
+  for (const auto& r : rows) {
+    const bool year = r.compare != kTime && r.compare != kOTime;
+    for (const uint8_t format : {2, 1, 3}) {  // format codes other than 2 read least significant byte first
+      Bytes a = Hex(r.a, format == 2 ? 2 : 1, year), b = Hex(r.b, format == 2 ? 2 : 1, year);
       int status = 99;
-      EXPECT_EQ(SignOf(r.compare(r.format, l1, x.data(), l2, y.data(), 0, c.count, status)),
-                c.result);
-      EXPECT_EQ(status, c.status);
+      EXPECT_TRUE(r.compare(format, 0, a.data(), 0, b.data(), r.op, 1, status) == r.expected && status == 0)
+          << r.a << " " << r.b << " " << r.op << " format " << int{format};
     }
-    // A first element that decides, with a second element missing, gives
-    // both its order and KvCMP_INCOMPLETE.
-    Bytes x = r.low, y = r.high;
-    int status = 0;
-    EXPECT_EQ(SignOf(r.compare(r.format, stride, x.data(), stride, y.data(), 0, 2, status)), -1);
-    EXPECT_EQ(status, KvCMP_INCOMPLETE);
   }
-  // Count 0 reads nothing at all.
-  int status = 99;
-  EXPECT_EQ(d_TimestampCompare(2, 0, nullptr, 0, nullptr, 0, 0, status), 0);
-  EXPECT_EQ(status, 0);
 }
 
-TEST(DateTimeCompare, WildcardElementsInRuns) {
-  // A wildcard element compares equal and the walk goes on to the next.
-  Bytes a = {0x07, 0xD1, 5, 7, 0x07, 0xD2, 1, 1};
-  Bytes b = {0xFF, 0xFF, 5, 7, 0x07, 0xD2, 1, 2};
+TEST(DateCompare, RunsAndShortBuffers) {
+  // Runs of three elements, the first two equal and the third ordering a
+  // before b, in both byte orders and in memory (loaded from format 2).
+  const struct { char id; KvTypeCmpFunc compare; const char *same, *low, *high; } rows[] = {
+      {KvTYPE_DATE, kDate, "07D10507", "07D10508", "07D20101"}, {KvTYPE_D_DATE, kODate, "07D10507", "07D10508", "07D20101"},
+      {KvTYPE_TIME, kTime, "010203", "010204", "020000"}, {KvTYPE_D_TIME, kOTime, "000001020304", "000001020400", "000001020500"},
+      {KvTYPE_DATETIME, kDaTime, "07D10507010203", "07D10507010204", "07D10507010205"},
+      {KvTYPE_D_TIMESTAMP, kStamp, "07D10507000001020304", "07D10507000001020400", "07D20101000000000000"},
+  };
+  // Lengths in elements and extra bytes (-1: length 0, the whole run).
+  const struct { int elements1, extra1, elements2, extra2; unsigned long count; long result; int status; } cuts[] = {
+      {-1, 0, -1, 0, 3, -1, 0}, {3, 0, 3, 0, 3, -1, 0}, {3, 5, 4, 0, 3, -1, 0}, {-1, 0, -1, 0, 2, 0, 0}, {-1, 0, -1, 0, 0, 0, 0},
+      {2, 0, -1, 0, 3, 0, kOpen}, {-1, 0, 2, 0, 3, 0, kOpen}, {2, 1, 3, 0, 3, 0, kOpen}, {0, 1, 3, 0, 3, 0, kOpen}};  // a cut element is never read
+  KvTypeMgr mgr;
+  for (const auto& r : rows) {
+    for (const uint8_t format : {2, 1, 8}) {
+      const bool year = r.compare != kTime && r.compare != kOTime;
+      Bytes a = Hex((std::string(r.same) + r.same + r.low).c_str()), b = Hex((std::string(r.same) + r.same + r.high).c_str());
+      const uint32_t stride = format == 8 ? mgr.MemLenGet(r.id, 1) : static_cast<uint32_t>(a.size() / 3);
+      for (Bytes* run : {&a, &b}) {
+        Bytes memory(3 * stride);
+        if (format == 8) mgr.Load(r.id, memory.data(), run->data(), 2, 3);
+        for (size_t at = 0; format == 1 && year && at < run->size(); at += stride) std::swap((*run)[at], (*run)[at + 1]);
+        if (format == 8) *run = memory;
+      }
+      for (const auto& c : cuts) {
+        const unsigned long l1 = c.elements1 < 0 ? 0 : c.elements1 * stride + c.extra1, l2 = c.elements2 < 0 ? 0 : c.elements2 * stride + c.extra2;
+        // Buffers end where their lengths do, so that a sanitizer sees a read past a cut.
+        Bytes x(a.begin(), a.begin() + std::min<size_t>(a.size(), l1 == 0 ? a.size() : l1)), y(b.begin(), b.begin() + std::min<size_t>(b.size(), l2 == 0 ? b.size() : l2));
+        int status = 99;
+        EXPECT_TRUE(SignOf(r.compare(format, l1, x.data(), l2, y.data(), 0, c.count, status)) == c.result && status == c.status)
+            << r.same << " format " << int{format} << " cut " << l1 << " " << l2 << " count " << c.count;
+      }
+      // A first element that decides, with the second missing: its order and
+      // KvCMP_INCOMPLETE.
+      Bytes x(a.end() - stride, a.end()), y(b.end() - stride, b.end());
+      int status = 0;
+      EXPECT_TRUE(SignOf(r.compare(format, stride, x.data(), stride, y.data(), 0, 2, status)) == -1 && status == kOpen);
+    }
+  }
   int status = 99;
-  EXPECT_EQ(DateCompare(2, 0, a.data(), 0, b.data(), 0, 2, status), -1);
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(d_DateCompare(2, 0, a.data(), 0, b.data(), 0, 2, status), -1);
-  // Exact: the first element decides.
-  EXPECT_EQ(DateCompare(2, 0, a.data(), 0, b.data(), kExact, 2, status), 1);
-  EXPECT_EQ(d_DateCompare(2, 0, a.data(), 0, b.data(), kExact, 2, status), -1);
-  // A wildcard element that matches, with the next one missing.
-  EXPECT_EQ(DateCompare(2, 8, a.data(), 4, b.data(), 0, 2, status), 0);
-  EXPECT_EQ(status, KvCMP_INCOMPLETE);
+  // A wildcard element compares equal and the walk goes on to the next,
+  // unless exact; one that matches, with the next one missing, leaves it open.
+  Bytes a = Hex("07D10507 07D20101"), b = Hex("FFFF0507 07D20102");
+  EXPECT_EQ(kDate(2, 0, a.data(), 0, b.data(), 0, 2, status) * 10 + kODate(2, 0, a.data(), 0, b.data(), 0, 2, status), -11);
+  EXPECT_EQ(kDate(2, 0, a.data(), 0, b.data(), kExact, 2, status) * 10 + kODate(2, 0, a.data(), 0, b.data(), kExact, 2, status), 9);
+  EXPECT_TRUE(kDate(2, 8, a.data(), 4, b.data(), 0, 2, status) == 0 && status == kOpen);
+}
+
+// ---- Evaluation ----
+
+constexpr KvEvalFunc kEvalDate = KvEvalDate, kEvalTime = KvEvalTime, kEvalDaTime = KvEvalDateTime, kEvalODate = KvEvald_Date,
+                     kEvalOTime = KvEvald_Time, kEvalStamp = KvEvald_Timestamp;
+
+float Estimate(KvEvalFunc eval, const char* value, const char* lo, const char* hi, unsigned short relation,
+               uint8_t format = 2, KvIdxBounds* bounds = nullptr, unsigned short* word = nullptr) {
+  const bool year = eval != kEvalTime && eval != kEvalOTime;
+  Bytes v = Hex(value, format, year), l = Hex(lo, format, year), h = Hex(hi, format, year);
+  KvIdxBounds range = {l.data(), h.data(), static_cast<uint8_t>(l.size()), static_cast<uint8_t>(h.size())};
+  unsigned short local = relation;
+  const float e = eval(l.empty() ? nullptr : &range, word != nullptr ? *word : local, v.data(), format, 1, bounds);
+  EXPECT_EQ(v, Hex(value, format, year)) << "the value itself is not written";
+  return e;
+}
+
+TEST(DateEvaluate, EstimatesAndBounds) {
+  const struct { KvEvalFunc eval; const char *value, *lo, *hi; unsigned short relation; double estimate; } rows[] = {
+      // KvTime: seconds of the day; KvDateTime: minutes, the seconds taking
+      // no part (midnight lies 60 minutes after 23:00); KvDate: day numbers,
+      // 7 May being day 127 of 365. These cover the range's positions.
+      {kEvalTime, "0C0000", "000000", "173B3B", kLess, 0.5}, {kEvalTime, "0C0000", "000000", "173B3B", kNe, 86399.0 / 86400},
+      {kEvalDaTime, "07D105070C1E11", "07D105070C003B", "07D105070C3B00", kGreater, 29.0 / 60},
+      {kEvalDaTime, "07D10508000000", "07D10507170000", "07D10508003B00", kLess, 0.5},
+      {kEvalDate, "07D10507", "07D10101", "07D10C1F", kLess, 126.0 / 365},
+      // d_Time: held hour, minute and second (zone and hundredths take no
+      // part); d_Timestamp: seconds in whole minutes; d_Date: 31 positions a
+      // month. These count positions by the relation.
+      {kEvalOTime, "051E0C000032", "000000000000", "0000173B3B00", kLess, 0.5},
+      {kEvalOTime, "00000C000000", "000000000000", "0000173B3B00", kGreater, 43199.0 / 86400},
+      {kEvalStamp, "07D1050700000A1E3B63", "07D1050700000A000000", "07D1050700000A3B0000", kLess, 1800.0 / 3541},
+      {kEvalODate, "07D10507", "07D10101", "07D10C1F", kGreater, 241.0 / 372}, {kEvalODate, "07D10507", "07D10101", "07D10C1F", kEq, 1.0 / 372},
+      // Estimates stay within [0, 1]. Without a range the formulas count from
+      // position 0; a value beyond the range; a range whose high key measures
+      // below its low one (the index orders stored times and d_Date years
+      // unsigned) is measured as none, and so is a key cut within an element.
+      {kEvalOTime, "00000C000000", "", "", kLess, 1.0},  {kEvalOTime, "00000C000000", "", "", kGreater, 0.0},
+      {kEvalTime, "0C0000", "", "", kEq, 0.0},          {kEvalTime, "000000", "", "", kEq, 1.0},
+      {kEvalODate, "07D00507", "07D10101", "07D10C1F", kGreater, 1.0}, {kEvalTime, "0C0000", "100000", "C80000", kLess, 1.0},
+      {kEvalODate, "07D10507", "07D10101", "FFFB0101", kLess, 1.0},    {kEvalDate, "07D10507", "07D101", "07D10C1F", kLess, 1.0},
+  };
+  for (const auto& r : rows) {
+    for (const uint8_t format : {2, 1}) {
+      // The bounds are the value's bytes (of every element): low unless less,
+      // high unless greater; count 0 reads no value at all. Operator bits in
+      // the word are cleared, the rest kept.
+      const Bytes value = Hex(r.value, format, r.eval != kEvalTime && r.eval != kEvalOTime);
+      Bytes two = value;
+      two.insert(two.end(), value.begin(), value.end());
+      Bounds bounds, both, none;
+      unsigned short word = r.relation | 0x7FF0 | KvREL_KEEP, zero = r.relation;
+      const float e = Estimate(r.eval, r.value, r.lo, r.hi, r.relation, format, &bounds, &word);
+      r.eval(nullptr, zero, two.data(), format, 2, &both);
+      EXPECT_TRUE(Near(e, r.estimate) && Near(Estimate(r.eval, r.value, r.lo, r.hi, r.relation, format), r.estimate) &&
+                  word == (r.relation | KvREL_KEEP) && bounds.Low() == (r.relation & kLess ? Bytes() : value) &&
+                  bounds.High() == (r.relation & kGreater ? Bytes() : value) && both.Low() == (r.relation & kLess ? Bytes() : two) &&
+                  r.eval(nullptr, zero, nullptr, format, 0, &none) == 0.0f && none.lowLength == 0 && none.highLength == 0)
+          << r.value << " relation " << r.relation << " format " << int{format} << ": " << e;
+    }
+  }
+}
+
+TEST(DateEvaluate, DateWildcardsWidenTheBounds) {
+  // Over the range 2001-01-01 to 2001-12-31; expected bounds empty for none.
+  const struct { KvEvalFunc eval; const char* value; unsigned short relation; const char *low, *high; double estimate; } rows[] = {
+      // KvDate: the first and last valid dates the value matches; a wildcard
+      // year spans every signed 16-bit year (32767 is no leap year).
+      {kEvalDate, "07D1FFFF", kEq, "07D10101", "07D10C1F", 1.0},   {kEvalDate, "07D105FF", kEq, "07D10501", "07D1051F", 31.0 / 365},
+      {kEvalDate, "07D105FF", kLess, "", "07D1051F", 120.0 / 365}, {kEvalDate, "07D105FF", kGreater, "07D10501", "", 214.0 / 365},
+      {kEvalDate, "07D002FF", kEq, "07D00201", "07D0021D", 0.0},   {kEvalDate, "076C02FF", kEq, "076C0201", "076C021C", 0.0},
+      {kEvalDate, "07D1FF07", kEq, "07D10107", "07D10C07", 335.0 / 365}, {kEvalDate, "FFFF0507", kEq, "80000507", "7FFF0507", 1.0},
+      {kEvalDate, "FFFFFFFF", kEq, "80000101", "7FFF0C1F", 1.0},   {kEvalDate, "FFFF02FF", kEq, "80000201", "7FFF021C", 1.0},
+      // d_Date: months and days over every signed byte, the value measured
+      // at month 12 or day 31; a wildcard year takes every key and is
+      // estimated 1 whatever the relation.
+      {kEvalODate, "07D1FFFF", kEq, "07D18080", "07D17F7F", 1.0 / 372}, {kEvalODate, "07D1FF07", kLess, "", "07D17F07", 347.0 / 372},
+      {kEvalODate, "07D105FF", kLess, "", "07D1057F", 154.0 / 372},     {kEvalODate, "07D105FF", kGreater, "07D10580", "", 217.0 / 372},
+      {kEvalODate, "FFFF0507", kEq, "00008080", "FFFF7F7F", 1.0},       {kEvalODate, "FFFFFFFF", kLess, "", "FFFF7F7F", 1.0},
+      {kEvalODate, "FFFF01FF", kGreater, "00008080", "", 1.0},     {kEvalODate, "800080FF", kEq, "80008080", "8000807F", 1.0 / 372},
+      {kEvalDate, "EC78FFFF", kEq, "EC780101", "EC780C1F", 0.0},  // year -5000
+  };
+  for (const auto& r : rows) {
+    for (const uint8_t format : {2, 1}) {
+      Bounds bounds;
+      unsigned short word = r.relation | KvCMP_EXACT, plain = r.relation;  // operator bits are cleared, never read
+      const float e = Estimate(r.eval, r.value, "07D10101", "07D10C1F", 0, format, &bounds, &word);
+      EXPECT_TRUE(Near(e, r.estimate) && Near(Estimate(r.eval, r.value, "07D10101", "07D10C1F", 0, format, nullptr, &plain), r.estimate) &&
+                  word == (r.relation | KvREL_WIDENED) && plain == word && bounds.Low() == Hex(r.low, format, true) &&
+                  bounds.High() == Hex(r.high, format, true)) << r.value << " relation " << r.relation << " format " << int{format} << ": " << e;
+    }
+  }
+  for (KvEvalFunc eval : {kEvalDate, kEvalODate}) {
+    // Of two elements only the first is widened; a bound from an earlier
+    // condition is kept as it is, one made now is widened.
+    Bytes value = Hex("07D105FF 07D2FFFF");
+    Bounds bounds, later;
+    unsigned short relation = KvREL_EQUAL;
+    eval(nullptr, relation, value.data(), 2, 2, &bounds);
+    ASSERT_EQ(bounds.lowLength, 8);
+    EXPECT_TRUE(Bytes(bounds.low + 4, bounds.low + 8) == Hex("07D2FFFF") && bounds.low[2] == 5 && bounds.low[3] != 0xFF);
+    later.low = static_cast<uint8_t*>(KvMemAlloc(4));
+    std::memcpy(later.low, Hex("07D00303").data(), 4);
+    later.lowLength = 4;
+    eval(nullptr, relation, value.data(), 2, 1, &later);
+    ASSERT_NE(later.high, nullptr);
+    EXPECT_TRUE(later.Low() == Hex("07D00303") && later.high[2] == 5 && later.high[3] != 0xFF);
+  }
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #define KVTM_TESTS_TEST_UTIL_H
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "kvtm/kvtm.h"
@@ -20,6 +22,14 @@ Bytes MemoryOf(std::initializer_list<T> values) {
   return out;
 }
 
+// The bytes written in hexadecimal, two digits a byte ("00 32" or "0032").
+inline Bytes Hex(const char* text) {
+  Bytes out;
+  for (const char* p = text; *p != 0; p += *p == ' ' ? 1 : 2)
+    if (*p != ' ') out.push_back(static_cast<uint8_t>(std::strtoul(std::string(p, 2).c_str(), nullptr, 16)));
+  return out;
+}
+
 // A 64-bit quantity passed where the library takes a long or an unsigned
 // long: a 64-bit host passes it whole, a 32-bit host only its low 32 bits,
 // and the library must treat both alike.
@@ -29,10 +39,7 @@ inline unsigned long UnsignedLongOf(uint64_t v) { return static_cast<unsigned lo
 // A bounds record whose keys are freed on destruction.
 struct Bounds : KvIdxBounds {
   Bounds() : KvIdxBounds{nullptr, nullptr, 0, 0} {}
-  ~Bounds() {
-    KvMemFree(low);
-    KvMemFree(high);
-  }
+  ~Bounds() { KvMemFree(low), KvMemFree(high); }
   Bounds(const Bounds&) = delete;
   Bounds& operator=(const Bounds&) = delete;
   Bytes Low() const { return low == nullptr ? Bytes() : Bytes(low, low + lowLength); }
@@ -47,23 +54,31 @@ inline int reportCount = 0;
 inline void CountReport(const char*, const char*, int) { ++reportCount; }
 
 // While alive: assertion reports are counted in reportCount, from 0.
-class ReportCounter {
- public:
-  ReportCounter() : previous_(KvSetAssertHandler(CountReport)) { reportCount = 0; }
+struct ReportCounter {
+  ReportCounter() { reportCount = 0; }
   ~ReportCounter() { KvSetAssertHandler(previous_); }
-  ReportCounter(const ReportCounter&) = delete;
-  ReportCounter& operator=(const ReportCounter&) = delete;
   int Count() const { return reportCount; }
-
- private:
-  KvAssertHandler previous_;
+  KvAssertHandler previous_ = KvSetAssertHandler(CountReport);
 };
 
 // While alive: string overflows are reported too, and counted.
-class OverflowCounter : public ReportCounter {
- public:
+struct OverflowCounter : ReportCounter {
   OverflowCounter() { DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 1); }
   ~OverflowCounter() { DefaultConfig(KV_CONFIG_CURRENT)->Set("debug", "stringOverflow", 0); }
+};
+
+// While alive (or until End): after `successes` more allocations every
+// KvMemAlloc fails, and the memory handler returns instead of aborting, so
+// the caller sees the failure; calls counts its calls, lastSize the size
+// of the last.
+struct AllocFailure {
+  explicit AllocFailure(int32_t successes = 0) { calls = 0; KvSetAllocFailure(successes); }
+  ~AllocFailure() { End(); }
+  void End() { KvSetAllocFailure(-1); KvSetMemoryHandler(previous); }
+  static int Note(unsigned long size) { lastSize = size; ++calls; return 0; }
+  inline static int calls = 0;
+  inline static unsigned long lastSize = 0;
+  KvMemoryHandler previous = KvSetMemoryHandler(Note);
 };
 
 #endif  // KVTM_TESTS_TEST_UTIL_H
