@@ -5,14 +5,16 @@
 
 #include <cstdint>
 
-// Compare operator bits read by string comparison.
+#include "kvtm/kvtypcmp.h"
+
+// The public compare operator bits, as the engine reads them.
 enum : uint16_t {
-  KvCMP_OP_EXACT = 0x0010,          // '*' and '?' in operand 2 are plain characters
-  KvCMP_OP_IGNORE_CASE = 0x0020,
-  KvCMP_OP_IGNORE_ACCENTS = 0x0040,
-  KvCMP_OP_SKIP_SPACES = 0x0080,    // orders 1 to 0x4F
-  KvCMP_OP_SIMPLE = 0x0100,         // full weights, no levels, no wildcards
-  KvCMP_OP_SKIP_SYMBOLS = 0x0200,   // orders 0x50 to 0x3EFF
+  KvCMP_OP_EXACT = KvCMP_EXACT,                    // '*' and '?' in operand 2 are plain characters
+  KvCMP_OP_IGNORE_CASE = KvCMP_IGNORE_CASE,
+  KvCMP_OP_IGNORE_ACCENTS = KvCMP_IGNORE_ACCENTS,
+  KvCMP_OP_SKIP_SPACES = KvCMP_SKIP_SPACES,        // orders 1 to 0x4F
+  KvCMP_OP_SIMPLE = KvCMP_SIMPLE,                  // full weights, no levels, no wildcards
+  KvCMP_OP_SKIP_SYMBOLS = KvCMP_SKIP_SYMBOLS,      // orders 0x50 to 0x3EFF
 };
 
 // One operand: its code set (0: native; both 0 selects the byte path), its

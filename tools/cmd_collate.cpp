@@ -19,8 +19,8 @@ struct OpName {
 };
 
 const OpName kOpNames[] = {
-    {"exact", 0x0010},  {"nocase", 0x0020},   {"noaccent", 0x0040},
-    {"nospace", 0x0080}, {"simple", 0x0100}, {"nosymbol", 0x0200},
+    {"exact", KvCMP_EXACT},         {"nocase", KvCMP_IGNORE_CASE}, {"noaccent", KvCMP_IGNORE_ACCENTS},
+    {"nospace", KvCMP_SKIP_SPACES}, {"simple", KvCMP_SIMPLE},      {"nosymbol", KvCMP_SKIP_SYMBOLS},
 };
 
 // "0x30", "48", or names joined by ',' or '+': "nocase,noaccent".
@@ -72,7 +72,7 @@ const char* DecidingLevel(const KvString& a, const KvString& b, unsigned short o
   if (op & 0x0100) return "full weights";
   if (a.Compare(b, -1, op | 0x0060 | 0x0280) != 0) return "letters and digits";
   if (a.Compare(b, -1, op | 0x0060) != 0) return "punctuation";
-  if (a.Compare(b, -1, op | 0x0020) != 0) return "accents";
+  if (a.Compare(b, -1, op | KvCMP_IGNORE_CASE) != 0) return "accents";
   return "case";
 }
 

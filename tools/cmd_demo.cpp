@@ -136,7 +136,7 @@ void DemoCollation() {
   std::vector<KvString> words = {KvString("c\xF4t\xE9"), KvString("Cote"), KvString("cot\xE9"),
                                  KvString("c\xF4te"), KvString("cote"), KvString("co-te")};
   std::stable_sort(words.begin(), words.end(),
-                   [](const KvString& a, const KvString& b) { return a.Compare(b, -1, 0x0010) < 0; });
+                   [](const KvString& a, const KvString& b) { return a.Compare(b, -1, KvCMP_EXACT) < 0; });
   std::string sorted;
   for (const KvString& w : words) sorted += (sorted.empty() ? "" : " < ") + Utf8Of(w);
   std::printf("%s\n", sorted.c_str());
@@ -150,8 +150,8 @@ void DemoCollation() {
   KvString spanishCuna(1, 2);
   spanishCuna += cuna;
   std::printf("\"chico\" sorts %s \"cuna\" in the neutral order, %s it in Spanish (ch after c)\n",
-              chico.Compare(cuna, -1, 0x10) < 0 ? "before" : "after",
-              spanishChico.Compare(spanishCuna, -1, 0x10) < 0 ? "before" : "after");
+              chico.Compare(cuna, -1, KvCMP_EXACT) < 0 ? "before" : "after",
+              spanishChico.Compare(spanishCuna, -1, KvCMP_EXACT) < 0 ? "before" : "after");
 }
 
 void DemoStringIndex(KvTypeMgr& mgr) {
@@ -167,15 +167,15 @@ void DemoStringIndex(KvTypeMgr& mgr) {
   KvString pattern("STRA*");
   unsigned char value[16];
   mgr.Store(KvTYPE_STRING, value, &pattern, 2, 1);
-  unsigned short relation = KvREL_EQUAL | 0x0020;
+  unsigned short relation = KvREL_EQUAL | KvCMP_IGNORE_CASE;
   KvIdxBounds bounds = {nullptr, nullptr, 0, 0};
   mgr.EvalAndBound(KvTYPE_STRING, nullptr, relation, value, 2, 1, &bounds);
   std::printf("name = 'STRA*' ignoring case scans from %s\n            to %s%s\n",
               HexOf(bounds.low, bounds.lowLength).c_str(), HexOf(bounds.high, bounds.highLength).c_str(),
               (relation & KvREL_WIDENED) ? " (widened)" : "");
   int status = 0;
-  const long inLow = mgr.Cmp(KvTYPE_STRING, k, key, bounds.lowLength, bounds.low, 0x0020, 1, 2, status);
-  const long inHigh = mgr.Cmp(KvTYPE_STRING, k, key, bounds.highLength, bounds.high, 0x0020, 1, 2, status);
+  const long inLow = mgr.Cmp(KvTYPE_STRING, k, key, bounds.lowLength, bounds.low, KvCMP_IGNORE_CASE, 1, 2, status);
+  const long inHigh = mgr.Cmp(KvTYPE_STRING, k, key, bounds.highLength, bounds.high, KvCMP_IGNORE_CASE, 1, 2, status);
   std::printf("the key of \"Stra\xC3\x9F" "e\" lies %s the bounds\n", inLow >= 0 && inHigh <= 0 ? "within" : "outside");
   KvMemFree(bounds.low);
   KvMemFree(bounds.high);

@@ -31,9 +31,9 @@ unsigned short RelationOf(const std::string& text) {
 // The index key of a string value.
 std::vector<uint8_t> KeyOf(Values& value, uint8_t format) {
   KvTypeMgr& mgr = Manager();
-  const uint32_t room = mgr.DiskLenGet(KvTYPE_STRING, value.Data(), format | 0x80, 1, 8) + 8;
+  const uint32_t room = mgr.DiskLenGet(KvTYPE_STRING, value.Data(), format | KvFORMAT_KEY, 1, 8) + 8;
   std::vector<uint8_t> key(room);
-  key.resize(mgr.Translate(KvTYPE_STRING, key.data(), format | 0x80, room, value.Data(), 8, 0, 1));
+  key.resize(mgr.Translate(KvTYPE_STRING, key.data(), format | KvFORMAT_KEY, room, value.Data(), 8, 0, 1));
   return key;
 }
 

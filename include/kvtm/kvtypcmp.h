@@ -13,10 +13,20 @@ enum : int {
   KvCMP_KEY_TOO_LONG = -2999,
 };
 
-// Compare operator bits shared by every compare function.
-enum : unsigned short {
-  KvCMP_EXACT = 0x0010,  // wildcards in operand 2 compare as plain values
-};
+// Compare operator bits: the `op` of a compare function, and of an
+// evaluator's relation word, where they combine with its KvREL_ bits
+// (KvREL_EQUAL | KvCMP_IGNORE_CASE; constants, not enumerators, so that
+// this draws no warning). The number types ignore them.
+inline constexpr unsigned short KvCMP_EXACT = 0x0010;           // wildcards in operand 2 compare as plain values
+inline constexpr unsigned short KvCMP_IGNORE_CASE = 0x0020;     // 'a' equals 'A'
+inline constexpr unsigned short KvCMP_IGNORE_ACCENTS = 0x0040;  // 'e' equals 'é'
+inline constexpr unsigned short KvCMP_SKIP_SPACES = 0x0080;     // spaces and control characters left out
+inline constexpr unsigned short KvCMP_SIMPLE = 0x0100;          // full weights in one pass: no levels, no wildcards
+inline constexpr unsigned short KvCMP_SKIP_SYMBOLS = 0x0200;    // punctuation and symbols left out
+
+// Format byte flag: the stored form is an index key (Translate's target or
+// source, DiskLenGet's format), not a record.
+inline constexpr unsigned char KvFORMAT_KEY = 0x80;
 
 // Compares two runs of `count` values of one type.
 //   format   exactly 8: live values in memory; any other value: a stored
