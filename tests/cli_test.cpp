@@ -37,7 +37,8 @@ TEST(Cli, CommandsAndTheirOutput) {
        "kvtm: the input is not valid UTF-8 at byte offset 16386 (an invalid, cut or overlong sequence, or a character with no 16-bit unit)\n"},
       {"c\xC3\xB4t\xC3\xA9\ncote\nCote\ncot\xC3\xA9\n", "sort", 0, "cote\nCote\ncot\xC3\xA9\nc\xC3\xB4t\xC3\xA9\n"},
       {"", "store int 12345", 0, "  format 1 (least significant byte first): 39 30 00 00\n  format 2 (most significant byte first): 00 00 30 39\n"},
-      {"", "compare short 1,2,3 1,2", 0, "0 (A = B), incomplete"},
+      {"", "compare short 1,2,3 1,2", 0, "0 (A = B), incomplete"}, {"", "compare KvString abc ABC --op nocase", 0, "0 (A = B)"},
+      {"", "bounds KvString 'Ab*' --rel eq --op nocase+bogus", 2, "kvtm: bad operator 'nocase+bogus'"}, {"", "--version", 0, "kvtm 6."},
       {"", "print short -5 '%s|%hd|%n|%'", 0, "%s|-5|%n|%\n"},
       {"", "store short 40000", 1, "kvtm: bad value '40000' for type short (expected an integer from -32768 to 32767)\n"}};
   for (const auto& r : rows) {

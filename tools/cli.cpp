@@ -59,6 +59,44 @@ char TypeIdOf(const std::string& name) {
   throw CliError{"unknown type '" + name + "' (see 'kvtm types')"};
 }
 
+namespace {
+
+struct OpName {
+  const char* name;
+  unsigned short bit;
+};
+
+const OpName kOpNames[] = {
+    {"exact", KvCMP_EXACT},         {"nocase", KvCMP_IGNORE_CASE}, {"noaccent", KvCMP_IGNORE_ACCENTS},
+    {"nospace", KvCMP_SKIP_SPACES}, {"simple", KvCMP_SIMPLE},      {"nosymbol", KvCMP_SKIP_SYMBOLS},
+};
+
+}  // namespace
+
+unsigned short OpOf(const std::string& text) {
+  char* end = nullptr;
+  const long n = std::strtol(text.c_str(), &end, 0);
+  if (!text.empty() && *end == '\0') {
+    if (n < 0 || n > 0xFFFF) throw CliError{"bad operator '" + text + "'", 2};
+    return static_cast<unsigned short>(n);
+  }
+  unsigned short op = 0;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t stop = text.find_first_of(",+", start);
+    const std::string word = text.substr(start, stop == std::string::npos ? std::string::npos : stop - start);
+    const OpName* found = nullptr;
+    for (const OpName& o : kOpNames)
+      if (word == o.name) found = &o;
+    if (found == nullptr)
+      throw CliError{"bad operator '" + text + "' (a number, or exact, nocase, noaccent, nospace, simple, nosymbol)", 2};
+    op |= found->bit;
+    if (stop == std::string::npos) break;
+    start = stop + 1;
+  }
+  return op;
+}
+
 uint8_t FormatOf(const std::string& text) {
   char* end = nullptr;
   errno = 0;

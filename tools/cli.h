@@ -64,6 +64,10 @@ char TypeIdOf(const std::string& name);
 // A format code given as a number 0 to 255.
 uint8_t FormatOf(const std::string& text);
 
+// Compare operator bits given as a number ("0x30", "48") or as names joined
+// by ',' or '+' ("nocase,noaccent"); anything else fails.
+unsigned short OpOf(const std::string& text);
+
 // Bytes as "39 30 00 00"; hex text (blanks, ':' and a leading 0x allowed)
 // back to bytes.
 std::string HexOf(const void* bytes, size_t length);

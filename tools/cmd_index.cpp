@@ -95,7 +95,7 @@ int CmdKey(Args& args) {
 int CmdBounds(Args& args) {
   const uint8_t format = FormatOf(args.Take("--format", "2"));
   const unsigned short relation = RelationOf(args.Take("--rel", "eq"));
-  const std::string opText = args.Take("--op", "0x10");
+  const std::string opText = args.Take("--op", "exact");
   const TextOptions options = TextOptionsOf(args);
   std::string low, high;
   for (size_t i = 0; i < args.words.size(); ++i) {
@@ -110,7 +110,7 @@ int CmdBounds(Args& args) {
     throw CliError{"usage: kvtm bounds TYPE VALUE --rel eq|lt|le|gt|ge|ne [--op FLAGS] [--range LOW HIGH]", 2};
   KvTypeMgr& mgr = Manager();
   const char id = HandledTypeArg(args.words[0], "bounds");
-  const unsigned short op = static_cast<unsigned short>(std::strtoul(opText.c_str(), nullptr, 0));
+  const unsigned short op = OpOf(opText);
   const std::unique_ptr<Values> value(ParseValues(id, args.words[1], options));
   std::vector<uint8_t> stored = StoredOf(id, *value, format);
   // The range: keys of the index's smallest and largest values.

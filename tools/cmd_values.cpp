@@ -88,13 +88,13 @@ int CmdLoad(Args& args) {
 int CmdCompare(Args& args) {
   const std::string f = args.Take("--format", "8");
   const uint8_t format = FormatOf(f);
-  const std::string opText = args.Take("--op", "16");
+  const std::string opText = args.Take("--op", "exact");
   const TextOptions options = TextOptionsOf(args);
   if (args.words.size() != 3)
-    throw CliError{"usage: kvtm compare TYPE A B [--format N] [--op N] [--cs N] [--lang N]", 2};
+    throw CliError{"usage: kvtm compare TYPE A B [--format N] [--op FLAGS] [--cs N] [--lang N]", 2};
   KvTypeMgr& mgr = Manager();
   const char id = HandledTypeArg(args.words[0], "compare");
-  const unsigned short op = static_cast<unsigned short>(std::strtoul(opText.c_str(), nullptr, 0));
+  const unsigned short op = OpOf(opText);
   const std::unique_ptr<Values> a(ParseValues(id, args.words[1], options));
   const std::unique_ptr<Values> b(ParseValues(id, args.words[2], options));
   // Lists of different lengths compare as far as both go: the shorter

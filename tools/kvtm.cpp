@@ -19,7 +19,7 @@ const Command kCommands[] = {
     {"info", CmdInfo, "info                          module information"},
     {"store", CmdStore, "store TYPE VALUE[,VALUE...] [--format N]   stored bytes"},
     {"load", CmdLoad, "load TYPE HEX [--format N]    values from stored bytes"},
-    {"compare", CmdCompare, "compare TYPE A B [--format N] compare two values or lists"},
+    {"compare", CmdCompare, "compare TYPE A B [--format N] [--op FLAGS]   compare two values or lists"},
     {"print", CmdPrint, "print TYPE VALUE[,VALUE...] [FORMAT]   values as text under a format"},
     {"scan", CmdScan, "scan TYPE TEXT [FORMAT] [--into VALUE[,VALUE...]]   values read from text"},
     {"codesets", CmdCodesets, "codesets                      the code sets"},
@@ -35,6 +35,8 @@ const Command kCommands[] = {
 void PrintUsage(FILE* out) {
   std::fprintf(out, "usage: kvtm COMMAND [ARGS]\n\ncommands:\n");
   for (const Command& c : kCommands) std::fprintf(out, "  kvtm %s\n", c.usage);
+  std::fprintf(out, "\nFLAGS: compare operator bits, a number or names joined by ',' or '+':\n"
+                    "  exact, nocase, noaccent, nospace, simple, nosymbol\n");
 }
 
 }  // namespace
@@ -43,6 +45,10 @@ int main(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
     PrintUsage(argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("kvtm %s\n", KVTM_VERSION);
+    return 0;
   }
   Args args;
   for (int i = 2; i < argc; ++i) args.words.push_back(argv[i]);
