@@ -39,6 +39,9 @@ TEST(Cli, CommandsAndTheirOutput) {
       {"", "store int 12345", 0, "  format 1 (least significant byte first): 39 30 00 00\n  format 2 (most significant byte first): 00 00 30 39\n"},
       {"", "compare short 1,2,3 1,2", 0, "0 (A = B), incomplete"}, {"", "compare KvString abc ABC --op nocase", 0, "0 (A = B)"},
       {"", "bounds KvString 'Ab*' --rel eq --op nocase+bogus", 2, "kvtm: bad operator 'nocase+bogus'"}, {"", "--version", 0, "kvtm 6."},
+      {"", "load KvString '00 06 01 01 53 74 00 ff'", 0, "format 2 (most significant byte first, 8 bytes): \"St\""},
+      {"", "load KvString '00 ff 01 01 53 74 00 ff'", 1, "kvtm: the bytes are not exactly whole values of type KvString in either byte order"},
+      {"", "load KvString '00 06 01 01 53 74 00 ff 00'", 1, "kvtm: the bytes are not exactly whole values"},
       {"", "print short -5 '%s|%hd|%n|%'", 0, "%s|-5|%n|%\n"},
       {"", "store short 40000", 1, "kvtm: bad value '40000' for type short (expected an integer from -32768 to 32767)\n"}};
   for (const auto& r : rows) {

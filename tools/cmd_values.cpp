@@ -68,20 +68,34 @@ int CmdLoad(Args& args) {
     count = static_cast<uint32_t>(std::strtoul(countText.c_str(), nullptr, 10));
     if (count == 0 || count > 1000) throw CliError{"bad count '" + countText + "'", 2};
   }
+  // The bytes must be read whole under at least one format, or the command
+  // fails with one line: a stored length beyond them is not read, and one
+  // short of them leaves bytes over.
+  std::string lines;
+  bool read = false;
   for (uint8_t format : formats) {
     MemFile file(stored.data(), static_cast<uint32_t>(stored.size()));
     const unsigned long length = mgr.DiskLenGetFromMemFile(id, &file, format, count);
-    // A stored length beyond the bytes given is not read.
+    lines += "  format " + std::to_string(format) + " (" + FormatName(format);
     if (length > stored.size() || length == 0) {
-      std::printf("  format %u (%s): the bytes hold no whole value\n", format, FormatName(format));
-      continue;
+      lines += "): the bytes hold no whole value\n";
+    } else if (length < stored.size()) {
+      lines += "): " + std::to_string(length) + " of the " + std::to_string(stored.size()) +
+               " bytes hold the values, the rest is left over\n";
+    } else {
+      read = true;
+      Values values(id, count);
+      mgr.Load(id, values.Data(), stored.data(), format, count);
+      lines += ", " + std::to_string(length) + " bytes):";
+      for (uint32_t i = 0; i < count; ++i) lines += (i == 0 ? " " : ", ") + ShowValue(id, values, i);
+      lines += "\n";
     }
-    Values values(id, count);
-    mgr.Load(id, values.Data(), stored.data(), format, count);
-    std::printf("  format %u (%s, %lu bytes):", format, FormatName(format), length);
-    for (uint32_t i = 0; i < count; ++i) std::printf("%s %s", i == 0 ? "" : ",", ShowValue(id, values, i).c_str());
-    std::printf("\n");
   }
+  if (!read)
+    throw CliError{"the bytes are not exactly whole values of type " + std::string(mgr.NameGet(id, nullptr)) +
+                   (formats.size() == 1 ? " in format " + std::to_string(formats[0]) : " in either byte order") +
+                   " (a stored length runs past them, or bytes are left over)"};
+  std::fputs(lines.c_str(), stdout);
   return 0;
 }
 
