@@ -43,7 +43,10 @@ TEST(Cli, CommandsAndTheirOutput) {
       {"", "load KvString '00 ff 01 01 53 74 00 ff'", 1, "kvtm: the bytes are not exactly whole values of type KvString in either byte order"},
       {"", "load KvString '00 06 01 01 53 74 00 ff 00'", 1, "kvtm: the bytes are not exactly whole values"},
       {"", "print short -5 '%s|%hd|%n|%'", 0, "%s|-5|%n|%\n"},
-      {"", "store short 40000", 1, "kvtm: bad value '40000' for type short (expected an integer from -32768 to 32767)\n"}};
+      {"", "store short 40000", 1, "kvtm: bad value '40000' for type short (expected an integer from -32768 to 32767)\n"},
+      {"", "store float 1e39", 1, "kvtm: bad value '1e39' for type float"}, {"", "store float -inf", 0, "ff 80 00 00"},
+      {"", "store KvDate 2023-02-29", 1, "kvtm: bad value '2023-02-29'"}, {"", "store KvDate '*-02-29'", 0, "02 1d"},
+      {"", "store KvTime 25:00:00", 1, "kvtm: bad value '25:00:00'"}};
   for (const auto& r : rows) {
     const auto [status, out] = Kvtm(r.args, r.input);
     EXPECT_TRUE(status == r.status && out.find(r.expected) != std::string::npos && (r.status == 0 || out.find('\n') == out.size() - 1))

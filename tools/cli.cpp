@@ -231,6 +231,11 @@ void ParseOne(const NumberType& t, const std::string& text, uint8_t* out) {
     char* end = nullptr;
     const double d = std::strtod(text.c_str(), &end);
     if (text.empty() || *end != '\0') BadValue(t.id, text, "a number");
+    // A finite number beyond the type's range is refused rather than stored
+    // as an infinity; "inf" itself is a value.
+    const bool namedInfinity = text.find_first_of("iI") != std::string::npos;
+    if (!namedInfinity && (std::isinf(d) || (t.width == 4 && std::isinf(static_cast<float>(d)))))
+      BadValue(t.id, text, t.width == 4 ? "a number within +-3.40282e+38" : "a number within +-1.79769e+308");
     if (t.width == 4) {
       const float f = static_cast<float>(d);
       std::memcpy(out, &f, 4);

@@ -54,20 +54,26 @@ class Reader : public TextReader {
     long year = Number(5, 0, 32767, !negative);
     if (negative) year = -year;
     Expect('-');
-    const long month = Number(2, 0, 99, true);
+    const long month = Number(2, 1, 12, true);
     Expect('-');
-    const long day = Number(2, 0, 99, true);
+    const long day = Number(2, 1, 31, true);
+    // A day the month does not have is refused; with the year a wildcard
+    // February keeps its 29th.
+    if (day > 0 && month > 0) {
+      const short y = year >= 0 || negative ? static_cast<short>(year) : 2000;
+      if (!KvDate(y, static_cast<signed char>(month), static_cast<signed char>(day)).IsDate()) Fail();
+    }
     return KvDate(static_cast<short>(year), static_cast<signed char>(month),
                   static_cast<signed char>(day));
   }
 
   // Hours, minutes, seconds; the fraction of a second in *fraction.
   KvTime Time(float* fraction) {
-    const long hour = Number(2, 0, 99);
+    const long hour = Number(2, 0, 23);
     Expect(':');
-    const long minute = Number(2, 0, 99);
+    const long minute = Number(2, 0, 59);
     Expect(':');
-    const long second = Number(2, 0, 99);
+    const long second = Number(2, 0, 59);
     *fraction = 0;
     if (Next('.')) {
       float scale = 0.1f;
