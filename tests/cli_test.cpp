@@ -46,7 +46,9 @@ TEST(Cli, CommandsAndTheirOutput) {
       {"", "store short 40000", 1, "kvtm: bad value '40000' for type short (expected an integer from -32768 to 32767)\n"},
       {"", "store float 1e39", 1, "kvtm: bad value '1e39' for type float"}, {"", "store float -inf", 0, "ff 80 00 00"},
       {"", "store KvDate 2023-02-29", 1, "kvtm: bad value '2023-02-29'"}, {"", "store KvDate '*-02-29'", 0, "02 1d"},
-      {"", "store KvTime 25:00:00", 1, "kvtm: bad value '25:00:00'"}};
+      {"", "store KvTime 25:00:00", 1, "kvtm: bad value '25:00:00'"}, {"", "scan KvTime 12:30:00", 0, "12:30:00\n"},
+      {"", "scan KvDate garbage", 1, "kvtm: 'garbage' does not read as a value of type KvDate (what it read prints as 'Sun 01.Jan 0000')"},
+      {"", "scan int abc", 1, "kvtm: 'abc' does not read as a value of type int\n"}, {"", "scan int 42", 0, "42\n"}};
   for (const auto& r : rows) {
     const auto [status, out] = Kvtm(r.args, r.input);
     EXPECT_TRUE(status == r.status && out.find(r.expected) != std::string::npos && (r.status == 0 || out.find('\n') == out.size() - 1))

@@ -1,6 +1,9 @@
 // cmd_format.cpp — kvtm print and scan: values of the number, date and
 // time types as text under a format, and back.
+#include <strings.h>
+
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,14 +43,33 @@ int PrintValue(char id, const std::string& value, const char* format) {
   return 0;
 }
 
+// Whether `printed` is `text`, letter case aside, or begins with it and
+// goes on after a blank (a text may leave out trailing fields, as "am").
+bool PrintsAs(const std::string& text, const char* printed) {
+  const size_t n = std::strlen(printed);
+  return !text.empty() && text.size() <= n && strncasecmp(text.c_str(), printed, text.size()) == 0 &&
+         (text.size() == n || printed[text.size()] == ' ');
+}
+
+[[noreturn]] void Unread(char id, const std::string& text, const char* format, const std::string& why) {
+  throw CliError{"'" + text + "' does not read as a value of type " + std::string(Manager().NameGet(id, nullptr)) +
+                 (format != nullptr ? " under '" + std::string(format) + "'" : "") + why};
+}
+
 int ScanValue(char id, const std::string& text, const char* format) {
   // The value scanned into: the type's new value (today and now for the
-  // dates and times, zero for the others). What a text that does not match
-  // gives is the type's own rule (0000-01-01 00:00:00 for a date, -1 for a
-  // KvInt64, zero fields for an identifier).
+  // dates and times, zero for the others). A text these readers cannot
+  // read still gives a value (0000-01-01 for a date, -1 for a KvInt64,
+  // zero fields for an identifier), and one they read in part gives what
+  // that part said: the text is taken only when the value prints back
+  // under the same format as that text, letter case and trailing fields
+  // aside.
   Values value(id, 1);
-  KvString in(text.c_str());
+  KvString in(text.c_str()), back("");
   Manager().ScanFromKvString(id, value.Data(), in, format, 1);
+  Manager().PrintToKvString(id, back, value.Data(), format, 1);
+  if (!PrintsAs(text, back.StrGet()))
+    Unread(id, text, format, std::string(" (what it read prints as '") + back.StrGet() + "')");
   std::printf("%s\n", ShowValue(id, value, 0).c_str());
   return 0;
 }
@@ -85,7 +107,12 @@ int CmdScan(Args& args) {
   std::vector<uint8_t> values =
       into.empty() ? std::vector<uint8_t>(width, 0) : ParseNumbers(id, into, &count);
   KvString text(args.words[1].c_str());
+  // A text that does not match leaves the values as they were: scanned
+  // into other starting bytes too, they must come out the same.
+  std::vector<uint8_t> other(values.size(), 0x5A);
   mgr.ScanFromKvString(id, values.data(), text, format, count);
+  mgr.ScanFromKvString(id, other.data(), text, format, count);
+  if (values != other) Unread(id, args.words[1], format, "");
   for (uint32_t i = 0; i < count; ++i)
     std::printf("%s%s", i == 0 ? "" : ", ", FormatNumber(id, values.data() + i * width).c_str());
   std::printf("\n");
