@@ -34,9 +34,10 @@ KvString StringOf(const std::string& utf8, uint8_t cs, uint8_t language) {
 
 // Which level decides a nonzero comparison, found by masking levels away.
 const char* DecidingLevel(const KvString& a, const KvString& b, unsigned short op) {
-  if (op & 0x0100) return "full weights";
-  if (a.Compare(b, -1, op | 0x0060 | 0x0280) != 0) return "letters and digits";
-  if (a.Compare(b, -1, op | 0x0060) != 0) return "punctuation";
+  const unsigned short noCaseOrAccent = KvCMP_IGNORE_CASE | KvCMP_IGNORE_ACCENTS;
+  if (op & KvCMP_SIMPLE) return "full weights";
+  if (a.Compare(b, -1, op | noCaseOrAccent | KvCMP_SKIP_SPACES | KvCMP_SKIP_SYMBOLS) != 0) return "letters and digits";
+  if (a.Compare(b, -1, op | noCaseOrAccent) != 0) return "punctuation";
   if (a.Compare(b, -1, op | KvCMP_IGNORE_CASE) != 0) return "accents";
   return "case";
 }

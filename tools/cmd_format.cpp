@@ -43,12 +43,14 @@ int PrintValue(char id, const std::string& value, const char* format) {
   return 0;
 }
 
-// Whether `printed` is `text`, letter case aside, or begins with it and
-// goes on after a blank (a text may leave out trailing fields, as "am").
+// Whether `printed` is `text`, letter case aside, or that and one more
+// word without digits after a blank (a time may leave out its "am").
 bool PrintsAs(const std::string& text, const char* printed) {
   const size_t n = std::strlen(printed);
-  return !text.empty() && text.size() <= n && strncasecmp(text.c_str(), printed, text.size()) == 0 &&
-         (text.size() == n || printed[text.size()] == ' ');
+  if (text.empty() || text.size() > n || strncasecmp(text.c_str(), printed, text.size()) != 0) return false;
+  if (text.size() == n) return true;
+  const std::string rest = printed + text.size();
+  return rest.size() > 1 && rest[0] == ' ' && rest.find_first_of(" 0123456789", 1) == std::string::npos;
 }
 
 [[noreturn]] void Unread(char id, const std::string& text, const char* format, const std::string& why) {
