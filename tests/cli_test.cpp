@@ -48,7 +48,9 @@ TEST(Cli, CommandsAndTheirOutput) {
       {"", "store KvDate 2023-02-29", 1, "kvtm: bad value '2023-02-29'"}, {"", "store KvDate '*-02-29'", 0, "02 1d"},
       {"", "store KvTime 25:00:00", 1, "kvtm: bad value '25:00:00'"}, {"", "scan KvTime 12:30:00", 0, "12:30:00\n"},
       {"", "scan KvDate garbage", 1, "kvtm: 'garbage' does not read as a value of type KvDate (what it read prints as 'Sun 01.Jan 0000')"},
-      {"", "scan int abc", 1, "kvtm: 'abc' does not read as a value of type int\n"}, {"", "scan int 42", 0, "42\n"}};
+      {"", "scan int abc", 1, "kvtm: 'abc' does not read as a value of type int\n"}, {"", "scan int 42", 0, "42\n"},
+      {std::string(40000, 'a'), "sort", 1, "kvtm: the text has 40000 characters; a string holds at most 32765\n"},
+      {"", "key $(printf 'a\\360\\237\\230\\200')", 1, "kvtm: the character U+1F600 at byte offset 1 has no 16-bit unit"}};
   for (const auto& r : rows) {
     const auto [status, out] = Kvtm(r.args, r.input);
     EXPECT_TRUE(status == r.status && out.find(r.expected) != std::string::npos && (r.status == 0 || out.find('\n') == out.size() - 1))

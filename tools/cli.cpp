@@ -153,16 +153,23 @@ std::vector<uint16_t> DecodeUtf8(const std::string& text) {
       c = c << 6 | (p[i + k] & 0x3F);
     }
     const uint32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (!ok || c < minimum[length] || c > 0xFFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-      // One replacement character for a bad sequence (or a character
-      // beyond the Basic Multilingual Plane, which the code sets lack).
-      out.push_back(0xFFFD);
-      i += ok ? length : 1;
-      continue;
+    if (!ok || c < minimum[length] || (c >= 0xD800 && c <= 0xDFFF))
+      throw CliError{"the text is not valid UTF-8 at byte offset " + std::to_string(i)};
+    if (c > 0xFFFF) {
+      char code[16];
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+      throw CliError{"the character " + std::string(code) + " at byte offset " + std::to_string(i) +
+                     " has no 16-bit unit, which every code set is made of"};
     }
     out.push_back(static_cast<uint16_t>(c));
     i += length;
   }
+  // A string holds at most this many 16-bit units, and every text from the
+  // terminal becomes one: a longer text would be refused as empty.
+  constexpr size_t kMaxUnits = (KvSTRING_MAX_SIZE - 2) / 2;
+  if (out.size() > kMaxUnits)
+    throw CliError{"the text has " + std::to_string(out.size()) + " characters; a string holds at most " +
+                   std::to_string(kMaxUnits)};
   return out;
 }
 

@@ -74,7 +74,8 @@ std::string HexOf(const void* bytes, size_t length);
 std::vector<uint8_t> BytesOfHex(const std::string& text);
 
 // The terminal's UTF-8 as Unicode characters of the Basic Multilingual
-// Plane (invalid bytes and characters beyond it become U+FFFD), and back.
+// Plane, and back. Invalid UTF-8, a character beyond that plane and a text
+// longer than a string holds (32765 units) fail.
 std::vector<uint16_t> DecodeUtf8(const std::string& text);
 std::string EncodeUtf8(const std::vector<uint16_t>& chars, size_t from, size_t to);
 
