@@ -63,9 +63,11 @@ char HandledTypeArg(const std::string& name, const char* command) {
 }
 
 Values* ParseValues(char id, const std::string& text, const TextOptions& options) {
+  // The text is read before any value is made: a text the tool refuses
+  // leaves nothing behind.
   if (id == KvTYPE_STRING) {
-    Values* v = new Values(id, 1);
     std::vector<uint16_t> chars = DecodeUtf8(text);
+    Values* v = new Values(id, 1);
     chars.push_back(0);
     KvString wide(chars.data());
     KvString s(options.codeSet, options.language);
@@ -74,8 +76,8 @@ Values* ParseValues(char id, const std::string& text, const TextOptions& options
     return v;
   }
   if (id == KvTYPE_ISTRING || id == KvTYPE_CASEISTRING) {
-    Values* v = new Values(id, 1);
     const std::string narrow = Cp1252Of(text);
+    Values* v = new Values(id, 1);
     if (id == KvTYPE_ISTRING)
       *static_cast<KvIString*>(v->Data()) = narrow.c_str();
     else
