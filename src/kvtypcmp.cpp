@@ -994,66 +994,61 @@ long MemoryOrder(const uint8_t* a, const uint8_t* b, uint8_t, unsigned short) {
   return *reinterpret_cast<const T*>(a) != *reinterpret_cast<const T*>(b);
 }
 
+// A row of values of class T: in memory by the class's own comparison,
+// stored `kStoredSize` bytes apart by `kStored`; both take the common walk.
+template <typename T, uint32_t kStoredSize, ElementOrder kStored>
+long CompareFixed(unsigned char format, unsigned long length1, void* values1,
+                  unsigned long length2, void* values2, unsigned short op, unsigned long count,
+                  int& status) {
+  if (format == 8)
+    return CompareElements(format, length1, values1, length2, values2, op, count, status,
+                           sizeof(T), MemoryOrder<T>);
+  return CompareElements(format, length1, values1, length2, values2, op, count, status,
+                         kStoredSize, kStored);
+}
+
 }  // namespace
 
 long DateCompare(unsigned char format, unsigned long length1, void* values1,
                  unsigned long length2, void* values2, unsigned short op, unsigned long count,
                  int& status) {
-  if (format == 8)
-    return CompareElements(format, length1, values1, length2, values2, op, count, status,
-                           sizeof(KvDate), MemoryOrder<KvDate>);
-  return CompareElements(format, length1, values1, length2, values2, op, count, status, 4,
-                         StoredDateOrder<int16_t>);
+  return CompareFixed<KvDate, 4, StoredDateOrder<int16_t>>(
+      format, length1, values1, length2, values2, op, count, status);
 }
 
 long TimeCompare(unsigned char format, unsigned long length1, void* values1,
                  unsigned long length2, void* values2, unsigned short op, unsigned long count,
                  int& status) {
-  if (format == 8)
-    return CompareElements(format, length1, values1, length2, values2, op, count, status,
-                           sizeof(KvTime), MemoryOrder<KvTime>);
-  return CompareElements(format, length1, values1, length2, values2, op, count, status, 3,
-                         StoredTimeOrder);
+  return CompareFixed<KvTime, 3, StoredTimeOrder>(
+      format, length1, values1, length2, values2, op, count, status);
 }
 
 long DaTimeCompare(unsigned char format, unsigned long length1, void* values1,
                    unsigned long length2, void* values2, unsigned short op,
                    unsigned long count, int& status) {
-  if (format == 8)
-    return CompareElements(format, length1, values1, length2, values2, op, count, status,
-                           sizeof(KvDateTime), MemoryOrder<KvDateTime>);
-  return CompareElements(format, length1, values1, length2, values2, op, count, status, 7,
-                         StoredDateTimeOrder);
+  return CompareFixed<KvDateTime, 7, StoredDateTimeOrder>(
+      format, length1, values1, length2, values2, op, count, status);
 }
 
 long d_DateCompare(unsigned char format, unsigned long length1, void* values1,
                    unsigned long length2, void* values2, unsigned short op,
                    unsigned long count, int& status) {
-  if (format == 8)
-    return CompareElements(format, length1, values1, length2, values2, op, count, status,
-                           sizeof(d_Date), MemoryOrder<d_Date>);
-  return CompareElements(format, length1, values1, length2, values2, op, count, status, 4,
-                         StoredDateOrder<uint16_t>);
+  return CompareFixed<d_Date, 4, StoredDateOrder<uint16_t>>(
+      format, length1, values1, length2, values2, op, count, status);
 }
 
 long d_TimeCompare(unsigned char format, unsigned long length1, void* values1,
                    unsigned long length2, void* values2, unsigned short op,
                    unsigned long count, int& status) {
-  if (format == 8)
-    return CompareElements(format, length1, values1, length2, values2, op, count, status,
-                           sizeof(d_Time), MemoryOrder<d_Time>);
-  return CompareElements(format, length1, values1, length2, values2, op, count, status, 6,
-                         StoredODMGTimeOrder);
+  return CompareFixed<d_Time, 6, StoredODMGTimeOrder>(
+      format, length1, values1, length2, values2, op, count, status);
 }
 
 long d_TimestampCompare(unsigned char format, unsigned long length1, void* values1,
                         unsigned long length2, void* values2, unsigned short op,
                         unsigned long count, int& status) {
-  if (format == 8)
-    return CompareElements(format, length1, values1, length2, values2, op, count, status,
-                           sizeof(d_Timestamp), MemoryOrder<d_Timestamp>);
-  return CompareElements(format, length1, values1, length2, values2, op, count, status, 10,
-                         StoredTimestampOrder);
+  return CompareFixed<d_Timestamp, 10, StoredTimestampOrder>(
+      format, length1, values1, length2, values2, op, count, status);
 }
 
 // ---- KvInt64 ----
@@ -1103,38 +1098,27 @@ long StoredIdentityOrder(const uint8_t* a, const uint8_t* b, uint8_t, unsigned s
   return 0;
 }
 
-template <typename T, const auto& kBytes>
-long CompareIdentities(unsigned char format, unsigned long length1, void* values1,
-                       unsigned long length2, void* values2, unsigned short op,
-                       unsigned long count, int& status) {
-  if (format == 8)
-    return CompareElements(format, length1, values1, length2, values2, op, count, status,
-                           sizeof(T), MemoryOrder<T>);
-  return CompareElements(format, length1, values1, length2, values2, op, count, status,
-                         T::kStoredSize, StoredIdentityOrder<kBytes>);
-}
-
 }  // namespace
 
 long KvObjId::Compare(unsigned char format, unsigned long length1, void* values1,
                       unsigned long length2, void* values2, unsigned short op,
                       unsigned long count, int& status) {
-  return CompareIdentities<KvObjId, kObjIdBytes>(format, length1, values1, length2, values2, op,
-                                                 count, status);
+  return CompareFixed<KvObjId, KvObjId::kStoredSize, StoredIdentityOrder<kObjIdBytes>>(
+      format, length1, values1, length2, values2, op, count, status);
 }
 
 long KvClassId::Compare(unsigned char format, unsigned long length1, void* values1,
                         unsigned long length2, void* values2, unsigned short op,
                         unsigned long count, int& status) {
-  return CompareIdentities<KvClassId, kClassIdBytes>(format, length1, values1, length2, values2,
-                                                     op, count, status);
+  return CompareFixed<KvClassId, KvClassId::kStoredSize, StoredIdentityOrder<kClassIdBytes>>(
+      format, length1, values1, length2, values2, op, count, status);
 }
 
 long KvRef::Compare(unsigned char format, unsigned long length1, void* values1,
                     unsigned long length2, void* values2, unsigned short op,
                     unsigned long count, int& status) {
-  return CompareIdentities<KvRef, kRefBytes>(format, length1, values1, length2, values2, op,
-                                             count, status);
+  return CompareFixed<KvRef, KvRef::kStoredSize, StoredIdentityOrder<kRefBytes>>(
+      format, length1, values1, length2, values2, op, count, status);
 }
 
 // ---- KvBoolean and KvBlob ----

@@ -425,9 +425,11 @@ uint32_t StoredTextBytes(const KvString& s) {
   return s.SizeGet() - KvUnitWidth(s.CodeSetGet());
 }
 
-// A record's length field has 16 bits: a value whose record would need
-// more (an 8-bit text of 65532 characters) cannot be stored. A wrapped or
-// saturated length would make the value come back as another one.
+// Every stored length field (a record's L, a legacy or insensitive
+// block's T) has 16 bits: a value or block that would need more (an 8-bit
+// text of 65532 characters) cannot be stored, as a wrapped or saturated
+// length would make it come back as another one; a key longer than that
+// is cut, and marked as such.
 constexpr uint32_t kLargestLength = 0xFFFF;
 
 bool RecordFits(const KvString& s) { return StoredTextBytes(s) + 4 <= kLargestLength; }
@@ -557,11 +559,6 @@ uint8_t EffectiveCodeSet(uint8_t cs, uint8_t format) {
   return cs;
 }
 
-// The largest key record Translate writes: its units stop short of a
-// length field's limit, so a longer key is cut, and marked as such, rather
-// than given a wrapped length.
-constexpr uint32_t kLargestKey = 0xFFFF;
-
 // The size of a record of s bytes after a `header` of 4 (values in memory)
 // or 2 (stored records). Flag 128 asks for the size of the key form: a
 // character takes up to three orders (¼ ½ ¾ expand into digit, fraction
@@ -688,7 +685,7 @@ struct KeySource {
 // as cut. Returns the bytes written; 0 when fewer than 5 bytes of room.
 uint32_t WriteKey(uint8_t* out, uint32_t room, const KeySource& src, uint8_t format) {
   if (room < 5) return 0;
-  if (room > kLargestKey) room = kLargestKey;
+  if (room > kLargestLength) room = kLargestLength;
   KvKeyWalk walk(src.text, src.codeSet, src.language, src.unitFormat, src.cut);
   uint32_t w = 4;
   bool whole = false;
@@ -942,15 +939,14 @@ uint8_t LengthFormat(uint8_t format) {
   return (format & 0x80) != 0 ? format & 15 : format;
 }
 
-// T has 16 bits. A stored block never needs more (Store refuses one that
+// A stored block's T never passes kLargestLength (Store refuses one that
 // would); a key's T counts the weights of its whole text, which may be
-// more than T holds, and saturates: the key holds fewer weights than that
+// more, and saturates: the key holds fewer weights than that
 // (kLargestKeyWeights), so it still reads as cut.
-constexpr uint32_t kLargestT = 0xFFFF;
-constexpr uint32_t kLargestKeyWeights = kLargestT - 2;
+constexpr uint32_t kLargestKeyWeights = kLargestLength - 2;
 
 void PutLength(uint8_t* block, uint32_t t, uint8_t format) {
-  uint16_t field = static_cast<uint16_t>(t > kLargestT ? kLargestT : t);
+  uint16_t field = static_cast<uint16_t>(t > kLargestLength ? kLargestLength : t);
   ShortStore(block + 1, &field, format, 1);
 }
 
@@ -1099,7 +1095,7 @@ uint32_t KvInsensitiveSlots<S>::Store(void* stored, void* values, uint8_t format
   if (NoSuchForm(format)) return 0;
   // A block T cannot measure is refused whole, with the report of a text
   // too long for a string: a saturated T would read back as another block.
-  if (MemorySize(v, false, count) - 3 > kLargestT) {
+  if (MemorySize(v, false, count) - 3 > kLargestLength) {
     KvStringAccess::ReportOverflow();
     return 0;
   }
@@ -1134,7 +1130,7 @@ uint32_t KvInsensitiveSlots<S>::Size(void* values, uint8_t valueFormat, uint8_t 
   if ((valueFormat & 8) != 0) {
     const uint64_t size = MemorySize(static_cast<const S*>(values), folded, count);
     // 0 for a plain block that Store refuses.
-    return folded || size - 3 <= kLargestT ? static_cast<uint32_t>(size) : 0;
+    return folded || size - 3 <= kLargestLength ? static_cast<uint32_t>(size) : 0;
   }
   const uint8_t* block = static_cast<const uint8_t*>(values);
   const uint32_t t = KvInsensitiveLength(block, valueFormat);
