@@ -3,6 +3,7 @@
 
 #include "kvplatform/kvi18n.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -97,6 +98,34 @@ unsigned short OpOf(const std::string& text) {
   return op;
 }
 
+KvString StringOfUtf8(const std::string& utf8, uint8_t cs, uint8_t language) {
+  const std::vector<uint16_t> chars = DecodeUtf8(utf8, KvCodeSetIsWide(cs) ? kWideTextLimit : kNarrowTextLimit);
+  // Mapped in pieces, as 16-bit text holds fewer characters than an 8-bit
+  // string. An empty text still makes one piece, so that the string gets
+  // its (empty) text as a value made from "" does.
+  const size_t kPiece = 16384;
+  KvString s(cs, language);
+  size_t at = 0;
+  do {
+    const size_t n = std::min(kPiece, chars.size() - at);
+    std::vector<uint16_t> units(chars.begin() + static_cast<long>(at), chars.begin() + static_cast<long>(at + n));
+    units.push_back(0);
+    KvString piece(units.data());
+    piece.MapToCodeSet(cs);
+    s += piece;
+    at += n;
+  } while (at < chars.size());
+  return s;
+}
+
+uint8_t LanguageOf(const std::string& text) {
+  char* end = nullptr;
+  const long n = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || n < 0 || n > 255)
+    throw CliError{"bad language '" + text + "' (expected a number from 0 to 255)", 2};
+  return static_cast<uint8_t>(n);
+}
+
 uint8_t FormatOf(const std::string& text) {
   char* end = nullptr;
   errno = 0;
@@ -138,7 +167,7 @@ std::vector<uint8_t> BytesOfHex(const std::string& text) {
   return bytes;
 }
 
-std::vector<uint16_t> DecodeUtf8(const std::string& text) {
+std::vector<uint16_t> DecodeUtf8(const std::string& text, size_t limit) {
   std::vector<uint16_t> out;
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
   const size_t n = text.size();
@@ -164,12 +193,12 @@ std::vector<uint16_t> DecodeUtf8(const std::string& text) {
     out.push_back(static_cast<uint16_t>(c));
     i += length;
   }
-  // A string holds at most this many 16-bit units, and every text from the
-  // terminal becomes one: a longer text would be refused as empty.
-  constexpr size_t kMaxUnits = (KvSTRING_MAX_SIZE - 2) / 2;
-  if (out.size() > kMaxUnits)
+  // Every text from the terminal becomes a string, and the library refuses
+  // a text longer than a string holds, leaving it empty: it is refused here
+  // with the reason instead.
+  if (out.size() > limit)
     throw CliError{"the text has " + std::to_string(out.size()) + " characters; a string holds at most " +
-                   std::to_string(kMaxUnits)};
+                   std::to_string(limit)};
   return out;
 }
 
@@ -193,11 +222,22 @@ std::string EncodeUtf8(const std::vector<uint16_t>& chars, size_t from, size_t t
 }
 
 std::string Utf8Of(const KvString& s) {
-  KvString wide(s);
-  wide.MapToCodeSet(KvCS_UNICODE);
-  std::vector<uint16_t> chars(wide.Len());
-  if (!chars.empty()) std::memcpy(chars.data(), wide.StrGet(), 2 * chars.size());
-  return EncodeUtf8(chars, 0, chars.size());
+  // In pieces, as 16-bit text holds fewer characters than an 8-bit string.
+  const size_t kPiece = 16384;
+  const uint8_t cs = s.CodeSetGet();
+  const size_t length = s.Len();
+  std::string out;
+  for (size_t at = 0; at < length; at += kPiece) {
+    const auto n = static_cast<unsigned short>(std::min(kPiece, length - at));
+    KvString piece = KvCodeSetIsWide(cs) ? KvString(reinterpret_cast<const unsigned short*>(s.StrGet()) + at, n)
+                                         : KvString(s.StrGet() + at, n);
+    piece.SetCodeSetCode(cs);
+    piece.MapToCodeSet(KvCS_UNICODE);
+    std::vector<uint16_t> chars(piece.Len());
+    if (!chars.empty()) std::memcpy(chars.data(), piece.StrGet(), 2 * chars.size());
+    out += EncodeUtf8(chars, 0, chars.size());
+  }
+  return out;
 }
 
 // ---- Values of the number types ----

@@ -16,6 +16,10 @@ struct CliError {
   int status = 1;
 };
 
+// Arguments that do not fit the command: the tool prints the command's
+// usage line and exits with status 2.
+struct UsageError {};
+
 // The command line after the command word, with options taken out.
 struct Args {
   std::vector<std::string> words;
@@ -73,14 +77,27 @@ unsigned short OpOf(const std::string& text);
 std::string HexOf(const void* bytes, size_t length);
 std::vector<uint8_t> BytesOfHex(const std::string& text);
 
+// The most characters a string holds in a 16-bit and in an 8-bit code set
+// (its buffer, terminator included, is at most KvSTRING_MAX_SIZE bytes).
+constexpr size_t kWideTextLimit = (KvSTRING_MAX_SIZE - 2) / 2;
+constexpr size_t kNarrowTextLimit = KvSTRING_MAX_SIZE - 1;
+
 // The terminal's UTF-8 as Unicode characters of the Basic Multilingual
 // Plane, and back. Invalid UTF-8, a character beyond that plane and a text
-// longer than a string holds (32765 units) fail.
-std::vector<uint16_t> DecodeUtf8(const std::string& text);
+// of more than `limit` characters fail.
+std::vector<uint16_t> DecodeUtf8(const std::string& text, size_t limit = kWideTextLimit);
 std::string EncodeUtf8(const std::vector<uint16_t>& chars, size_t from, size_t to);
 
 // A string's text as UTF-8 for the terminal.
 std::string Utf8Of(const KvString& s);
+
+// The terminal's UTF-8 as a string of code set `cs` (characters it lacks
+// become its substitute); a text longer than that code set's string holds
+// fails.
+KvString StringOfUtf8(const std::string& utf8, uint8_t cs, uint8_t language);
+
+// A language given as a number 0 to 255.
+uint8_t LanguageOf(const std::string& text);
 
 // A code set named by id or name; "utf8" names 253.
 uint8_t CodeSetOf(const std::string& text);

@@ -312,7 +312,7 @@ void DemoText(KvTypeMgr& mgr) {
 }  // namespace
 
 int CmdDemo(Args& args) {
-  if (!args.words.empty()) throw CliError{"demo takes no arguments", 2};
+  if (!args.words.empty()) throw UsageError();
   KvTypeMgr& mgr = Manager();
   DemoModule();
   DemoTypes(mgr);

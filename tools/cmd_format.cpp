@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli.h"
+#include "kvplatform/kvi18n.h"
 #include "dates.h"
 #include "scalars.h"
 #include "values.h"
@@ -18,7 +19,7 @@ namespace {
 // The id of a type that print and scan handle (a usage error otherwise).
 char FormattedTypeArg(const std::string& name, const char* command) {
   const char id = TypeIdOf(name);
-  if (IsDateType(id) || IsScalarType(id)) return id;
+  if (IsDateType(id) || IsScalarType(id) || (id == KvTYPE_STRING && std::strcmp(command, "print") == 0)) return id;
   return NumberTypeArg(name, command);
 }
 
@@ -40,6 +41,23 @@ int PrintValue(char id, const std::string& value, const char* format) {
   KvString out("");
   Manager().PrintToKvString(id, out, values->Data(), format, 1);
   WritePrinted(out);
+  return 0;
+}
+
+// A string prints under a "%s" format. The library takes an 8-bit value's
+// format in the value's code set and a 16-bit value's in the default 8-bit
+// one, so the terminal's format goes into that code set, and the printed
+// text comes back as UTF-8.
+int PrintText(const std::string& value, const char* format, const TextOptions& options) {
+  const std::unique_ptr<Values> values(ParseValues(KvTYPE_STRING, value, options));
+  const KvString& text = *static_cast<const KvString*>(values->Data());
+  const uint8_t formatCodeSet = KvCodeSetIsWide(options.codeSet) ? KvString::GetDefault8CodeSet() : options.codeSet;
+  const KvString narrowFormat = StringOfUtf8(format != nullptr ? format : "%s", formatCodeSet, options.language);
+  KvString out(KvCS_UNICODE, options.language);
+  Manager().PrintToKvString(KvTYPE_STRING, out, values->Data(), narrowFormat.StrGet(), 1);
+  if (out.SizeGet() == 0 && !text.IsEmpty())
+    throw CliError{"the text would be longer than a string holds"};
+  std::printf("%s\n", Utf8Of(out).c_str());
   return 0;
 }
 
@@ -79,12 +97,14 @@ int ScanValue(char id, const std::string& text, const char* format) {
 }  // namespace
 
 int CmdPrint(Args& args) {
+  const TextOptions options = TextOptionsOf(args);
   if (args.words.size() != 2 && args.words.size() != 3)
-    throw CliError{"usage: kvtm print TYPE VALUE[,VALUE...] [FORMAT]", 2};
+    throw UsageError();
   KvTypeMgr& mgr = Manager();
   const char id = FormattedTypeArg(args.words[0], "print");
   // Without a format the type's exchange format applies.
   const char* format = args.words.size() == 3 ? args.words[2].c_str() : nullptr;
+  if (id == KvTYPE_STRING) return PrintText(args.words[1], format, options);
   if (IsDateType(id) || IsScalarType(id)) return PrintValue(id, args.words[1], format);
   uint32_t count = 0;
   std::vector<uint8_t> values = ParseNumbers(id, args.words[1], &count);
@@ -97,7 +117,7 @@ int CmdPrint(Args& args) {
 int CmdScan(Args& args) {
   const std::string into = args.Take("--into", "");
   if (args.words.size() != 2 && args.words.size() != 3)
-    throw CliError{"usage: kvtm scan TYPE TEXT [FORMAT] [--into VALUE[,VALUE...]]", 2};
+    throw UsageError();
   KvTypeMgr& mgr = Manager();
   const char id = FormattedTypeArg(args.words[0], "scan");
   const char* format = args.words.size() == 3 ? args.words[2].c_str() : nullptr;

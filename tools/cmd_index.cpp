@@ -34,6 +34,7 @@ std::vector<uint8_t> KeyOf(Values& value, uint8_t format) {
   const uint32_t room = mgr.DiskLenGet(KvTYPE_STRING, value.Data(), format | KvFORMAT_KEY, 1, 8) + 8;
   std::vector<uint8_t> key(room);
   key.resize(mgr.Translate(KvTYPE_STRING, key.data(), format | KvFORMAT_KEY, room, value.Data(), 8, 0, 1));
+  if (key.empty()) throw CliError{"the value has no index key: it is longer than a stored string holds"};
   return key;
 }
 
@@ -52,13 +53,6 @@ std::string OrdersOfKey(const uint8_t* key, size_t length, uint8_t format) {
     out += piece;
   }
   return out;
-}
-
-std::vector<uint8_t> StoredOf(char id, Values& values, uint8_t format) {
-  KvTypeMgr& mgr = Manager();
-  std::vector<uint8_t> stored(mgr.DiskLenGet(id, values.Data(), format, values.Count(), 8));
-  stored.resize(mgr.Store(id, stored.data(), values.Data(), format, values.Count()));
-  return stored;
 }
 
 void ShowBound(const char* name, char id, const uint8_t* key, uint8_t length, uint8_t format) {
@@ -83,7 +77,7 @@ void ShowBound(const char* name, char id, const uint8_t* key, uint8_t length, ui
 int CmdKey(Args& args) {
   const uint8_t format = FormatOf(args.Take("--format", "1"));
   const TextOptions options = TextOptionsOf(args);
-  if (args.words.size() != 1) throw CliError{"usage: kvtm key TEXT [--cs N] [--lang N] [--format N]", 2};
+  if (args.words.size() != 1) throw UsageError();
   const std::unique_ptr<Values> value(ParseValues(KvTYPE_STRING, args.words[0], options));
   const std::vector<uint8_t> key = KeyOf(*value, format);
   std::printf("key of %s, format %u:\n  %s\n", ShowValue(KvTYPE_STRING, *value, 0).c_str(), format,
@@ -107,7 +101,7 @@ int CmdBounds(Args& args) {
     break;
   }
   if (args.words.size() != 2)
-    throw CliError{"usage: kvtm bounds TYPE VALUE --rel eq|lt|le|gt|ge|ne [--op FLAGS] [--range LOW HIGH]", 2};
+    throw UsageError();
   KvTypeMgr& mgr = Manager();
   const char id = HandledTypeArg(args.words[0], "bounds");
   const unsigned short op = OpOf(opText);

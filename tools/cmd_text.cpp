@@ -26,13 +26,6 @@ std::string CodeSetName(uint8_t id) {
   return name != nullptr ? name : "unknown";
 }
 
-uint8_t LanguageOf(const std::string& text) {
-  const long n = std::strtol(text.c_str(), nullptr, 10);
-  if (text.empty() || n < 0 || n > 255 || std::to_string(n) != text)
-    throw CliError{"bad language '" + text + "' (expected a number from 0 to 255)", 2};
-  return static_cast<uint8_t>(n);
-}
-
 const char* OrderClass(uint16_t order, uint8_t collationClass) {
   if (collationClass >= 20 || order >= 32768) return "Han";
   if (order < 80) return order == 13 ? "undefined" : "space";
@@ -67,7 +60,7 @@ uint8_t CodeSetOf(const std::string& text) {
 }
 
 int CmdCodesets(Args& args) {
-  if (!args.words.empty()) throw CliError{"codesets takes no arguments", 2};
+  if (!args.words.empty()) throw UsageError();
   std::printf("%4s  %-24s %s\n", "id", "name", "width");
   for (uint8_t id : kListed)
     std::printf("%4u  %-24s %u-bit\n", id, CodeSetName(id).c_str(),
@@ -79,7 +72,7 @@ int CmdOrders(Args& args) {
   const uint8_t cs = CodeSetOf(args.Take("--cs", "1"));
   const uint8_t language = LanguageOf(args.Take("--lang", "1"));
   if (args.words.size() != 1 || cs == KvCS_ORDERS)
-    throw CliError{"usage: kvtm orders TEXT [--cs N] [--lang N]", 2};
+    throw UsageError();
   // The terminal's UTF-8, as units of the code set asked for.
   const std::vector<uint16_t> chars = DecodeUtf8(args.words[0]);
   const KvCodeSet* codeSet = KvLanguageContext::QueryCodeSet(cs);
@@ -127,7 +120,7 @@ int CmdOrders(Args& args) {
 int CmdConvert(Args& args) {
   const uint8_t from = CodeSetOf(args.Take("--from", ""));
   const uint8_t to = CodeSetOf(args.Take("--to", ""));
-  if (!args.words.empty()) throw CliError{"usage: kvtm convert --from CS --to CS", 2};
+  if (!args.words.empty()) throw UsageError();
   const std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
   // A 16-bit code set meets the terminal as UTF-8, read and written by the
   // library. One decoding takes fewer than 32768 bytes and gives a string of
@@ -137,6 +130,14 @@ int CmdConvert(Args& args) {
   const size_t kPiece = 16384;
   std::vector<uint16_t> units;
   if (KvCodeSetIsWide(from)) {
+    // The library's reader keeps only the low 16 bits of a character beyond
+    // them; such a character is refused here instead. No byte from 0xF0 up
+    // is part of a shorter sequence, so each one starts such a character or
+    // an invalid sequence.
+    const auto beyond = std::find_if(input.begin(), input.end(), [](char c) { return static_cast<uint8_t>(c) >= 0xF0; });
+    if (beyond != input.end())
+      throw CliError{"the input holds a character beyond 16 bits (or invalid UTF-8) at byte offset " +
+                     std::to_string(beyond - input.begin()) + "; code sets are made of 16-bit units"};
     char* bytes = const_cast<char*>(input.data());
     const auto isContinuation = [&](size_t i) { return (static_cast<uint8_t>(bytes[i]) & 0xC0) == 0x80; };
     size_t at = 0;
@@ -160,8 +161,7 @@ int CmdConvert(Args& args) {
         for (int n; (n = KvMultiByte2WChar(&ch, bytes + bad, static_cast<unsigned>(end - bad))) > 0 && ch != 0;)
           bad += static_cast<size_t>(n);
         throw CliError{"the input is not valid UTF-8 at byte offset " + std::to_string(bad) +
-                       " (an invalid, cut or overlong sequence, or a character with no 16-bit"
-                       " unit)"};
+                       " (an invalid, cut or overlong sequence)"};
       }
       const size_t count = piece.Len();
       const size_t held = units.size();

@@ -20,7 +20,7 @@ void PrintTable(KvTypeMgr& mgr, const char* title) {
 }  // namespace
 
 int CmdTypes(Args& args) {
-  if (!args.words.empty()) throw CliError{"types takes no arguments", 2};
+  if (!args.words.empty()) throw UsageError();
   KvTypeMgr standard(5);
   KvTypeMgr legacy(3);
   PrintTable(standard, "standard type table");
@@ -32,7 +32,7 @@ int CmdTypes(Args& args) {
 }
 
 int CmdInfo(Args& args) {
-  if (!args.words.empty()) throw CliError{"info takes no arguments", 2};
+  if (!args.words.empty()) throw UsageError();
   const char* tool = nullptr;
   unsigned long toolVersion = 0;
   const char* description = nullptr;

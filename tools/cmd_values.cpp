@@ -31,26 +31,26 @@ int CmdStore(Args& args) {
   const std::vector<uint8_t> formats = FormatsOf(args);
   const TextOptions options = TextOptionsOf(args);
   if (args.words.size() != 2)
-    throw CliError{"usage: kvtm store TYPE VALUE[,VALUE...] [--format N] [--cs N] [--lang N]", 2};
+    throw UsageError();
   KvTypeMgr& mgr = Manager();
   const char id = HandledTypeArg(args.words[0], "store");
   const std::unique_ptr<Values> values(ParseValues(id, args.words[1], options));
   const uint32_t count = values->Count();
+  // Stored first: a value that does not store fails before anything is shown.
+  std::vector<std::vector<uint8_t>> stored;
+  for (uint8_t format : formats) stored.push_back(StoredOf(id, *values, format));
   std::printf("%s", mgr.NameGet(id, nullptr));
   for (uint32_t i = 0; i < count; ++i) std::printf("%s %s", i == 0 ? "" : ",", ShowValue(id, *values, i).c_str());
   std::printf(" (%u value%s)\n", count, count == 1 ? "" : "s");
-  for (uint8_t format : formats) {
-    std::vector<uint8_t> stored(mgr.DiskLenGet(id, values->Data(), format, count, 8) + 1);
-    const unsigned long n = mgr.Store(id, stored.data(), values->Data(), format, count);
-    std::printf("  format %u (%s): %s\n", format, FormatName(format), HexOf(stored.data(), n).c_str());
-  }
+  for (size_t i = 0; i < formats.size(); ++i)
+    std::printf("  format %u (%s): %s\n", formats[i], FormatName(formats[i]), HexOf(stored[i].data(), stored[i].size()).c_str());
   return 0;
 }
 
 int CmdLoad(Args& args) {
   const std::vector<uint8_t> formats = FormatsOf(args);
   const std::string countText = args.Take("--count", "");
-  if (args.words.size() != 2) throw CliError{"usage: kvtm load TYPE HEX [--format N] [--count N]", 2};
+  if (args.words.size() != 2) throw UsageError();
   KvTypeMgr& mgr = Manager();
   const char id = HandledTypeArg(args.words[0], "load");
   std::vector<uint8_t> stored = BytesOfHex(args.words[1]);
@@ -105,7 +105,7 @@ int CmdCompare(Args& args) {
   const std::string opText = args.Take("--op", "exact");
   const TextOptions options = TextOptionsOf(args);
   if (args.words.size() != 3)
-    throw CliError{"usage: kvtm compare TYPE A B [--format N] [--op FLAGS] [--cs N] [--lang N]", 2};
+    throw UsageError();
   KvTypeMgr& mgr = Manager();
   const char id = HandledTypeArg(args.words[0], "compare");
   const unsigned short op = OpOf(opText);
@@ -119,10 +119,8 @@ int CmdCompare(Args& args) {
   void* pb = b->Data();
   unsigned long lengthA = 0, lengthB = 0;
   if (format != 8) {
-    storedA.resize(mgr.DiskLenGet(id, a->Data(), format, a->Count(), 8));
-    storedB.resize(mgr.DiskLenGet(id, b->Data(), format, b->Count(), 8));
-    mgr.Store(id, storedA.data(), a->Data(), format, a->Count());
-    mgr.Store(id, storedB.data(), b->Data(), format, b->Count());
+    storedA = StoredOf(id, *a, format);
+    storedB = StoredOf(id, *b, format);
     pa = storedA.data();
     pb = storedB.data();
     lengthA = storedA.size();

@@ -116,6 +116,7 @@ class Reader : public TextReader {
 
 std::string Field(int v, int width) {
   if (v == -1) return "*";
+  if (v < 0) return "-" + Field(-v, width);
   char text[16];
   std::snprintf(text, sizeof text, "%0*d", width, v);
   return text;

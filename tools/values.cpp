@@ -15,18 +15,23 @@
 TextOptions TextOptionsOf(Args& args) {
   TextOptions o;
   o.codeSet = CodeSetOf(args.Take("--cs", "1"));
-  const std::string language = args.Take("--lang", "1");
-  char* end = nullptr;
-  const long n = std::strtol(language.c_str(), &end, 10);
-  if (language.empty() || *end != '\0' || n < 0 || n > 255)
-    throw CliError{"bad language '" + language + "' (expected a number from 0 to 255)", 2};
-  o.language = static_cast<uint8_t>(n);
+  o.language = LanguageOf(args.Take("--lang", "1"));
   return o;
 }
 
 Values::Values(char id, uint32_t count)
     : id_(id), count_(count), data_(Manager().Create(id, count)) {
   if (data_ == nullptr) throw CliError{"out of memory"};
+}
+
+std::vector<uint8_t> StoredOf(char id, const Values& values, uint8_t format) {
+  KvTypeMgr& mgr = Manager();
+  std::vector<uint8_t> stored(mgr.DiskLenGet(id, values.Data(), format, values.Count(), 8));
+  stored.resize(mgr.Store(id, stored.data(), values.Data(), format, values.Count()));
+  if (stored.empty() && values.Count() > 0)
+    throw CliError{std::string(mgr.NameGet(id, nullptr)) + " stores nothing in format " + std::to_string(format) +
+                   " (a value too long for its stored length field, or a format the type does not store in)"};
+  return stored;
 }
 
 Values::~Values() { Manager().Delete(id_, data_, count_); }
@@ -66,12 +71,8 @@ Values* ParseValues(char id, const std::string& text, const TextOptions& options
   // The text is read before any value is made: a text the tool refuses
   // leaves nothing behind.
   if (id == KvTYPE_STRING) {
-    std::vector<uint16_t> chars = DecodeUtf8(text);
+    const KvString s = StringOfUtf8(text, options.codeSet, options.language);
     Values* v = new Values(id, 1);
-    chars.push_back(0);
-    KvString wide(chars.data());
-    KvString s(options.codeSet, options.language);
-    s += wide;
     *static_cast<KvString*>(v->Data()) = s;
     return v;
   }

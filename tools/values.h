@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli.h"
 
@@ -47,6 +48,10 @@ char HandledTypeArg(const std::string& name, const char* command);
 // (scalars.h); string types: one text (UTF-8 at the terminal) in the code
 // set and language of `options`.
 Values* ParseValues(char id, const std::string& text, const TextOptions& options);
+
+// The values stored under `format`; values that store nothing (too long
+// for their length field, or a format the type does not store in) fail.
+std::vector<uint8_t> StoredOf(char id, const Values& values, uint8_t format);
 
 // Value i as terminal text.
 std::string ShowValue(char id, const Values& values, uint32_t i);

@@ -39,6 +39,35 @@ enum : unsigned { KvINDEX_MAX_KEYLEN = 254 };
 typedef float (*KvEvalFunc)(KvIdxBounds* range, unsigned short& relation, void* value,
                             uint8_t format, uint32_t count, KvIdxBounds* bounds);
 
+// The string rows (KvString, KvIString, KvCaseIString) through EvalAndBound:
+//   relation  KvString reads the compare operator bits of kvtypcmp.h from
+//             0x7FF0 of the word (KvCMP_EXACT: '*' and '?' are plain;
+//             ignore case or accents: the low bound takes the smallest
+//             variant, the high bound the largest; skip spaces or symbols:
+//             the bounds hold none). The insensitive rows read none: '*',
+//             '?' and '\\' make a pattern under any operator. Every row
+//             returns the word reduced to 0x800F, with KvREL_WIDENED when
+//             the value was a pattern (KvString: or a marked key of class
+//             20, which stands for more text).
+//   value     one whole element in the stored form of `format`, read as far
+//             as its length field says. The insensitive rows also take an
+//             object with format 8; KvString has no memory form here.
+//   count     not read: the bounds hold one key each.
+//   bounds    keys in the key form (Translate to format | KvFORMAT_KEY),
+//             each sized from its own key, cut at KvINDEX_MAX_KEYLEN with a
+//             KIVO_assert report (a cut high bound still lies above every
+//             key it stands for); KvMemAlloc'd, freed by the caller with
+//             KvMemFree. A value that begins with a pattern character sets
+//             no bound: the whole index is scanned.
+//   range     read for the estimate alone; the bounds do not depend on it.
+// KvREL_WIDENED: the bounds were made from the text before the pattern, so
+// the keys between them are candidates, not matches. They are candidates in
+// any case (ignore case or accents widen without the bit): a scan compares
+// every key from the low bound to the high one with the stored value under
+// the condition's operator, and where that returns KvCMP_INCOMPLETE (a cut
+// key; for the insensitive rows every key, as keys hold no accents or
+// bytes) it compares the row's whole value instead.
+
 // The evaluators of the date and time rows. Each first clears every bit of
 // the relation word outside 0x800F, copies count stored elements into the
 // bounds (KvDate and d_Date 4 bytes, KvTime 3, KvDateTime 7, d_Time 6,
