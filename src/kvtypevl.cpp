@@ -221,15 +221,21 @@ double PositionOf(const std::vector<uint16_t>& orders, uint32_t k, bool bytes, u
 // of a pattern, and the end. Under an operator that skips spaces or
 // symbols the bound holds no space or symbol at all: a key without them
 // orders at or below every key that differs from it only in them, so the
-// bounds hold every value the skipping condition matches. Keys longer
-// than KvINDEX_MAX_KEYLEN are cut there.
+// bounds hold every value the skipping condition matches. Before a pattern
+// character spaces and symbols are optional to the matcher ("a" and "ab"
+// match "a -*"), so a pattern's bounds end at the prefix's last letter,
+// digit or character of another class. Keys longer than
+// KvINDEX_MAX_KEYLEN are cut there.
 struct BoundKey {
   std::vector<uint8_t> bytes;
   bool cut = false;
 };
 
+// Which spaces and symbols of the prefix a bound leaves out.
+enum class Ignorables { kKeep, kDropTrailing, kDropAll };
+
 BoundKey MakeBoundKey(const EvalText& prefix, uint8_t format, bool plain, bool upper,
-                      bool widen, uint16_t caseMask, uint16_t accentMask, bool skipping) {
+                      bool widen, uint16_t caseMask, uint16_t accentMask, Ignorables drop) {
   const uint8_t f = format & 15;
   BoundKey key;
   std::vector<uint8_t>& b = key.bytes;
@@ -254,13 +260,15 @@ BoundKey MakeBoundKey(const EvalText& prefix, uint8_t format, bool plain, bool u
     const uint8_t cls = walk.ClassGet() & ~KvKEY_MARKED;
     const bool marked = (walk.ClassGet() & KvKEY_MARKED) != 0;
     if (marked) widen = false;
+    if (drop == Ignorables::kDropTrailing && cls == KvCLASS_TABLES && !marked)
+      while (!orders.empty() && orders.back() <= kLastIgnorableOrder) orders.pop_back();
     b.resize(4);
     b[2] = KvCS_ORDERS;
     b[3] = walk.ClassGet();
     for (uint16_t o : orders) {
       // Units of class 20 are characters: no letters to mask, nothing to skip.
       if (cls == KvCLASS_TABLES) {
-        if (skipping && o <= kLastIgnorableOrder) continue;
+        if (drop == Ignorables::kDropAll && o <= kLastIgnorableOrder) continue;
         // The smallest variant: no accent, lower case; the largest: every
         // accent bit, upper case.
         if (IsLetterOrder(o))
@@ -340,6 +348,7 @@ float EvalString(KvIdxBounds* range, unsigned short& relation, void* valuePtr, u
   if (bounds == nullptr) return 0.0f;
 
   const bool skipping = (opBits & (0x0080 | 0x0200)) != 0;
+  const Ignorables drop = skipping ? Ignorables::kDropAll : w > 0 ? Ignorables::kDropTrailing : Ignorables::kKeep;
   const bool hadLow = bounds->low != nullptr;
   const bool hadHigh = bounds->high != nullptr;
   EvalText prefix = value;
@@ -349,14 +358,14 @@ float EvalString(KvIdxBounds* range, unsigned short& relation, void* valuePtr, u
   if (w != 0) {
     if (!hadLow && (relation & KvREL_LESS) == 0) {
       const BoundKey key =
-          MakeBoundKey(prefix, format, plain, false, false, caseMask, accentMask, skipping);
+          MakeBoundKey(prefix, format, plain, false, false, caseMask, accentMask, drop);
       if (key.cut) KIVO_assert("actualLen <= KvINDEX_MAX_KEYLEN", kvSourceTypevl, __LINE__);
       bounds->low = CopyBound(key.bytes);
       if (bounds->low != nullptr) bounds->lowLength = static_cast<uint8_t>(key.bytes.size());
     }
     if (!hadHigh && (relation & KvREL_GREATER) == 0) {
-      const BoundKey key = MakeBoundKey(prefix, format, plain, true, w > 0 || skipping, caseMask,
-                                        accentMask, skipping);
+      const BoundKey key =
+          MakeBoundKey(prefix, format, plain, true, w > 0 || skipping, caseMask, accentMask, drop);
       if (key.cut) KIVO_assert("actualLen <= KvINDEX_MAX_KEYLEN", kvSourceTypevl, __LINE__);
       bounds->high = CopyBound(key.bytes);
       if (bounds->high != nullptr) bounds->highLength = static_cast<uint8_t>(key.bytes.size());

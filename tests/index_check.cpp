@@ -214,7 +214,7 @@ const std::vector<TextPart> kStringCases = {
     {"удщ", 1, 0x10}, {"x", 2, 0x10}, {"abc", 4, 0x10}, {"Straß*", 1, 0}, {"Straß*", 1, 0x20},
     {"ß" + std::string(123, 'a'), 1, 0x10}, {"offs-et", 1, 0x200}, {"a b", 1, 0x80}, {"abz", 5, 0x10},
     {"aujourdz", 5, 0x10}, {"a*", 1, 0}, {"l*", 1, 0}, {"x*", 1, 0}, {"offset", 1, 0x200}, {"ab", 1, 0x80},
-    {" *", 4, 0}, {"gu-*", 1, 0x200}, {"STRA*", 1, 0x20}};
+    {" *", 4, 0}, {"gu-*", 1, 0x200}, {"STRA*", 1, 0x20}, {"x *", 1, 0}, {"a -*", 1, 0x60}};
 const std::vector<TextPart> kInsensitiveCases = {{"ez", 4, 0}, {"ez", 4, 0x10}, {"a\\*b", 1, 0}, {"a\\\\b", 1, 0}};
 const char16_t kGreek[] = u"αβψδεφγηιξκλμνοπθρστυβωχυζ";  // a to z, letter by letter
 const char16_t kCyrillic[] = u"абцдефгхийклмнопярстувшжыз";
