@@ -505,7 +505,7 @@ KvString& PrintBlob(KvString& out, void* values, const char* format, uint32_t) {
 
 void* ScanBlob(void* values, KvString&, const char*, uint32_t) { return values; }
 
-KvTypeDescriptor BlobRow() {
+constexpr KvTypeDescriptor BlobRow() {
   KvTypeDescriptor row = EmptyRow("KvBlob", sizeof(KvBlob), 0, "[BLOB,len=%L]");
   row.Create = CreateBlobs;
   row.Delete = DeleteBlobs;
@@ -530,4 +530,4 @@ KvTypeDescriptor BlobRow() {
 
 }  // namespace
 
-KvTypeDescriptor kvBlobRow = BlobRow();
+constinit KvTypeDescriptor kvBlobRow = BlobRow();

@@ -100,7 +100,7 @@ uint32_t LoadBools(void* values, void* stored, uint8_t format, uint32_t count) {
   return CharStore(values, stored, format, count);
 }
 
-KvTypeDescriptor BoolRow() {
+constexpr KvTypeDescriptor BoolRow() {
   KvTypeDescriptor row = EmptyRow("bool", sizeof(KvBoolean), 1, "noop");
   row.Create = CreateCounted<KvBoolean>;
   row.Delete = DeleteCounted<KvBoolean>;
@@ -125,4 +125,4 @@ KvTypeDescriptor BoolRow() {
 
 }  // namespace
 
-KvTypeDescriptor kvBoolRow = BoolRow();
+constinit KvTypeDescriptor kvBoolRow = BoolRow();

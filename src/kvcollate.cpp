@@ -116,13 +116,18 @@ uint32_t MatchMask(uint16_t op) {
   return mask;
 }
 
-uint16_t starOrder = 0;
-uint16_t questionOrder = 0;
+// The orders of the pattern characters, looked up on first use. A
+// function-local static is initialised once even when threads make their
+// first walks together; after that a use costs a load and a branch.
+struct WildcardOrders {
+  uint16_t star;
+  uint16_t question;
+};
 
-void LookUpWildcards() {
-  if (starOrder != 0) return;
-  questionOrder = KvChar('?', KvCS_CP1252, KvLANG_NEUTRAL).OrderGet();
-  starOrder = KvChar('*', KvCS_CP1252, KvLANG_NEUTRAL).OrderGet();
+const WildcardOrders& Wildcards() {
+  static const WildcardOrders orders = {KvChar('*', KvCS_CP1252, KvLANG_NEUTRAL).OrderGet(),
+                                        KvChar('?', KvCS_CP1252, KvLANG_NEUTRAL).OrderGet()};
+  return orders;
 }
 
 // One text of the level walk.
@@ -204,11 +209,12 @@ void FetchStep(Side& s, bool pattern, uint16_t op, int32_t limit, unsigned short
   s.weight = SideWeight(s, order, &s.vague);
   s.star = s.question = false;
   if (pattern && (op & KvCMP_OP_EXACT) == 0 && order != 0) {
-    if (order == starOrder) {
+    const WildcardOrders& w = Wildcards();
+    if (order == w.star) {
       s.star = s.stopped = true;
       return;
     }
-    if (order == questionOrder) {
+    if (order == w.question) {
       s.question = s.stopped = true;
       return;
     }
@@ -297,7 +303,6 @@ bool ElementMatches(uint32_t textWeight, uint16_t textOrder, uint32_t w, bool qu
 // class its key was made in), so a character beyond the tables weighs as
 // one wherever it stands.
 long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, int* level) {
-  LookUpWildcards();
   const uint32_t mask = MatchMask(op);
   const unsigned short setClass = 1;
   Ties t;
@@ -596,15 +601,9 @@ bool CollatePlain(const PlainReader& reader, KvCollateText* from1, KvCollateText
 
 }  // namespace
 
-uint16_t KvStarOrder() {
-  LookUpWildcards();
-  return starOrder;
-}
+uint16_t KvStarOrder() { return Wildcards().star; }
 
-uint16_t KvQuestionOrder() {
-  LookUpWildcards();
-  return questionOrder;
-}
+uint16_t KvQuestionOrder() { return Wildcards().question; }
 
 long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_t limit,
                uint8_t unitFormat, long* primary, int* level) {

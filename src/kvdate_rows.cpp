@@ -342,7 +342,7 @@ struct DateSlots {
 };
 
 template <typename T, uint32_t S>
-KvTypeDescriptor DateRow(const char* name, const char* format, KvTypeCmpFunc compare,
+constexpr KvTypeDescriptor DateRow(const char* name, const char* format, KvTypeCmpFunc compare,
                          KvEvalFunc eval) {
   using Slots = DateSlots<T, S>;
   KvTypeDescriptor row = EmptyRow(name, sizeof(T), 1, format);
@@ -369,21 +369,23 @@ KvTypeDescriptor DateRow(const char* name, const char* format, KvTypeCmpFunc com
 
 }  // namespace
 
-KvTypeDescriptor kvDateRow = DateRow<KvDate, 4>("KvDate", "%a %e.%b %Y", DateCompare, KvEvalDate);
-KvTypeDescriptor kvTimeRow = DateRow<KvTime, 3>("KvTime", "%I:%M:%S %p", TimeCompare, KvEvalTime);
-KvTypeDescriptor kvDateTimeRow = DateRow<KvDateTime, 7>("KvDateTime", "%a %e.%b %Y %I:%M:%S %p",
-                                                        DaTimeCompare, KvEvalDateTime);
-KvTypeDescriptor kvODMGDateRow =
+constinit KvTypeDescriptor kvDateRow =
+    DateRow<KvDate, 4>("KvDate", "%a %e.%b %Y", DateCompare, KvEvalDate);
+constinit KvTypeDescriptor kvTimeRow =
+    DateRow<KvTime, 3>("KvTime", "%I:%M:%S %p", TimeCompare, KvEvalTime);
+constinit KvTypeDescriptor kvDateTimeRow = DateRow<KvDateTime, 7>(
+    "KvDateTime", "%a %e.%b %Y %I:%M:%S %p", DaTimeCompare, KvEvalDateTime);
+constinit KvTypeDescriptor kvODMGDateRow =
     DateRow<d_Date, 4>("d_Date", "%a %b %e", d_DateCompare, KvEvald_Date);
-KvTypeDescriptor kvODMGTimeRow =
+constinit KvTypeDescriptor kvODMGTimeRow =
     DateRow<d_Time, 6>("d_Time", "%I:%M:%S %p", d_TimeCompare, KvEvald_Time);
-KvTypeDescriptor kvODMGTimestampRow = DateRow<d_Timestamp, 10>(
+constinit KvTypeDescriptor kvODMGTimestampRow = DateRow<d_Timestamp, 10>(
     "d_Timestamp", "%a %b %e %I:%M:%S %p", d_TimestampCompare, KvEvald_Timestamp);
 
 namespace {
 
 // The interval is stored, compared, evaluated and translated as a float.
-KvTypeDescriptor IntervalRow() {
+constexpr KvTypeDescriptor IntervalRow() {
   KvTypeDescriptor row =
       DateRow<d_Interval, 4>("d_Interval", "%e days, %I hours, %M minutes, %S seconds",
                              FloatCompare, KvEvalNumber<float>);
@@ -396,4 +398,4 @@ KvTypeDescriptor IntervalRow() {
 
 }  // namespace
 
-KvTypeDescriptor kvIntervalRow = IntervalRow();
+constinit KvTypeDescriptor kvIntervalRow = IntervalRow();

@@ -349,7 +349,7 @@ void* ScanInt64(void* values, KvString& text, const char* format, uint32_t) {
   return values;
 }
 
-KvTypeDescriptor Int64Row() {
+constexpr KvTypeDescriptor Int64Row() {
   KvTypeDescriptor row = EmptyRow("KvInt64", sizeof(KvInt64), 1, "%S");
   row.Create = CreateCounted<KvInt64>;
   row.Delete = DeleteCounted<KvInt64>;
@@ -374,4 +374,4 @@ KvTypeDescriptor Int64Row() {
 
 }  // namespace
 
-KvTypeDescriptor kvInt64Row = Int64Row();
+constinit KvTypeDescriptor kvInt64Row = Int64Row();

@@ -6,6 +6,7 @@
 // values databases hold: keep the precision of every step as it is.
 #include "kvtm/kvodmg.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -16,8 +17,12 @@ namespace {
 
 constexpr int32_t kSecondsPerDay = 86400;
 
-// The zone of every d_Time made without one, in whole hours.
-int32_t defaultZone = 0;
+// The zone of every d_Time made without one, in whole hours. Atomic so
+// that constructions in other threads read it whole; nothing orders a
+// change against them.
+std::atomic<int32_t> defaultZone{0};
+
+int32_t DefaultZone() { return defaultZone.load(std::memory_order_relaxed); }
 
 // Signed 32-bit arithmetic that wraps as a 32-bit build's does.
 int32_t Wrap(int64_t v) { return static_cast<int32_t>(v); }
@@ -282,28 +287,31 @@ ClockFields ClockOf(float x) {
 
 }  // namespace
 
-void d_Time::set_default_Time_Zone(Time_Zone zone) { defaultZone = zone; }
+void d_Time::set_default_Time_Zone(Time_Zone zone) {
+  defaultZone.store(zone, std::memory_order_relaxed);
+}
 
 void d_Time::set_default_Time_Zone_to_local() {
   btime now{};
   dadavuvuve(&now);
   // A zero offset may only mean the clock could not tell; keep what was set.
-  if (now.zoneOffset != 0) defaultZone = now.zoneOffset / 3600;
+  if (now.zoneOffset != 0) defaultZone.store(now.zoneOffset / 3600, std::memory_order_relaxed);
 }
 
 d_Time::d_Time() {
   btime now{};
   dadavuvuve(&now);
-  tzHour_ = static_cast<int8_t>(defaultZone);
+  const int32_t zone = DefaultZone();
+  tzHour_ = static_cast<int8_t>(zone);
   tzMinute_ = 0;
-  hour_ = static_cast<int8_t>(now.hour + defaultZone);
+  hour_ = static_cast<int8_t>(now.hour + zone);
   minute_ = static_cast<int8_t>(now.minute);
   second_ = static_cast<int8_t>(now.second);
   hundredths_ = 0;
 }
 
 d_Time::d_Time(unsigned short hour, unsigned short minute, float second)
-    : d_Time(hour, minute, second, static_cast<short>(defaultZone), 0) {}
+    : d_Time(hour, minute, second, static_cast<short>(DefaultZone()), 0) {}
 
 d_Time::d_Time(unsigned short hour, unsigned short minute, float second, short tz_hour,
                short tz_minute) {
@@ -321,9 +329,10 @@ d_Time::d_Time(long seconds) {
   // Raised by whole days into the day it falls in; computed in 64 bits so
   // that the most negative count does not overflow on the way.
   if (s < 0) s = static_cast<int32_t>(s + (86399LL - s) / kSecondsPerDay * kSecondsPerDay);
-  tzHour_ = static_cast<int8_t>(defaultZone);
+  const int32_t zone = DefaultZone();
+  tzHour_ = static_cast<int8_t>(zone);
   tzMinute_ = 0;
-  hour_ = static_cast<int8_t>(s / 3600 + defaultZone);
+  hour_ = static_cast<int8_t>(s / 3600 + zone);
   minute_ = static_cast<int8_t>(s % 3600 / 60);
   second_ = static_cast<int8_t>(s % 3600 % 60);
   hundredths_ = 0;
@@ -332,9 +341,10 @@ d_Time::d_Time(long seconds) {
 d_Time::d_Time(const d_Timestamp& ts) : d_Time(ts.time()) {}
 
 d_Time::d_Time(const KvTime& time) {
-  tzHour_ = static_cast<int8_t>(defaultZone);
+  const int32_t zone = DefaultZone();
+  tzHour_ = static_cast<int8_t>(zone);
   tzMinute_ = 0;
-  hour_ = static_cast<int8_t>(time.HourGet() + defaultZone);
+  hour_ = static_cast<int8_t>(time.HourGet() + zone);
   minute_ = time.MinuteGet();
   second_ = time.SecondGet();
   hundredths_ = 0;
@@ -345,7 +355,7 @@ d_Time::d_Time(const KvDateTime& dateTime) : d_Time(dateTime.TimeGet()) {}
 d_Time& d_Time::operator=(const d_Timestamp& ts) { return *this = ts.time(); }
 
 d_Time& d_Time::operator=(const KvTime& time) {
-  tzHour_ = static_cast<int8_t>(defaultZone);
+  tzHour_ = static_cast<int8_t>(DefaultZone());
   tzMinute_ = 0;
   hour_ = time.HourGet();
   minute_ = time.MinuteGet();

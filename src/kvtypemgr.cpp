@@ -4,7 +4,7 @@
 
 #include <dlfcn.h>
 
-#include <cstdio>
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -259,9 +259,10 @@ KvScanFromKvStringFunc KvTypeMgr::ExchangeScanFromKvStringFunc(char id, KvScanFr
 
 namespace {
 
-KvTypeMgr* defaultManager = nullptr;
+// Atomic so that a thread that reads the default while start-up sets it
+// sees a whole pointer to a whole manager.
+std::atomic<KvTypeMgr*> defaultManager{nullptr};
 int32_t options = 0;
-char description[256];
 
 // The library's module handle, kept when the library is loaded: the base
 // address of the shared object that holds this code.
@@ -279,18 +280,15 @@ LoadNotification loadNotification;
 }  // namespace
 
 KvTypeMgr* DefaultTypeMgr(KvTypeMgr* manager) {
-  if (manager != nullptr) defaultManager = manager;
-  return defaultManager;
+  if (manager != nullptr) defaultManager.store(manager, std::memory_order_release);
+  return defaultManager.load(std::memory_order_acquire);
 }
 
 void ___KvTypemgrContext(int enter) {
   ___KvI18NContext(enter);
-  if (enter != 0) {
-    defaultManager = new (std::nothrow) KvTypeMgr(5);
-  } else {
-    delete defaultManager;
-    defaultManager = nullptr;
-  }
+  KvTypeMgr* previous = defaultManager.exchange(
+      enter != 0 ? new (std::nothrow) KvTypeMgr(5) : nullptr, std::memory_order_acq_rel);
+  if (enter == 0) delete previous;
 }
 
 int32_t& ___KvTypeMgrOptions() { return options; }
@@ -316,11 +314,8 @@ constexpr unsigned long kToolVersion = 0;
 
 void GetKvTypeMgrInfo(const char** tool, unsigned long* toolVersion, const char** descr,
                       const char** date, const char** module) {
-  if (descr != nullptr) {
-    std::snprintf(description, sizeof description, "%s %s", "KIVO Typemanager library",
-                  "6.0.3.50 ");
-    *descr = description;
-  }
+  // The description is a constant, so that threads may ask at once.
+  if (descr != nullptr) *descr = "KIVO Typemanager library 6.0.3.50 ";
   if (date != nullptr) *date = "Dec 12 2000";
   if (tool != nullptr) *tool = kToolName;
   if (toolVersion != nullptr) *toolVersion = kToolVersion;

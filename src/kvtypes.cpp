@@ -311,7 +311,7 @@ constexpr KvTypeDescriptor IdentityRow(const char* name, const char* format) {
 
 // The standard and the legacy KvString rows share everything but their
 // stored form, sizes, comparison, evaluation and translation.
-KvTypeDescriptor StringRow(bool legacy) {
+constexpr KvTypeDescriptor StringRow(bool legacy) {
   KvTypeDescriptor row = EmptyRow("KvString", sizeof(KvString), 0, "%s");
   row.ConvertToKvString = StringList;
   row.ConvertFromKvString = StringsOfList;
@@ -334,62 +334,63 @@ KvTypeDescriptor StringRow(bool legacy) {
   return row;
 }
 
-KvTypeDescriptor charRow = NumberRow(
+constinit KvTypeDescriptor charRow = NumberRow(
     "char", 1, Create1, CharStore, CharStore, CharNullSizeGet, CharSizeGet, FileSize1,
     CharCompare, KvEvalNumber<int8_t>, ConstructNumbers<1>, AssignNumbers<1>, TranslateChar,
     kByteText, "%c");
-KvTypeDescriptor shortRow = NumberRow(
+constinit KvTypeDescriptor shortRow = NumberRow(
     "short", 2, Create2, ShortStore, ShortStore, ShortNullSizeGet, ShortSizeGet, FileSize2,
     ShortCompare, KvEvalNumber<int16_t>, ConstructNumbers<2>, AssignNumbers<2>, TranslateShort,
     kShortText, "%hd");
-KvTypeDescriptor longRow = NumberRow(
+constinit KvTypeDescriptor longRow = NumberRow(
     "long", 4, Create4, LongStore, LongStore, LongNullSizeGet, LongSizeGet, FileSizeLong,
     LongCompare, KvEvalNumber<int32_t>, ConstructNumbers<4>, AssignNumbers<4>, TranslateLong,
     kLongText, "%ld");
-KvTypeDescriptor doubleRow = NumberRow(
+constinit KvTypeDescriptor doubleRow = NumberRow(
     "double", 8, Create8, DoubleStore, DoubleStore, DoubleNullSizeGet, DoubleSizeGet,
     FileSizeDouble, DoubleCompare, KvEvalNumber<double>, ConstructNumbers<8>, AssignNumbers<8>,
     TranslateDouble, kDoubleText, "%lf");
-KvTypeDescriptor floatRow = NumberRow(
+constinit KvTypeDescriptor floatRow = NumberRow(
     "float", 4, Create4, FloatStore, FloatStore, FloatNullSizeGet, FloatSizeGet, FileSizeFloat,
     FloatCompare, KvEvalNumber<float>, ConstructNumbers<4>, AssignNumbers<4>, TranslateFloat,
     kFloatText, "%f");
-KvTypeDescriptor wordRow = NumberRow(
+constinit KvTypeDescriptor wordRow = NumberRow(
     "KvWord", 2, Create2, ShortStore, ShortStore, ShortNullSizeGet, ShortSizeGet, FileSize2,
     WordCompare, KvEvalNumber<uint16_t>, ConstructNumbers<2>, AssignNumbers<2>, TranslateShort,
     kShortText, "%hu");
-KvTypeDescriptor dwordRow = NumberRow(
+constinit KvTypeDescriptor dwordRow = NumberRow(
     "KvDWord", 4, Create4, LongStore, LongStore, LongNullSizeGet, LongSizeGet, FileSizeLong,
     DwordCompare, KvEvalNumber<uint32_t>, ConstructNumbers<4>, AssignNumbers<4>, TranslateLong,
     kLongText, "%lu");
-KvTypeDescriptor intRow = NumberRow(
+constinit KvTypeDescriptor intRow = NumberRow(
     "int", 4, Create4, IntStore, IntLoad, IntNullSizeGet, IntSizeGet, FileSizeInt, IntCompare,
     KvEvalNumber<int32_t>, ConstructNumbers<4>, AssignNumbers<4>, TranslateInt, kLongText,
     "%d");
-KvTypeDescriptor unsignedRow = NumberRow(
+constinit KvTypeDescriptor unsignedRow = NumberRow(
     "unsigned", 4, Create4, UnsignedStore, UnsignedLoad, IntNullSizeGet, IntSizeGet,
     FileSizeInt, UnsignedCompare, KvEvalNumber<uint32_t>, ConstructNumbers<4>,
     AssignNumbers<4>, TranslateUnsigned, kLongText, "%u");
-KvTypeDescriptor enumRow = NumberRow(
+constinit KvTypeDescriptor enumRow = NumberRow(
     "enum", 4, Create4, IntStore, IntLoad, IntNullSizeGet, IntSizeGet, FileSizeInt, IntCompare,
     KvEvalNumber<int32_t>, ConstructNumbers<4>, AssignNumbers<4>, TranslateInt, kLongText,
     "%d");
-KvTypeDescriptor byteRow = NumberRow(
+constinit KvTypeDescriptor byteRow = NumberRow(
     "KvByte", 1, Create1, CharStore, CharStore, CharNullSizeGet, CharSizeGet, FileSize1,
     ByteCompare, KvEvalNumber<uint8_t>, ConstructNumbers<1>, AssignNumbers<1>, TranslateChar,
     kByteText, "%c");
-KvTypeDescriptor blockIdRow = NumberRow(
+constinit KvTypeDescriptor blockIdRow = NumberRow(
     "BlockId", 4, Create4, LongStore, LongStore, LongNullSizeGet, LongSizeGet, FileSizeLong,
     DwordCompare, KvEvalNumber<uint32_t>, ConstructNumbers<4>, AssignNumbers<4>, TranslateLong,
     kLongText, "#%lu");
 
-KvTypeDescriptor stringRow = StringRow(false);
-KvTypeDescriptor legacyStringRow = StringRow(true);
-KvTypeDescriptor objIdRow = IdentityRow<KvObjId>("KvObjId", "(%H-%L#%B)");
-KvTypeDescriptor classIdRow = IdentityRow<KvClassId>("KvClassId", "(%Cv%V)");
-KvTypeDescriptor refRow = IdentityRow<KvRef>("KvRef", "(%D:%H-%L#%B, %C)");
-KvTypeDescriptor iStringRow = KvInsensitiveRow<KvIString>("KvIString", KvIStringCompare);
-KvTypeDescriptor caseIStringRow =
+constinit KvTypeDescriptor stringRow = StringRow(false);
+constinit KvTypeDescriptor legacyStringRow = StringRow(true);
+constinit KvTypeDescriptor objIdRow = IdentityRow<KvObjId>("KvObjId", "(%H-%L#%B)");
+constinit KvTypeDescriptor classIdRow = IdentityRow<KvClassId>("KvClassId", "(%Cv%V)");
+constinit KvTypeDescriptor refRow = IdentityRow<KvRef>("KvRef", "(%D:%H-%L#%B, %C)");
+constinit KvTypeDescriptor iStringRow =
+    KvInsensitiveRow<KvIString>("KvIString", KvIStringCompare);
+constinit KvTypeDescriptor caseIStringRow =
     KvInsensitiveRow<KvCaseIString>("KvCaseIString", KvCaseIStringCompare);
 
 }  // namespace

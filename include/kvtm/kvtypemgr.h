@@ -132,8 +132,8 @@ KVTM_EXPORT void ___KvTypemgrContext(int enter);
 KVTM_EXPORT int32_t& ___KvTypeMgrOptions();
 
 // Module information; each non-null argument receives its item. The texts
-// belong to the library. The description is rebuilt in a shared buffer on
-// every call: "KIVO Typemanager library 6.0.3.50 ".
+// are the library's constants; the description is
+// "KIVO Typemanager library 6.0.3.50 ".
 extern "C" KVTM_EXPORT void GetKvTypeMgrInfo(const char** tool, unsigned long* toolVersion,
                                              const char** description, const char** date,
                                              const char** module);

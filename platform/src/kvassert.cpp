@@ -1,6 +1,7 @@
 // kvassert.cpp — reports of broken internal conditions.
 #include "kvplatform/kvassert.h"
 
+#include <atomic>
 #include <cstdio>
 
 namespace {
@@ -10,17 +11,17 @@ void DefaultAssertHandler(const char* expression, const char* file, int line) {
                file ? file : "", line);
 }
 
-KvAssertHandler handler = DefaultAssertHandler;
+// Reports come from any thread: atomic, so that one made while a handler
+// is installed calls the old handler or the new one.
+std::atomic<KvAssertHandler> handler{DefaultAssertHandler};
 
 }  // namespace
 
 int KIVO_assert(const char* expression, const char* file, int line) {
-  handler(expression, file, line);
+  handler.load(std::memory_order_acquire)(expression, file, line);
   return 0;
 }
 
 KvAssertHandler KvSetAssertHandler(KvAssertHandler next) {
-  KvAssertHandler previous = handler;
-  handler = next != nullptr ? next : DefaultAssertHandler;
-  return previous;
+  return handler.exchange(next != nullptr ? next : DefaultAssertHandler, std::memory_order_acq_rel);
 }

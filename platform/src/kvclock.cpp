@@ -1,11 +1,15 @@
 // kvclock.cpp — the local date and time of the system clock, and a test pin.
 #include "kvplatform/kvclock.h"
 
+#include <atomic>
 #include <ctime>
 
 namespace {
 
-bool pinned = false;
+// The pin is a test's: set while no other thread reads the clock. The flag
+// is atomic and set after the records, so that a reader in another thread
+// sees either the clock or whole records.
+std::atomic<bool> pinned{false};
 bdate pinnedDate = {1970, 1, 1};
 btime pinnedTime = {0, 0, 0, 0, 0};
 
@@ -19,7 +23,7 @@ void LocalNow(std::tm* out, long* offset) {
 
 void rozararoze(bdate* date) {
   if (date == nullptr) return;
-  if (pinned) {
+  if (pinned.load(std::memory_order_acquire)) {
     *date = pinnedDate;
     return;
   }
@@ -33,7 +37,7 @@ void rozararoze(bdate* date) {
 
 void dadavuvuve(btime* time) {
   if (time == nullptr) return;
-  if (pinned) {
+  if (pinned.load(std::memory_order_acquire)) {
     *time = pinnedTime;
     return;
   }
@@ -50,10 +54,10 @@ void dadavuvuve(btime* time) {
 
 void KvSetClockOverride(const bdate* date, const btime* time) {
   if (date == nullptr && time == nullptr) {
-    pinned = false;
+    pinned.store(false, std::memory_order_release);
     return;
   }
-  pinned = true;
   pinnedDate = date != nullptr ? *date : bdate{1970, 1, 1};
   pinnedTime = time != nullptr ? *time : btime{0, 0, 0, 0, 0};
+  pinned.store(true, std::memory_order_release);
 }

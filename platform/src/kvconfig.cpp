@@ -3,6 +3,7 @@
 
 #include <strings.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -128,13 +129,17 @@ KvConfig* BuiltInConfig() {
   return config;
 }
 
-KvConfig* installed = nullptr;
+// Reports read the configuration from any thread: atomic, so that one
+// installed meanwhile is seen whole.
+std::atomic<KvConfig*> installed{nullptr};
 
 }  // namespace
 
 KvConfig* DefaultConfig(KvConfig* config) {
-  KvConfig* current = installed != nullptr ? installed : BuiltInConfig();
-  if (config == KV_CONFIG_CURRENT) return current;
-  installed = config;
-  return current;
+  if (config == KV_CONFIG_CURRENT) {
+    KvConfig* current = installed.load(std::memory_order_acquire);
+    return current != nullptr ? current : BuiltInConfig();
+  }
+  KvConfig* previous = installed.exchange(config, std::memory_order_acq_rel);
+  return previous != nullptr ? previous : BuiltInConfig();
 }

@@ -2,6 +2,7 @@
 // set objects over the generated tables.
 #include "kvplatform/kvi18n.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "kvi18n_tables.h"
@@ -10,38 +11,58 @@
 
 namespace {
 
-struct Defaults {
-  uint8_t codeSet = KvCS_CP1252;
-  uint8_t codeSet8 = KvCS_CP1252;
-  uint8_t codeSet16 = KvCS_UNICODE;
-  uint8_t language = KvLANG_NEUTRAL;
-  uint16_t cmpOp = 0x0010;  // exact: no wildcards, full collation
-  uint8_t nativeCodeSet = KvCS_CP1252;
-};
+// The defaults the setters change. Set-up and the setters run while no
+// other thread uses the library; being atomic, a value read meanwhile is
+// still whole. Relaxed loads are plain loads on the usual hosts.
+constexpr uint8_t kFirstCodeSet = KvCS_CP1252;
+constexpr uint8_t kFirstLanguage = KvLANG_NEUTRAL;
+constexpr uint16_t kFirstCmpOp = 0x0010;  // exact: no wildcards, full collation
+std::atomic<uint8_t> defaultCodeSet{kFirstCodeSet};
+std::atomic<uint8_t> defaultLanguage{kFirstLanguage};
+std::atomic<uint16_t> defaultCmpOp{kFirstCmpOp};
 
-Defaults defaults;
+// Never changed: 8-bit text in Windows-1252, 16-bit text in Unicode, and
+// Windows-1252 standing in for code set 0.
+constexpr uint8_t kCodeSet8 = KvCS_CP1252;
+constexpr uint8_t kCodeSet16 = KvCS_UNICODE;
+constexpr uint8_t kNativeCodeSet = KvCS_CP1252;
 
 }  // namespace
 
 void ___KvI18NContext(int enter) {
-  if (enter != 0) defaults = Defaults();
+  if (enter == 0) return;
+  defaultCodeSet.store(kFirstCodeSet, std::memory_order_relaxed);
+  defaultLanguage.store(kFirstLanguage, std::memory_order_relaxed);
+  defaultCmpOp.store(kFirstCmpOp, std::memory_order_relaxed);
 }
 
-uint8_t KvLanguageContext::GetDefaultCodeSet() { return defaults.codeSet; }
-uint8_t KvLanguageContext::GetDefault8CodeSet() { return defaults.codeSet8; }
-uint8_t KvLanguageContext::GetDefault16CodeSet() { return defaults.codeSet16; }
-uint8_t KvLanguageContext::GetDefaultLanguage() { return defaults.language; }
-uint16_t KvLanguageContext::GetDefaultCmpOp() { return defaults.cmpOp; }
-uint8_t KvLanguageContext::GetNativeCodeSet() { return defaults.nativeCodeSet; }
+uint8_t KvLanguageContext::GetDefaultCodeSet() {
+  return defaultCodeSet.load(std::memory_order_relaxed);
+}
+uint8_t KvLanguageContext::GetDefault8CodeSet() { return kCodeSet8; }
+uint8_t KvLanguageContext::GetDefault16CodeSet() { return kCodeSet16; }
+uint8_t KvLanguageContext::GetDefaultLanguage() {
+  return defaultLanguage.load(std::memory_order_relaxed);
+}
+uint16_t KvLanguageContext::GetDefaultCmpOp() {
+  return defaultCmpOp.load(std::memory_order_relaxed);
+}
+uint8_t KvLanguageContext::GetNativeCodeSet() { return kNativeCodeSet; }
 
-void KvLanguageContext::SetDefaultCodeSet(uint8_t codeSet) { defaults.codeSet = codeSet; }
-void KvLanguageContext::SetDefaultLanguage(uint8_t language) { defaults.language = language; }
-void KvLanguageContext::SetDefaultCmpOp(uint16_t op) { defaults.cmpOp = op; }
+void KvLanguageContext::SetDefaultCodeSet(uint8_t codeSet) {
+  defaultCodeSet.store(codeSet, std::memory_order_relaxed);
+}
+void KvLanguageContext::SetDefaultLanguage(uint8_t language) {
+  defaultLanguage.store(language, std::memory_order_relaxed);
+}
+void KvLanguageContext::SetDefaultCmpOp(uint16_t op) {
+  defaultCmpOp.store(op, std::memory_order_relaxed);
+}
 
 // ---- Code sets ----
 
 const KvCodeSet* KvLanguageContext::QueryCodeSet(uint8_t codeSet) {
-  return &kvCodeSets[codeSet == KvCS_NATIVE ? defaults.nativeCodeSet : codeSet];
+  return &kvCodeSets[codeSet == KvCS_NATIVE ? kNativeCodeSet : codeSet];
 }
 
 const KvLanguage* KvLanguageContext::QueryLanguage(uint8_t language) {

@@ -1,6 +1,7 @@
 // kvmemory.cpp — allocation of the memory library and its failure handler.
 #include "kvplatform/kvmemory.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,24 +13,28 @@ int DefaultMemoryHandler(unsigned long size) {
   std::abort();
 }
 
-KvMemoryHandler handler = DefaultMemoryHandler;
-int32_t allocationsBeforeFailure = -1;
+// Every allocation reads both, from any thread: atomic, so that a setter
+// that runs meanwhile is seen whole. The count is a test's, and -1 but
+// while one runs.
+std::atomic<KvMemoryHandler> handler{DefaultMemoryHandler};
+std::atomic<int32_t> allocationsBeforeFailure{-1};
 
 void* TryMalloc(size_t bytes) {
-  if (allocationsBeforeFailure == 0) return nullptr;
+  const int32_t left = allocationsBeforeFailure.load(std::memory_order_relaxed);
+  if (left == 0) return nullptr;
   void* p = std::malloc(bytes);
-  if (p != nullptr && allocationsBeforeFailure > 0) --allocationsBeforeFailure;
+  if (p != nullptr && left > 0) allocationsBeforeFailure.fetch_sub(1, std::memory_order_relaxed);
   return p;
 }
 
 }  // namespace
 
-int KvCallMemoryHandler(unsigned long size) { return handler(size); }
+int KvCallMemoryHandler(unsigned long size) {
+  return handler.load(std::memory_order_acquire)(size);
+}
 
 KvMemoryHandler KvSetMemoryHandler(KvMemoryHandler next) {
-  KvMemoryHandler previous = handler;
-  handler = next != nullptr ? next : DefaultMemoryHandler;
-  return previous;
+  return handler.exchange(next != nullptr ? next : DefaultMemoryHandler, std::memory_order_acq_rel);
 }
 
 void* KvMemAlloc(uint32_t size) {
@@ -48,6 +53,8 @@ void* KvMemAllocZero(uint32_t size) {
   return p;
 }
 
-void KvSetAllocFailure(int32_t successes) { allocationsBeforeFailure = successes; }
+void KvSetAllocFailure(int32_t successes) {
+  allocationsBeforeFailure.store(successes, std::memory_order_relaxed);
+}
 
 void KvMemFree(void* p) { std::free(p); }

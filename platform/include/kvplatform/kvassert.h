@@ -12,7 +12,7 @@ typedef void (*KvAssertHandler)(const char* expression, const char* file, int li
 KVP_EXPORT int KIVO_assert(const char* expression, const char* file, int line);
 
 // Installs `handler` (null restores the default) and returns the previous
-// one. Not synchronised: install handlers while no other thread reports.
+// one. A report made meanwhile in another thread calls one or the other.
 KVP_EXPORT KvAssertHandler KvSetAssertHandler(KvAssertHandler handler);
 
 #endif  // KVPLATFORM_KVASSERT_H

@@ -182,8 +182,8 @@ class KVP_EXPORT KvCodeSet {
 // restores the defaults of a new process.
 KVP_EXPORT void ___KvI18NContext(int enter);
 
-// The defaults are process-wide and unsynchronised: set them while no other
-// thread reads them.
+// The defaults are process-wide. Any number of threads may read them at
+// once; set them while no other thread uses the library.
 class KVP_EXPORT KvLanguageContext {
  public:
   // Code set of new strings, of new 8-bit text (at most 224) and of new

@@ -15,7 +15,8 @@ KVP_EXPORT int KvCallMemoryHandler(unsigned long size);
 
 // Installs `handler` (null restores the default) and returns the previous
 // one. A handler that returns has either freed memory or accepts that the
-// allocation fails.
+// allocation fails. An allocation failing meanwhile in another thread calls
+// one or the other.
 KVP_EXPORT KvMemoryHandler KvSetMemoryHandler(KvMemoryHandler handler);
 
 // malloc of `size` bytes (at least one byte is allocated, so the result of
@@ -26,9 +27,9 @@ KVP_EXPORT void* KvMemAlloc(uint32_t size);
 // calloc-like: as KvMemAlloc, with every byte zero.
 KVP_EXPORT void* KvMemAllocZero(uint32_t size);
 
-// Test hook: after `successes` more successful KvMemAlloc calls, every
-// allocation fails (before and after the handler) until the hook is reset
-// with a negative count, the initial state.
+// Test hook for a single thread: after `successes` more successful
+// KvMemAlloc calls, every allocation fails (before and after the handler)
+// until the hook is reset with a negative count, the initial state.
 KVP_EXPORT void KvSetAllocFailure(int32_t successes);
 
 // free; null is ignored.
