@@ -278,14 +278,12 @@ inline KvDate WithWildcards(Rng& r, KvDate d) {  // -1: any year, month, day, or
                 what == 2 || what == 3 ? (signed char)-1 : d.DayGet());
 }
 
-
-using DoubleLimits = std::numeric_limits<double>;
+// Edge values: the extremes, zero, NaNs and denormals, calendar turns.
+using DL = std::numeric_limits<double>;
 inline const std::vector<int> kIntEdges = {-2147483647 - 1, -2147483647, -1, 0, 1, 2147483646, 2147483647};
-inline const std::vector<double> kDoubleEdges = {
-    0.0, -0.0, DoubleLimits::infinity(), -DoubleLimits::infinity(), DoubleLimits::quiet_NaN(),
-    -DoubleLimits::quiet_NaN(), DoubleLimits::signaling_NaN(), DoubleLimits::denorm_min(), -DoubleLimits::denorm_min(),
-    3 * DoubleLimits::denorm_min(), DoubleLimits::min(), -DoubleLimits::min(), DoubleLimits::max(),
-    DoubleLimits::lowest(), 1.0, -1.0, std::nextafter(1.0, 2.0)};
+inline const std::vector<double> kDoubleEdges = {0.0, -0.0, DL::infinity(), -DL::infinity(), DL::quiet_NaN(),
+    -DL::quiet_NaN(), DL::signaling_NaN(), DL::denorm_min(), -DL::denorm_min(), 3 * DL::denorm_min(), DL::min(),
+    -DL::min(), DL::max(), DL::lowest(), 1.0, -1.0, std::nextafter(1.0, 2.0)};
 inline const std::vector<KvDate> kDateEdges = {{-4713, 1, 1}, {9999, 12, 31}, {0, 2, 29},     {0, 1, 1},     {-2, 12, 31},
                                                {1, 1, 1},     {1582, 10, 4},  {1582, 10, 15}, {1900, 2, 28}, {2000, 2, 29},
                                                {1970, 1, 1},  {4600, 3, 1},   {9999, 1, 1}};
