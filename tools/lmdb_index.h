@@ -15,7 +15,8 @@
 //   long   the stored values too long to be duplicate data (LMDB keeps
 //          duplicates to its key size, 511 bytes): their index data is the
 //          row number alone, ordered after the others by row
-// Every stored form is most significant byte first (format 2).
+// Every stored form is most significant byte first (format 2). The caller
+// sets up the library's process context (___KvTypemgrContext) first.
 #ifndef KVTM_TOOLS_LMDB_INDEX_H
 #define KVTM_TOOLS_LMDB_INDEX_H
 
@@ -33,7 +34,7 @@ namespace kvlmdb {
 
 using Bytes = std::vector<uint8_t>;
 
-// A failed LMDB call or a database that is not an index of the type asked.
+// A failed LMDB call, a value an index refuses, or a path holding no index.
 struct Error : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
