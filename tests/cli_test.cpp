@@ -72,6 +72,7 @@ TEST(Cli, CommandsAndTheirOutput) {
       {"", "index query " + db + " int 5", 1, "kvtm: " + db + " is an index of KvString (code set 1, language 1) values, not of int\n"},
       {"cote\nCote\nc\xC3\xB4te\nCOTE\n", "index build " + db + "i KvCaseIString", 0, "an index of 4 KvCaseIString values\n"},
       {"", "index query " + db + "i KvCaseIString cote --op 0", 0, "cote\n1 of 4 values match (share 0.250000); estimate 1.000000; keys scanned: 1, rows decided by their value: 4\n"},
+      {"", "index build " + db + "b nosuch", 1, "kvtm: unknown type 'nosuch' (see 'kvtm types')\n"},
       {"", "index build " + db + "b KvBlob", 1, "kvtm: an index of KvBlob values cannot be built (KvString, KvIString, KvCaseIString, int, double and KvDate can)\n"},
       {"1\nx\n", "index build " + db + "b int", 1, "kvtm: line 2: bad value 'x' for type int (expected an integer from -2147483648 to 2147483647)\n"},
       {"", "index query " + db + "b int 1", 1, "kvtm: cannot open index " + db + "b: No such file or directory\n"}};
