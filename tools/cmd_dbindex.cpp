@@ -46,7 +46,7 @@ int Build(Args& args) {
     }
     if (terminal && n % 100000 == 0) std::fprintf(stderr, "\r%zu values", n);
   }
-  if (terminal && builder.Rows() >= 100000) std::fprintf(stderr, "\r");
+  if (terminal && builder.Rows() >= 100000) std::fprintf(stderr, "\r%20s\r", "");  // the progress line cleared
   builder.Commit();
   std::printf("%s: an index of %u %s values\n", path.c_str(), builder.Rows(), kvlmdb::Describe({id, options.codeSet,
               options.language}).c_str());
