@@ -2,6 +2,7 @@
 #include "cli.h"
 
 #include "kvplatform/kvi18n.h"
+#include "kvtm/kvtypevl.h"
 
 #include <algorithm>
 #include <cctype>
@@ -96,6 +97,31 @@ unsigned short OpOf(const std::string& text) {
     start = stop + 1;
   }
   return op;
+}
+
+namespace {
+
+struct Relation {
+  const char* name;
+  unsigned short bits;
+};
+
+const Relation kRelations[] = {{"eq", KvREL_EQUAL}, {"lt", KvREL_LESS},
+                               {"le", KvREL_LESS | KvREL_EQUAL}, {"gt", KvREL_GREATER},
+                               {"ge", KvREL_GREATER | KvREL_EQUAL}, {"ne", KvREL_LESS | KvREL_GREATER}};
+
+}  // namespace
+
+unsigned short RelationOf(const std::string& text) {
+  for (const Relation& r : kRelations)
+    if (text == r.name) return r.bits;
+  throw CliError{"bad relation '" + text + "' (eq, lt, le, gt, ge or ne)", 2};
+}
+
+const char* RelationName(unsigned short bits) {
+  for (const Relation& r : kRelations)
+    if (r.bits == bits) return r.name;
+  return "?";
 }
 
 KvString StringOfUtf8(const std::string& utf8, uint8_t cs, uint8_t language) {

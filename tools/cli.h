@@ -72,6 +72,11 @@ uint8_t FormatOf(const std::string& text);
 // by ',' or '+' ("nocase,noaccent"); anything else fails.
 unsigned short OpOf(const std::string& text);
 
+// A relation named eq, lt, le, gt, ge or ne as its KvREL_ bits (others
+// are a usage error), and back.
+unsigned short RelationOf(const std::string& text);
+const char* RelationName(unsigned short bits);
+
 // Bytes as "39 30 00 00"; hex text (blanks, ':' and a leading 0x allowed)
 // back to bytes.
 std::string HexOf(const void* bytes, size_t length);
@@ -128,5 +133,6 @@ int CmdBounds(Args& args);
 int CmdSort(Args& args);
 int CmdPrint(Args& args);
 int CmdScan(Args& args);
+int CmdDbIndex(Args& args);
 
 #endif  // KVTM_TOOLS_CLI_H

@@ -13,21 +13,6 @@
 
 namespace {
 
-struct Relation {
-  const char* name;
-  unsigned short bits;
-};
-
-const Relation kRelations[] = {{"eq", KvREL_EQUAL}, {"lt", KvREL_LESS},
-                               {"le", KvREL_LESS | KvREL_EQUAL}, {"gt", KvREL_GREATER},
-                               {"ge", KvREL_GREATER | KvREL_EQUAL}, {"ne", KvREL_LESS | KvREL_GREATER}};
-
-unsigned short RelationOf(const std::string& text) {
-  for (const Relation& r : kRelations)
-    if (text == r.name) return r.bits;
-  throw CliError{"bad relation '" + text + "' (eq, lt, le, gt, ge or ne)", 2};
-}
-
 // The index key of a string value.
 std::vector<uint8_t> KeyOf(Values& value, uint8_t format) {
   KvTypeMgr& mgr = Manager();
@@ -124,12 +109,7 @@ int CmdBounds(Args& args) {
   const float estimate =
       mgr.EvalAndBound(id, low.empty() ? nullptr : &range, word, stored.data(), format, value->Count(), &bounds);
   std::printf("%s %s %s: estimate %.6f, relation 0x%04X%s\n", mgr.NameGet(id, nullptr),
-              args.words[1].c_str(), [&] {
-                for (const Relation& r : kRelations)
-                  if (r.bits == relation) return r.name;
-                return "?";
-              }(),
-              estimate, word, (word & KvREL_WIDENED) ? " (widened by a wildcard)" : "");
+              args.words[1].c_str(), RelationName(relation), estimate, word, (word & KvREL_WIDENED) ? " (widened by a wildcard)" : "");
   ShowBound("low", id, bounds.low, bounds.lowLength, format);
   ShowBound("high", id, bounds.high, bounds.highLength, format);
   KvMemFree(bounds.low);

@@ -87,6 +87,19 @@ const Command kCommands[] = {
      "  --range L H  the smallest and largest values the index holds, for the estimate\n"
      "  --format N   stored format of the value and bounds; 2\n",
      "  kvtm bounds KvString 'abc*' --range abbey zoology\n  kvtm bounds KvDate '2001-*-*'\n"},
+    {"index", CmdDbIndex,
+     "build DB TYPE [--codeset C] [--lang N] < VALUES | query DB TYPE VALUE [--rel REL] [--op FLAGS]",
+     "an index database in LMDB",
+     "build: makes the directory DB, an LMDB index of the values on standard input (one a line,\n"
+     "UTF-8) ordered by the type's index keys and compare function; a failed build leaves\n"
+     "nothing behind. query: answers \"key REL VALUE\" through the index (bounds, key compares,\n"
+     "the whole value where a key cannot decide) and prints the matching values in index order,\n"
+     "their share against the estimate, and the keys scanned. Types: KvString, KvIString,\n"
+     "KvCaseIString, int, double, KvDate.\n"
+     "  --codeset C  code set of KvString values: a number or name (see 'kvtm codesets'); 1\n"
+     "  --rel REL    eq, lt, le, gt, ge or ne; eq\n",
+     "  printf 'côte\\ncote\\nCote\\n' | kvtm index build words.db KvString\n"
+     "  kvtm index query words.db KvString 'cot*' --op nocase\n"},
 };
 
 const Command* Find(const char* name) {
