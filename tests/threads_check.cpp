@@ -4,7 +4,8 @@
 // operators (patterns included), compares of stored values and index keys,
 // translation to the key form and to memory, store, print and scan of
 // dates, times, 64-bit integers and identifiers, and the bounds of string
-// and date conditions. Every value belongs to one thread. Afterwards each
+// and date conditions, and queries on one LMDB index (where the host is
+// built). Every value belongs to one thread. Afterwards each
 // workload runs again on one thread; every threaded round must give its
 // results exactly. Built with ThreadSanitizer (scripts/tsan), the run must
 // also leave no report.
@@ -12,6 +13,9 @@
 //   threads_check [rounds]
 //
 // Exit 0: every result equal; 1: a difference.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +25,11 @@
 #include <vector>
 
 #include "kvtm/kvtm.h"
+#ifdef KVTM_WITH_LMDB
+#include <filesystem>
+
+#include "lmdb_index.h"
+#endif
 
 namespace {
 
@@ -127,17 +136,62 @@ struct Workload {
     GetKvTypeMgrInfo(nullptr, nullptr, &description, nullptr, nullptr);
     out.push_back(description);
   }
-  // Queries on one LMDB environment join here as a further step: the
-  // environment is opened before the threads start, and each thread reads
-  // it through its own transactions.
+#ifdef KVTM_WITH_LMDB
+  // Queries on one LMDB index of kTexts and kPatterns (as texts), opened
+  // before the threads start; each query reads in a transaction of its own.
+  static inline const kvlmdb::Index* index = nullptr;
+  void Queries(int t) {
+    const unsigned short ops[] = {KvCMP_IGNORE_CASE | KvCMP_IGNORE_ACCENTS, 0, KvCMP_EXACT};
+    for (size_t i = 0; i < std::size(kPatterns); ++i) {
+      const char* p = kPatterns[(i + t) % std::size(kPatterns)];
+      KvString value(KvCS_UNICODE, KvLANG_NEUTRAL);
+      KvMBS2KvString(p, value, static_cast<long>(std::strlen(p)));
+      std::string line = p;
+      for (unsigned short rel : {KvREL_EQUAL, KvREL_LESS}) {
+        const kvlmdb::Answer a = index->Query({{rel, ops[(i + rel) % 3], &value}},
+                                              [&](uint32_t row, const uint8_t*, size_t) { line += " " + std::to_string(row); });
+        line += " | " + std::to_string(a.estimates[0]) + " " + std::to_string(a.keys) + " ";
+      }
+      out.push_back(line);
+    }
+  }
+  // Builds the index in a child process, so that this one stays cold.
+  static std::string Build() {
+    const std::string path = (std::filesystem::temp_directory_path() / ("threads_check." + std::to_string(getpid()))).string();
+    const pid_t child = fork();
+    if (child == 0) {
+      ___KvTypemgrContext(1);
+      kvlmdb::Builder builder(path, {KvTYPE_STRING, KvCS_UNICODE, 1});
+      for (const char* const* list : {kTexts, kPatterns})
+        for (size_t i = 0; i < 8; ++i) {
+          KvString value(KvCS_UNICODE, KvLANG_NEUTRAL);
+          KvMBS2KvString(list[i], value, static_cast<long>(std::strlen(list[i])));
+          builder.Add(&value);
+        }
+      builder.Commit();
+      _exit(0);
+    }
+    int status = 1;
+    waitpid(child, &status, 0);
+    return status == 0 ? path : "";
+  }
+#else
+  void Queries(int) {}
+#endif
 
-  explicit Workload(int t) { Strings(t), Values(t); }
+  explicit Workload(int t) { Strings(t), Values(t), Queries(t); }
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int threads = 8, rounds = argc > 1 ? std::stoi(argv[1]) : 20;
+#ifdef KVTM_WITH_LMDB
+  const std::string path = Workload::Build();
+  if (path.empty()) return std::puts("threads_check: the LMDB index was not built"), 1;
+  const kvlmdb::Index index(path);
+  Workload::index = &index;
+#endif
   std::vector<std::vector<Workload>> done(threads);
   std::latch start(threads);  // the library is not touched before it opens
   std::vector<std::thread> pool;
@@ -160,5 +214,8 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("%d threads x %d rounds: %d rounds differ\n", threads, rounds, differences);
+#ifdef KVTM_WITH_LMDB
+  std::filesystem::remove_all(path);
+#endif
   return differences == 0 ? 0 : 1;
 }
