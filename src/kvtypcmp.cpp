@@ -233,13 +233,17 @@ bool ReadElement(StringOperand& o, uint8_t format, bool secondFactory, KvStoredE
 // close a text of either width), on the stack when it is small, so that
 // the engine never reads past the caller's buffer.
 struct ElementText {
+  // Three zero bytes end the copy: a 16-bit text of an odd number of bytes
+  // reads its last byte and the first zero as one more unit, as the key
+  // walk does, and then still meets a whole zero unit.
   ElementText(const uint8_t* text, uint32_t bytes)
-      : data(bytes + 2 <= sizeof local ? local : static_cast<char*>(KvMemAlloc(bytes + 2))),
+      : data(bytes + 3 <= sizeof local ? local : static_cast<char*>(KvMemAlloc(bytes + 3))),
         size(bytes + 2) {
     if (data == nullptr) return;
     if (bytes != 0) std::memcpy(data, text, bytes);
     data[bytes] = 0;
     data[bytes + 1] = 0;
+    data[bytes + 2] = 0;
   }
   ~ElementText() {
     if (data != local) KvMemFree(data);
