@@ -345,8 +345,7 @@ TEST(Collation, LevelsOperatorsWildcardsLimitsAndLanguages) {
       {"\xDF" "a", "ssb", 0x10, 1, kAny, 2}, {"\xDF" "x", "\xDF" "y", 0x10, 0, kAny, 1},
       // Languages: Spanish ch and ñ, Danish aa, Swedish æ, German phone book ä.
       {"cz", "ch", 0x10, -1, kAny, -1, 2}, {"\xF1", "nz", 0x10, 1, kAny, -1, 2}, {"aa", "z", 0x10, 1, kAny, -1, 3},
-      {"\xE6", "z", 0x10, 1, kAny, -1, 4}, {"M\xE4" "dchen", "Maedchen", 0x10, 1, kAny, -1, 5},
-  };
+      {"\xE6", "z", 0x10, 1, kAny, -1, 4}, {"M\xE4" "dchen", "Maedchen", 0x10, 1, kAny, -1, 5}};
   for (const Row& r : rows) {
     SCOPED_TRACE(std::string(r.a) + " / " + r.b + " op " + std::to_string(r.op) + " limit " + std::to_string(r.limit));
     int level = -1;

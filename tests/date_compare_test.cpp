@@ -25,14 +25,11 @@ constexpr KvTypeCmpFunc kDate = DateCompare, kTime = TimeCompare, kDaTime = DaTi
 // significant byte first (format 2); a value with a year (all but the
 // times) has its year's bytes swapped for format 1.
 Bytes Hex(const char* s, uint8_t format = 2, bool year = false) {
-  Bytes out;
-  for (; *s != '\0'; ++s)
-    if (*s != ' ') out.push_back(static_cast<uint8_t>(std::stoi(std::string(s++, 2), nullptr, 16)));
+  Bytes out = ::Hex(s);
   if (format == 1 && year && out.size() >= 2) std::swap(out[0], out[1]);
   return out;
 }
 
-int SignOf(long v) { return (v > 0) - (v < 0); }
 bool Near(double a, double b) { return std::abs(a - b) < 1e-6; }
 
 TEST(DateCompare, StoredFieldOrdersAndWildcards) {
@@ -56,8 +53,7 @@ TEST(DateCompare, StoredFieldOrdersAndWildcards) {
       {kDate, "07D10507", "07D1FF09", 0, -1}, {kDate, "07D10507", "07D103FF", 0, 1},      {kDate, "80008080", "FFFFFFFF", 0, 0},
       {kDate, "FFFF0507", "07D10507", 0, -1}, {kODate, "07D10507", "FFFF0507", 0, 0},     {kODate, "07D10507", "FFFF0507", kExact, -1},
       {kStamp, "07D1050700000A000000", "FFFF050700000A000000", 0, 0}, {kStamp, "07D1050700000A000000", "FFFF050700000A000000", kExact, -1},
-      {kStamp, "07D1050700000A000000", "07D1FFFF00000B000000", 0, -1},
-  };
+      {kStamp, "07D1050700000A000000", "07D1FFFF00000B000000", 0, -1}};
   for (const auto& r : rows) {
     const bool year = r.compare != kTime && r.compare != kOTime;
     for (const uint8_t format : {2, 1, 3}) {  // format codes other than 2 read least significant byte first
@@ -76,8 +72,7 @@ TEST(DateCompare, RunsAndShortBuffers) {
       {KvTYPE_DATE, kDate, "07D10507", "07D10508", "07D20101"}, {KvTYPE_D_DATE, kODate, "07D10507", "07D10508", "07D20101"},
       {KvTYPE_TIME, kTime, "010203", "010204", "020000"}, {KvTYPE_D_TIME, kOTime, "000001020304", "000001020400", "000001020500"},
       {KvTYPE_DATETIME, kDaTime, "07D10507010203", "07D10507010204", "07D10507010205"},
-      {KvTYPE_D_TIMESTAMP, kStamp, "07D10507000001020304", "07D10507000001020400", "07D20101000000000000"},
-  };
+      {KvTYPE_D_TIMESTAMP, kStamp, "07D10507000001020304", "07D10507000001020400", "07D20101000000000000"}};
   // Lengths in elements and extra bytes (-1: length 0, the whole run).
   const struct { int elements1, extra1, elements2, extra2; unsigned long count; long result; int status; } cuts[] = {
       {-1, 0, -1, 0, 3, -1, 0}, {3, 0, 3, 0, 3, -1, 0}, {3, 5, 4, 0, 3, -1, 0}, {-1, 0, -1, 0, 2, 0, 0}, {-1, 0, -1, 0, 0, 0, 0},
@@ -99,14 +94,14 @@ TEST(DateCompare, RunsAndShortBuffers) {
         // Buffers end where their lengths do, so that a sanitizer sees a read past a cut.
         Bytes x(a.begin(), a.begin() + std::min<size_t>(a.size(), l1 == 0 ? a.size() : l1)), y(b.begin(), b.begin() + std::min<size_t>(b.size(), l2 == 0 ? b.size() : l2));
         int status = 99;
-        EXPECT_TRUE(SignOf(r.compare(format, l1, x.data(), l2, y.data(), 0, c.count, status)) == c.result && status == c.status)
+        EXPECT_TRUE(Sign(r.compare(format, l1, x.data(), l2, y.data(), 0, c.count, status)) == c.result && status == c.status)
             << r.same << " format " << int{format} << " cut " << l1 << " " << l2 << " count " << c.count;
       }
       // A first element that decides, with the second missing: its order and
       // KvCMP_INCOMPLETE.
       Bytes x(a.end() - stride, a.end()), y(b.end() - stride, b.end());
       int status = 0;
-      EXPECT_TRUE(SignOf(r.compare(format, stride, x.data(), stride, y.data(), 0, 2, status)) == -1 && status == kOpen);
+      EXPECT_TRUE(Sign(r.compare(format, stride, x.data(), stride, y.data(), 0, 2, status)) == -1 && status == kOpen);
     }
   }
   int status = 99;
@@ -157,8 +152,7 @@ TEST(DateEvaluate, EstimatesAndBounds) {
       {kEvalOTime, "00000C000000", "", "", kLess, 1.0},  {kEvalOTime, "00000C000000", "", "", kGreater, 0.0},
       {kEvalTime, "0C0000", "", "", kEq, 0.0},          {kEvalTime, "000000", "", "", kEq, 1.0},
       {kEvalODate, "07D00507", "07D10101", "07D10C1F", kGreater, 1.0}, {kEvalTime, "0C0000", "100000", "C80000", kLess, 1.0},
-      {kEvalODate, "07D10507", "07D10101", "FFFB0101", kLess, 1.0},    {kEvalDate, "07D10507", "07D101", "07D10C1F", kLess, 1.0},
-  };
+      {kEvalODate, "07D10507", "07D10101", "FFFB0101", kLess, 1.0},    {kEvalDate, "07D10507", "07D101", "07D10C1F", kLess, 1.0}};
   for (const auto& r : rows) {
     for (const uint8_t format : {2, 1}) {
       // The bounds are the value's bytes (of every element): low unless less,

@@ -62,8 +62,7 @@ TEST_F(DateRows, StoredBytesInBothByteOrders) {
       {KvTYPE_D_TIME, MemoryOf({d_Time(10, 30, 15.25f)}), {2, 0, 12, 30, 15, 25}, {2, 0, 12, 30, 15, 25}},  // held hour 12
       {KvTYPE_D_TIMESTAMP, MemoryOf({d_Timestamp(d_Date(2000, 2, 29), d_Time(23, 59, 59.5f, 0, 0))}),
        {0xD0, 0x07, 0x02, 0x1D, 0x00, 0x00, 0x17, 0x3B, 0x3B, 0x32}, {0x07, 0xD0, 0x02, 0x1D, 0x00, 0x00, 0x17, 0x3B, 0x3B, 0x32}},
-      {KvTYPE_D_INTERVAL, MemoryOf({d_Interval(1, 1, 1, 1.5f)}), {0xC0, 0xE6, 0xAF, 0x47}, {0x47, 0xAF, 0xE6, 0xC0}},
-  };
+      {KvTYPE_D_INTERVAL, MemoryOf({d_Interval(1, 1, 1, 1.5f)}), {0xC0, 0xE6, 0xAF, 0x47}, {0x47, 0xAF, 0xE6, 0xC0}}};
   for (const auto& r : rows) {
     for (const uint8_t format : {1, 2}) {
       Bytes want = format == 1 ? r.lsb : r.msb, stored(want.size() + 1, 0xAA), memory = r.memory, loaded(r.memory.size());
@@ -173,8 +172,7 @@ TEST_F(DateRows, PrintAndScanDirectives) {
       {KvTYPE_D_INTERVAL, MemoryOf({d_Interval(0, 13)}), nullptr, "00 days, 01 hours, 00 minutes, 00 seconds"},
       {KvTYPE_DATE, y2k, "%A %d %B %Y %H:%M:%S", "Saturday 01 Januar 2000 10:20:30"}, {KvTYPE_TIME, onePm, "%a %d %I %H %P", "Sun 06 01 13 PM"},
       {KvTYPE_TIME, MemoryOf({KvTime(12, 0, 0)}), "%I %p", "12 pm"}, {KvTYPE_DATE, MemoryOf({KvDate(1999, 2, 5)}), "%e|%d|%m|%y|%b|%B", "05|05|02|99|Feb|Februar"},
-      {KvTYPE_DATE, MemoryOf({KvDate(2000, 13, 1)}), "%b %B", "013 013"}, {KvTYPE_DATE, y2k, "100%% %q%", "100% q"},
-  };
+      {KvTYPE_DATE, MemoryOf({KvDate(2000, 13, 1)}), "%b %B", "013 013"}, {KvTYPE_DATE, y2k, "100%% %q%", "100% q"}};
   for (const auto& r : prints) {
     KvString out("at ");  // appended
     EXPECT_EQ(std::string(mgr.PrintToKvString(r.id, out, const_cast<uint8_t*>(r.value.data()), r.format, 1).StrGet()), std::string("at ") + r.text);
@@ -196,8 +194,7 @@ TEST_F(DateRows, PrintAndScanDirectives) {
       // in none): nothing is read past their end.
       {"", "%a %e.%b %Y %I:%M:%S %p", "0-1-1 0:0:0"}, {"Sa", "%A%B%Y%Y%Y%p", "0-1-1 0:0:0"}, {"-5", "%d", "0-1-1 0:0:0"},
       {"2000", "%Y%Y%Y%Y%d%m%H%M%S%y%e%I", "2000-1-1 0:0:0"}, {"\xff\xfe\x80 12", "%a %d", "0-1-1 0:0:0"}, {"12 ", "%d%m", "0-1-12 0:0:0"},
-      {"Sat 01.Jan 2000 and a great deal more text", "%a %e.%b %Y", "2000-1-1 0:0:0"}, {"01.Jan 2000", nullptr, "0-1-1 0:0:0"},
-  };
+      {"Sat 01.Jan 2000 and a great deal more text", "%a %e.%b %Y", "2000-1-1 0:0:0"}, {"01.Jan 2000", nullptr, "0-1-1 0:0:0"}};
   for (const auto& r : scans) {
     const std::vector<char> exact(r.text, r.text + std::strlen(r.text));
     EXPECT_EQ(Text(KvScanDateTime(exact.empty() ? nullptr : exact.data(), exact.size(), r.format)), r.view) << r.text;

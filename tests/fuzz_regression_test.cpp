@@ -10,8 +10,6 @@
 
 namespace {
 
-std::string Text(const KvString& s) { return std::string(s.StrGet(), s.Len()); }
-
 // Strings in memory: a length that holds fewer objects than count ends the
 // walk at the first object beyond it, as the stored forms do.
 TEST(FuzzRegression, StringCompareInMemoryStaysWithinTheLengths) {

@@ -12,14 +12,13 @@
 //
 // Exit 0: no mismatch; 1: mismatches; 2: a wrong argument; 77: the word
 // lists are missing.
-#include <cstdio>
 #include <deque>
 #include <map>
 
 #include "index_inputs.h"
 
 using std::to_string;
-size_t examples = 3;  // of each kind of mismatch in a report
+Options options{20, std::max(1u, std::thread::hardware_concurrency())};
 
 // ---- The engine: rows, their keys, conditions, the index scan and the full scan.
 
@@ -61,7 +60,7 @@ struct Table : Typed {
     std::map<std::string, size_t> kinds;  // mismatches by kind, the first few of each in samples
     std::string samples;
     auto record = [&](const std::string& kind, const std::function<std::string()>& text) {
-      if (kinds[kind]++ < examples) samples += "    " + kind + ": " + text() + "\n";
+      if (kinds[kind]++ < options.examples) samples += "    " + kind + ": " + text() + "\n";
     };
     std::vector<Bytes> keys(n);  // the key form of texts, the stored form of the others
     uint8_t k[KvINDEX_MAX_KEYLEN];
@@ -186,29 +185,14 @@ static Outcome ScalarCheck(Table<T> t, const Scalars<T>& s) {
 }
 
 int main(int argc, char** argv) {
-  size_t stride = 20, threads = std::max(1u, std::thread::hardware_concurrency()), lines = 0;
-  std::string only;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    size_t* n = a == "--stride" ? &stride : a == "--threads" ? &threads : a == "--examples" ? &examples : nullptr;
-    if (a == "--full") stride = 1;
-    else if (i + 1 < argc && a == "--only") only = argv[++i];
-    else if (i + 1 < argc && n) *n = std::max<size_t>(std::strtoul(argv[++i], nullptr, 10), n != &examples);
-    else return std::fputs("usage: index_check [--stride N | --full] [--only TYPE] [--threads N] [--examples N]\n",
-                           stderr), 2;
-  }
-  Strings words;
-  if (const char* missing = LoadWords(stride, words, lines))
-    return std::printf("%s missing (packages wfrench, wngerman): skipped\n", missing), 77;
-  ___KvTypemgrContext(1);
-  KvSetAssertHandler([](const char*, const char*, int) {});  // cut bounds are reported, as expected here
-  const Inputs in = MakeInputs(words, stride);
+  if (const int status = Start(argc, argv, options, "index_check"); status >= 0) return status;
+  const Inputs in = MakeInputs(options.words, options.stride);
   // Number and date rows: 100,000 in the full run, 10,000 in the sample, fewer in thinner samples.
-  const size_t scalars = stride <= 20 ? 100000 / std::min<size_t>(stride, 10) : 200000 / stride;
+  const size_t stride = options.stride, scalars = stride <= 20 ? 100000 / std::min<size_t>(stride, 10) : 200000 / stride;
   // Each job makes and checks one configuration; --only keeps a type's.
   std::vector<std::function<Outcome()>> jobs;
   auto add = [&](const std::string& type, const std::string& config, auto check) {
-    if (only.empty() || only == type) jobs.push_back([=] { return check(type + config); });
+    if (options.only.empty() || options.only == type) jobs.push_back([=] { return check(type + config); });
   };
   for (uint8_t f : {1, 2}) {
     const std::string format = " format " + to_string(f);
@@ -218,22 +202,18 @@ int main(int argc, char** argv) {
           return TextCheck<KvString>({{KvTYPE_STRING}, n, f}, in, [=](auto& s) { return MakeString(s, cs, lang); });
         });
     add("KvIString", format, [=, &in](std::string n) { return TextCheck<KvIString>({{KvTYPE_ISTRING}, n, f}, in); });
-    add("KvCaseIString", format,
-        [=, &in](std::string n) { return TextCheck<KvCaseIString>({{KvTYPE_CASEISTRING}, n, f}, in); });
-    add("int", format, [=](std::string n) {
-      return ScalarCheck<int>({{KvTYPE_INT}, n, f}, MakeScalars<int>(scalars, kIntEdges, RandomInt));
-    });
-    add("double", format, [=](std::string n) {
-      return ScalarCheck<double>({{KvTYPE_DOUBLE}, n, f}, MakeScalars<double>(scalars, kDoubleEdges, RandomDouble));
-    });
+    add("KvCaseIString", format, [=, &in](std::string n) { return TextCheck<KvCaseIString>({{KvTYPE_CASEISTRING}, n, f}, in); });
+    add("int", format, [=](std::string n) { return ScalarCheck<int>({{KvTYPE_INT}, n, f}, MakeScalars<int>(scalars, kIntEdges, RandomInt)); });
+    add("double", format,
+        [=](std::string n) { return ScalarCheck<double>({{KvTYPE_DOUBLE}, n, f}, MakeScalars<double>(scalars, kDoubleEdges, RandomDouble)); });
     add("KvDate", format, [=](std::string n) {
       return ScalarCheck<KvDate>({{KvTYPE_DATE}, n, f}, MakeScalars<KvDate>(scalars, kDateEdges, RandomDate, WithWildcards));
     });
   }
   // One configuration at a time on each thread.
-  const std::vector<Outcome> outcomes = RunJobs(jobs, threads);
+  const std::vector<Outcome> outcomes = RunJobs(jobs, options.threads);
   size_t total = 0;
-  std::printf("index against full scan: stride %zu over %zu words\n", stride, lines);
+  std::printf("index against full scan: stride %zu over %zu words\n", stride, options.lines);
   for (const Outcome& o : outcomes) total += o.first, std::fputs(o.second.c_str(), stdout);
   std::printf("%zu mismatches in %zu configurations\n", total, outcomes.size());
   ___KvTypemgrContext(0);

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <limits>
@@ -17,9 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "kvtm/kvtm.h"
+#include "test_util.h"
 
-using Bytes = std::vector<uint8_t>;
 using Strings = std::vector<std::string>;
 using U16 = std::u16string;
 
@@ -29,8 +29,6 @@ struct Rng : std::mt19937_64 {
   using std::mt19937_64::mt19937_64;
   size_t Below(size_t n) { return n == 0 ? 0 : (*this)() % n; }
 };
-
-inline int Sign(long v) { return (v > 0) - (v < 0); }
 
 // A text in the code set and language of a configuration: decoded into
 // 253, then mapped (a character code set 1 lacks becomes its substitute).
@@ -76,16 +74,37 @@ inline bool Holds(unsigned short rel, long r) {
 }
 
 
-// Every stride-th line of Debian's French and German word lists (empty
-// lines left out), counting the lines read; the path of a list that is
-// missing, or null.
-inline const char* LoadWords(size_t stride, Strings& words, size_t& lines) {
+// What the index checks are asked for on their command line, and the words
+// they read.
+struct Options {
+  size_t stride, threads, examples = 3;  // examples: of each kind of mismatch in a report
+  std::string only = {};                 // a type whose configurations alone run
+  Strings words = {};
+  size_t lines = 0;  // of the word lists
+};
+
+// Reads "--stride N" (every N-th word; "--full": every word), "--only TYPE",
+// "--threads N" and "--examples N", then every stride-th line of Debian's
+// French and German word lists (empty lines left out), and starts the
+// library: -1 to go on, else the exit status (2: a wrong argument, 77: a
+// word list is missing).
+inline int Start(int argc, char** argv, Options& o, const char* name) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    size_t* n = a == "--stride" ? &o.stride : a == "--threads" ? &o.threads : a == "--examples" ? &o.examples : nullptr;
+    if (a == "--full") o.stride = 1;
+    else if (i + 1 < argc && a == "--only") o.only = argv[++i];
+    else if (i + 1 < argc && n) *n = std::max<size_t>(std::strtoul(argv[++i], nullptr, 10), n != &o.examples);
+    else return std::fprintf(stderr, "usage: %s [--stride N | --full] [--only TYPE] [--threads N] [--examples N]\n", name), 2;
+  }
   for (const char* path : {"/usr/share/dict/french", "/usr/share/dict/ngerman"}) {
     std::ifstream file(path);
-    if (!file) return path;
-    for (std::string w; std::getline(file, w); ++lines) if (lines % stride == 0 && !w.empty()) words.push_back(w);
+    if (!file) return std::printf("%s missing (packages wfrench, wngerman): skipped\n", path), 77;
+    for (std::string w; std::getline(file, w); ++o.lines) if (o.lines % o.stride == 0 && !w.empty()) o.words.push_back(w);
   }
-  return nullptr;
+  ___KvTypemgrContext(1);
+  KvSetAssertHandler([](const char*, const char*, int) {});  // cut bounds are reported, as expected here
+  return -1;
 }
 
 // Runs the jobs on `threads` threads, one at a time on each; their results in order.

@@ -46,8 +46,7 @@ TEST(KvIStringFold, FoldedCompareLimitAttributesAndOperators) {
       {false, "\x4E\x5A", "ab", 0, 0x80, 0, 0}, {false, "a", "A", 0, 0x80, 0x80, 32}, {false, "a", "A", 0, 0x80, 0, 13},
       {true, "\x54\x9D\x9D", "A\xDF", 0, 0xC0, 0, 0}, {true, "\xC4" "b", "ab", 0, 0x20, 0, 1}, {true, "\xC4" "b", "ab", 0, 0, 0x20, 0},
       {true, "\xE9", "e", 0, 0x20, 0, 2}, {true, "\xDF", "ss", 0, 0x20, 0, -1}, {false, "\xE9", "e", 0, 0x20, 0, 0},
-      {false, "abc", "abd", 2, 0, 0, 0}, {false, "ab", "\x4E\x5A", 0, 0, 0x80, 0},
-  };
+      {false, "abc", "abd", 2, 0, 0, 0}, {false, "ab", "\x4E\x5A", 0, 0, 0x80, 0}};
   for (const Row& r : rows) {
     SCOPED_TRACE(std::string(r.t1 ? r.t1 : "null") + " : " + (r.t2 ? r.t2 : "null"));
     EXPECT_EQ(r.caseClass ? KvCaseIString::FoldedCompare(r.t1, r.t2, r.limit, r.a1, r.a2)
@@ -70,8 +69,7 @@ TEST(KvIStringFold, FoldAndUnfoldTexts) {
       {'u', {0x54, 0x02, 0}, 3, {'A', 2, 0}, 3}, {'u', {0x54, 0x5B, 0x9D, 0x9D, 0}, 5, {'A', 'B', 'S', 'S', 0}, 5},
       {'u', {0x54, 0x5B, 0x9D, 0x9D, 0}, 3, {'A', 'B', 'S'}, 3},
       {'u', {0x54, 0x03, 0}, 3, {192, 0}, 3}, {'u', {0x54, 0x03, 0}, 1, {'A'}, 1},  // a weight and its accent; the accent past the limit
-      {'u', {0xBD, 0}, 2, {173, 0}, 2}, {'u', {0xE0, 0xB0, 0x41, 0x4C, '0', 0}, 6, {128, 160, '`', 0x4C, '0', 0}, 6}, {'u', {}, 5, {}, 0},
-  };
+      {'u', {0xBD, 0}, 2, {173, 0}, 2}, {'u', {0xE0, 0xB0, 0x41, 0x4C, '0', 0}, 6, {128, 160, '`', 0x4C, '0', 0}, 6}, {'u', {}, 5, {}, 0}};
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << r.what << " " << r.source.size() << " limit " << r.limit);
     Bytes target(12, 0xEE), expected = r.written;
@@ -102,8 +100,7 @@ TYPED_TEST(KvIStringValue, ConstructionAndNumbers) {
   const Row rows[] = {
       {T(""), ""}, {T(static_cast<const char*>(nullptr)), ""}, {T('x'), "x"}, {T(marked), "abc"}, {T("abc", 5), "abc\0\0"sv},
       {T("abcdef", 3), "abc"}, {T(nullptr, 2), "\0\0"sv}, {T(INT32_MIN), "-2147483648"}, {T(static_cast<short>(-32768)), "-32768"},
-      {T(LongOf(0x100000005LL)), "5"}, {T(UnsignedLongOf(0x1FFFFFFFFULL)), "4294967295"}, {T(0.5), "0.500000"},
-  };
+      {T(LongOf(0x100000005LL)), "5"}, {T(UnsignedLongOf(0x1FFFFFFFFULL)), "4294967295"}, {T(0.5), "0.500000"}};
   for (const Row& r : rows) {
     SCOPED_TRACE(std::string(r.bytes));
     EXPECT_EQ(!r.s, r.bytes.empty());
@@ -141,8 +138,7 @@ TYPED_TEST(KvIStringValue, EditsGiveTheseTextsAndAttributes) {
       {"\xC0\x9F" "Z\xD7\x8C\xDF\xDE", [](T& s) { s.ToLower(); }, "\xE0\xFF" "z\xD7\x9C\xDF\xFE"},
       {"ab", [](T& s) { s = s + T("c"); }, "abc", 0}, {"ab", [](T& s) { T v("q"); v.AttributesSet(0x20); s = v; }, "q", 0x20},
       {"abcd", [](T& s) { s = s.Copy(1, 2); }, "bc", 0}, {"abcd", [](T& s) { s = s.Copy(4, 1); }, nullptr, 0},
-      {"ab", [](T& s) { s = s.StrGet(); }, "ab", 0},
-  };
+      {"ab", [](T& s) { s = s.StrGet(); }, "ab", 0}};
   for (const Row& r : rows) {
     SCOPED_TRACE(std::string(r.start ? r.start : "null") + " to " + (r.text ? r.text : "null"));
     T s(r.start);

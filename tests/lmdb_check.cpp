@@ -6,14 +6,13 @@
 // rows that a brute-force filter over all values returns under the same
 // operator, and every estimate must lie in [0, 1].
 //
-//   lmdb_check [--stride N] [--threads N]
+//   lmdb_check [--stride N | --full] [--only TYPE] [--threads N] [--examples N]
 //
 // Exit 0: every answer agrees; 1: a mismatch; 2: a wrong argument; 77: the
 // word lists are missing.
 #include <stdlib.h>
 
 #include <chrono>
-#include <cstdio>
 #include <deque>
 #include <filesystem>
 
@@ -22,7 +21,7 @@
 
 namespace {
 
-size_t threads = 2;
+Options options{1, 2};  // every word, two reader threads
 std::string directory;  // of the indexes, removed at the end
 
 template <class T>
@@ -68,11 +67,12 @@ struct Config : Typed {
     return "   " + shown + ":" + report + "\n";
   }
 
-  // Builds the index once, answers every condition on several threads: a
-  // line of figures, and the mismatches.
-  std::pair<size_t, std::string> Run() {
-    using Clock = std::chrono::steady_clock;
-    const auto start = Clock::now();
+  // Builds the index once, answers every condition on several threads and
+  // prints a line of figures and the first few mismatches; returns how many
+  // mismatches there are.
+  size_t Run() {
+    if (!options.only.empty() && options.only != name.substr(0, name.find(' '))) return 0;
+    const auto start = std::chrono::steady_clock::now();
     const std::string path = directory + "/" + name;
     {
       kvlmdb::Builder builder(path, {id, codeSet, language});
@@ -80,21 +80,18 @@ struct Config : Typed {
       builder.Commit();
     }
     const kvlmdb::Index index(path);
-    const auto built = Clock::now();
+    const auto built = std::chrono::steady_clock::now();
     std::atomic<size_t> decided{0};
     std::vector<std::function<std::string()>> queries;
-    for (const std::vector<kvlmdb::Part>& parts : conditions)
-      queries.push_back([&] { return Check(index, parts, decided); });
+    for (const std::vector<kvlmdb::Part>& parts : conditions) queries.push_back([&] { return Check(index, parts, decided); });
     size_t mismatches = 0;
     std::string lines;
-    for (const std::string& r : RunJobs(queries, threads)) mismatches += !r.empty(), lines += r;
+    for (const std::string& r : RunJobs(queries, options.threads)) if (!r.empty() && ++mismatches <= options.examples) lines += r;
     std::filesystem::remove_all(path);
-    const auto seconds = [](auto from, auto to) { return std::chrono::duration<double>(to - from).count(); };
-    char figures[200];
-    std::snprintf(figures, sizeof figures, "%s: %zu rows, %zu conditions, %zu mismatches; built in %.1f s, "
-                  "answered in %.1f s; %zu rows decided by their value\n", name.c_str(), rows.size(), conditions.size(),
-                  mismatches, seconds(start, built), seconds(built, Clock::now()), decided.load());
-    return {mismatches, figures + lines};
+    const std::chrono::duration<double> building = built - start, answering = std::chrono::steady_clock::now() - built;
+    std::printf("%s: %zu rows, %zu conditions, %zu mismatches; built in %.1f s, answered in %.1f s; %zu rows decided by their value\n%s",
+                name.c_str(), rows.size(), conditions.size(), mismatches, building.count(), answering.count(), decided.load(), lines.c_str());
+    return std::fflush(stdout), mismatches;
   }
 };
 
@@ -107,7 +104,7 @@ std::vector<Cond<V>> Some(const std::vector<Cond<V>>& all, size_t generated, siz
 }
 
 template <class T>
-std::pair<size_t, std::string> TextRun(Config<T> c, const Strings& sources, const std::vector<Cond<std::string>>& conds,
+size_t TextRun(Config<T> c, const Strings& sources, const std::vector<Cond<std::string>>& conds,
                                        const std::function<T(const std::string&)>& make) {
   for (const std::string& s : sources) c.rows.push_back(make(s));
   for (const Cond<std::string>& t : conds) c.Add({make(t.value), t.rel, t.op, t.range, make(t.upper)});
@@ -115,7 +112,7 @@ std::pair<size_t, std::string> TextRun(Config<T> c, const Strings& sources, cons
 }
 
 template <class T>
-std::pair<size_t, std::string> ScalarRun(Config<T> c, const Scalars<T>& s) {
+size_t ScalarRun(Config<T> c, const Scalars<T>& s) {
   c.rows = s.rows;
   for (const Cond<T>& t : Some(s.conditions, 25)) c.Add(t);
   return c.Run();
@@ -124,25 +121,11 @@ std::pair<size_t, std::string> ScalarRun(Config<T> c, const Scalars<T>& s) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  size_t stride = 1, lines = 0;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    size_t* n = a == "--stride" ? &stride : a == "--threads" ? &threads : nullptr;
-    if (i + 1 < argc && n) *n = std::max<size_t>(std::strtoul(argv[++i], nullptr, 10), 1);
-    else return std::fputs("usage: lmdb_check [--stride N] [--threads N]\n", stderr), 2;
-  }
-  Strings words;
-  if (const char* missing = LoadWords(stride, words, lines))
-    return std::printf("%s missing (packages wfrench, wngerman): skipped\n", missing), 77;
-  ___KvTypemgrContext(1);
-  KvSetAssertHandler([](const char*, const char*, int) {});  // cut bounds are reported, as expected here
-  // The orders of '*' and '?' are cached by the first pattern compare:
-  // one before the threads start.
-  KvString("a").Compare(KvString("a*"), -1, 0);
+  if (const int status = Start(argc, argv, options, "lmdb_check"); status >= 0) return status;
   directory = (std::filesystem::temp_directory_path() / "lmdb_check.XXXXXX").string();
   if (mkdtemp(directory.data()) == nullptr) return std::perror("lmdb_check: a temporary directory"), 1;
 
-  const Inputs in = MakeInputs(words, stride);
+  const Inputs in = MakeInputs(options.words, options.stride);
   // The insensitive rows: the words and the long texts (in Windows-1252).
   Strings eight = in.eight, longTexts;
   for (const std::string& s : in.texts)
@@ -157,26 +140,20 @@ int main(int argc, char** argv) {
                                        {t, KvREL_GREATER, 0x10}, {Utf8(Units(t).substr(0, 150)) + "*", KvREL_EQUAL, 0}})
       textConds.push_back(c), eightConds.push_back(c);
   }
-  const size_t scalars = std::max<size_t>(100000 / stride, 1000);
+  const size_t scalars = std::max<size_t>(100000 / options.stride, 1000);
   size_t total = 0;
-  const auto report = [&](const std::pair<size_t, std::string>& outcome) {
-    total += outcome.first;
-    std::fputs(outcome.second.c_str(), stdout);
-    std::fflush(stdout);
-  };
-  std::printf("the LMDB index against brute force: stride %zu over %zu words\n", stride, lines);
+  std::printf("the LMDB index against brute force: stride %zu over %zu words\n", options.stride, options.lines);
   try {
     for (auto [cs, lang] : {std::pair<uint8_t, uint8_t>{1, 1}, {253, 1}, {253, 3}, {1, 5}})
-      report(TextRun<KvString>({{KvTYPE_STRING}, "KvString cs " + std::to_string(cs) + " lang " + std::to_string(lang),
-                                cs, lang}, in.texts, textConds, [=](auto& s) { return MakeString(s, cs, lang); }));
-    report(TextRun<KvIString>({{KvTYPE_ISTRING}, "KvIString"}, eight, eightConds,
-                              [](auto& s) { return KvIString(MakeString(s, 1, 1).StrGet()); }));
-    report(TextRun<KvCaseIString>({{KvTYPE_CASEISTRING}, "KvCaseIString"}, eight, eightConds,
-                                  [](auto& s) { return KvCaseIString(MakeString(s, 1, 1).StrGet()); }));
-    report(ScalarRun<int>({{KvTYPE_INT}, "int"}, MakeScalars<int>(scalars, kIntEdges, RandomInt)));
-    report(ScalarRun<double>({{KvTYPE_DOUBLE}, "double"}, MakeScalars<double>(scalars, kDoubleEdges, RandomDouble)));
-    report(ScalarRun<KvDate>({{KvTYPE_DATE}, "KvDate"},
-                             MakeScalars<KvDate>(scalars, kDateEdges, RandomDate, WithWildcards)));
+      total += TextRun<KvString>({{KvTYPE_STRING}, "KvString cs " + std::to_string(cs) + " lang " + std::to_string(lang), cs, lang},
+                                 in.texts, textConds, [=](auto& s) { return MakeString(s, cs, lang); });
+    total += TextRun<KvIString>({{KvTYPE_ISTRING}, "KvIString"}, eight, eightConds,
+                                [](auto& s) { return KvIString(MakeString(s, 1, 1).StrGet()); });
+    total += TextRun<KvCaseIString>({{KvTYPE_CASEISTRING}, "KvCaseIString"}, eight, eightConds,
+                                    [](auto& s) { return KvCaseIString(MakeString(s, 1, 1).StrGet()); });
+    total += ScalarRun<int>({{KvTYPE_INT}, "int"}, MakeScalars<int>(scalars, kIntEdges, RandomInt));
+    total += ScalarRun<double>({{KvTYPE_DOUBLE}, "double"}, MakeScalars<double>(scalars, kDoubleEdges, RandomDouble));
+    total += ScalarRun<KvDate>({{KvTYPE_DATE}, "KvDate"}, MakeScalars<KvDate>(scalars, kDateEdges, RandomDate, WithWildcards));
   } catch (const kvlmdb::Error& e) {
     std::printf("lmdb_check: %s\n", e.what());
     total = 1;

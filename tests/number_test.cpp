@@ -16,7 +16,6 @@ Bytes S(int16_t v) { return MemoryOf<int16_t>({v}); }
 Bytes L(int32_t v) { return MemoryOf<int32_t>({v}); }
 Bytes F(float v) { return MemoryOf<float>({v}); }
 Bytes D(double v) { return MemoryOf<double>({v}); }
-Bytes operator+(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
 
 // The result and the status of a compare (operator 0) through the manager.
 std::pair<long, int> Compare(char id, unsigned long length1, Bytes& a, unsigned long length2, Bytes& b, unsigned long count, uint8_t format) {

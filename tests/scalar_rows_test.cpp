@@ -17,8 +17,6 @@ namespace {
 
 constexpr char kIds[] = {KvTYPE_INT64, KvTYPE_BOOL, KvTYPE_OBJID, KvTYPE_CLASSID, KvTYPE_REF, KvTYPE_BLOB};
 
-KvInt64 Of(int64_t v) { return KvInt64(static_cast<unsigned long>(static_cast<uint32_t>(v)), static_cast<long>(static_cast<int32_t>(v >> 32))); }
-
 // Three values of each row, in memory.
 struct Samples {
   KvInt64 int64s[3] = {Of(0x0123456789ABCDEF), Of(INT64_MIN), Of(-2)};
@@ -165,7 +163,6 @@ Bytes I64(std::initializer_list<int64_t> values, uint8_t format = 1) {
   for (int64_t x : values) v.push_back(Of(x));
   return format == 8 ? Bytes(reinterpret_cast<uint8_t*>(v.data()), reinterpret_cast<uint8_t*>(v.data() + v.size())) : StoredOf(KvTYPE_INT64, v.data(), v.size(), format);
 }
-Bytes Cat(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
 
 // Stored identifiers order by their bytes read as one number from the
 // highest address down, whatever the byte order, as the indexes of existing
@@ -188,16 +185,16 @@ TEST(ScalarCompare, StoredIdentifiersAndCutBuffers) {
       {KvTYPE_OBJID, 1, o751, o951, 0, 0, 1, 0, 0}, {KvTYPE_OBJID, 2, o751, o951, 0, 0, 1, 0, 0},  // the block takes no part
       {KvTYPE_OBJID, 1, o751, o731, 0, 0, 1, 2, 0}, {KvTYPE_OBJID, 1, o790, o751, 0, 0, 1, -1, 0},  // high before low
       {KvTYPE_OBJID, 1, low1, low256, 0, 0, 1, -1, 0}, {KvTYPE_OBJID, 2, low1Msb, low256Msb, 0, 0, 1, 1, 0},
-      {KvTYPE_OBJID, 1, Cat(o751, o731), Cat(o751, o751), 0, 0, 2, -2, 0}, {KvTYPE_CLASSID, 1, {12, 0, 9, 0}, {13, 0, 3, 0}, 0, 0, 1, -1, 0},
+      {KvTYPE_OBJID, 1, o751 + o731, o751 + o751, 0, 0, 2, -2, 0}, {KvTYPE_CLASSID, 1, {12, 0, 9, 0}, {13, 0, 3, 0}, 0, 0, 1, -1, 0},
       {KvTYPE_CLASSID, 1, {12, 0, 9, 0}, {12, 0, 3, 0}, 0, 0, 1, 6, 0}, {KvTYPE_CLASSID, 2, {0, 1, 0, 0}, {255, 0, 0, 0}, 0, 0, 1, 1, 0},
       {KvTYPE_CLASSID, 2, {0, 1, 0, 0, 0, 5, 0, 7}, {0, 1, 0, 0, 0, 5, 0, 9}, 0, 0, 2, -2, 0},
       {KvTYPE_REF, 1, ref, refBlockClass, 0, 0, 1, 0, 0}, {KvTYPE_REF, 1, refOrigin3, ref, 0, 0, 1, 1, 0},  // neither block nor class
       {KvTYPE_REF, 1, ref, refHigh1, 0, 0, 1, -1, 0}, {KvTYPE_REF, 2, refOrigin3, refHigh1, 0, 0, 1, 1, 0},  // origin before high
-      {KvTYPE_REF, 1, Cat(ref, ref), Cat(ref, refOrigin3), 0, 0, 2, -1, 0},
+      {KvTYPE_REF, 1, ref + ref, ref + refOrigin3, 0, 0, 2, -1, 0},
       {KvTYPE_OBJID, 1, o751, o731, 5, 0, 1, 0, kOpen}, {KvTYPE_OBJID, 2, o751, o731, 0, 9, 1, 0, kOpen},
-      {KvTYPE_OBJID, 1, Cat(o751, o731), o751, 0, 10, 2, 0, kOpen}, {KvTYPE_CLASSID, 1, {12, 0, 9, 0}, {13, 0, 3, 0}, 3, 0, 1, 0, kOpen},
-      {KvTYPE_OBJID, 1, Cat(Cat(o751, o731), {1, 2}), Cat(Cat(o731, o751), o751), 22, 0, 3, 2, 0},
-      {KvTYPE_REF, 1, ref, Cat(ref, ref), 13, 0, 1, 0, kOpen}, {KvTYPE_OBJID, 8, objs, objs, sizeof(KvObjId), 2 * sizeof(KvObjId), 2, 0, kOpen},
+      {KvTYPE_OBJID, 1, o751 + o731, o751, 0, 10, 2, 0, kOpen}, {KvTYPE_CLASSID, 1, {12, 0, 9, 0}, {13, 0, 3, 0}, 3, 0, 1, 0, kOpen},
+      {KvTYPE_OBJID, 1, o751 + o731 + Bytes{1, 2}, o731 + o751 + o751, 22, 0, 3, 2, 0},
+      {KvTYPE_REF, 1, ref, ref + ref, 13, 0, 1, 0, kOpen}, {KvTYPE_OBJID, 8, objs, objs, sizeof(KvObjId), 2 * sizeof(KvObjId), 2, 0, kOpen},
       {KvTYPE_INT64, 1, I64({5, 6, 7}), I64({5, 6, 8}), 0, 0, 3, -1, 0},
       {KvTYPE_INT64, 2, I64({5, 6, 7}, 2), I64({5, 6, 8}, 2), 16, 0, 3, 0, kOpen}, {KvTYPE_INT64, 1, I64({5, 6, 7}), I64({5, 6, 8}), 0, 23, 3, 0, kOpen},
       {KvTYPE_INT64, 1, I64({5, 9, 7}), I64({5, 6, 8}), 16, 0, 3, 1, kOpen}, {KvTYPE_INT64, 1, I64({5, 9}), I64({5, 6}), 16, 16, 2, 1, 0},

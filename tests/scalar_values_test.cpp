@@ -22,8 +22,6 @@ namespace {
 
 constexpr int64_t kMin = std::numeric_limits<int64_t>::min(), kMax = std::numeric_limits<int64_t>::max();
 
-// Built from its two words, which a 32-bit long holds as well.
-KvInt64 Of(int64_t v) { return KvInt64(static_cast<unsigned long>(static_cast<uint32_t>(v)), static_cast<long>(static_cast<int32_t>(v >> 32))); }
 int64_t ValueOf(const KvInt64& v) { return static_cast<int64_t>(uint64_t{static_cast<uint32_t>(v.HighGet())} << 32 | v.LowGet()); }
 
 // The library's definitions where native division has none: x / 0 is 0,

@@ -23,9 +23,6 @@ KvTypeMgr standard(5), legacy(3);
 KvTypeMgr *const S = &standard, *const L = &legacy;
 using V = std::vector<KvString>;
 
-Bytes operator+(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
-int Sign(long v) { return (v > 0) - (v < 0); }
-
 // A KvString of UTF-8 text in code set cs (253: 16-bit units).
 KvString Str(const char* utf8, uint8_t cs = 1, uint8_t language = 1) {
   KvString wide(253, language), out(cs, language);
@@ -87,8 +84,7 @@ TEST_F(StringRows, StoredFormsInBothByteOrders) {
       {L, kS, {Str("ab"), Str("")}, 1, {4, 0, 'a', 'b', 0, 0}}, {L, kS, {Str("A€中", 253)}, 1, {4, 0, 'A', 0x80, 0x1A, 0}, false},
       {S, kI, {"ab"}, 1, {0x40, 3, 0, 'a', 'b', 0}}, {S, kI, {"ab"}, 0x82, {0x01, 0, 3, 'a', 'b', 0}}, {S, kI, {}, 1, {0x40, 0, 0}},
       {S, kC, {"ab"}, 0x11, {0x01, 3, 0, 'a', 'b', 0}}, {S, kI, {"ab"}, 0x11, {0x40, 3, 0, 'a', 'b', 0}},
-      {S, kC, {"ab"}, 2, {0x40, 0, 3, 'a', 'b', 0}}, {S, kI, {"ab", "", "c"}, 2, {0x40, 0, 6, 'a', 'b', 0, 0, 'c', 0}},
-  };
+      {S, kC, {"ab"}, 2, {0x40, 0, 3, 'a', 'b', 0}}, {S, kI, {"ab", "", "c"}, 2, {0x40, 0, 6, 'a', 'b', 0, 0, 'c', 0}}};
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << int{r.id} << " format " << int{r.format} << " " << r.stored.size());
     Values values(r.id, r.values);
@@ -118,8 +114,7 @@ TEST_F(StringRows, Sizes) {
       {S, kS, {Str("ab")}, {}, 8, 0x81, 4 * 6 + 4}, {S, kS, {Str("ab", 253)}, {}, 8, 0x81, 6 * 3 + 4}, {S, kS, {}, block, 1, 1, 6},
       {S, kS, {}, R("ab", 1, 0), 1, 0x81, 8}, {L, kS, {}, block, 2, 2, 0x0402}, {S, kI, {"ab"}, {}, 8, 0x88, 0},
       {S, kI, {"Stra\xDF" "e", "\x8C"}, {}, 8, 0x81, 14}, {S, kC, {}, {0x40, 2, 0, 0xDF, 0}, 1, 0x81, 6},
-      {S, kS, {}, R("abc", 2), 0x82, 0x82, 7 * 6 + 2},
-  };
+      {S, kS, {}, R("abc", 2), 0x82, 0x82, 7 * 6 + 2}};
   for (const Row& r : rows) {
     Values values(r.id, r.values);
     Bytes b = r.stored;
@@ -132,8 +127,7 @@ TEST_F(StringRows, Sizes) {
       {S, kS, three, 0, 2, 3, 22}, {S, kS, Bytes(three.begin(), three.begin() + 12), 0, 2, 3, 131070}, {L, kS, block, 0, 1, 2, 6},
       {S, kI, {0x77, 0x40, 0, 3, 'a', 'b', 0, 0x77}, 1, 2, 1, 6}, {S, kI, {0x40, 3, 0, 0xDF, 'a', 0}, 0, 0x81, 1, 7},
       {S, kI, {0x40, 5, 0, 'a', 0, 'b'}, 0, 1, 2, 131070}, {S, kI, {0x40, 0xFF, 0xFF, 'a', 0}, 0, 0x81, 1, 65535},
-      {S, kS, {three[0]}, 0, 2, 3, 0}, {S, kI, {0x77, 0x40, 3}, 1, 1, 1, 65535}, {S, kI, {0x77, 0x77, 0x40, 5, 0, 'a', 'b', 0}, 2, 1, 1, 65535},
-  };
+      {S, kS, {three[0]}, 0, 2, 3, 0}, {S, kI, {0x77, 0x40, 3}, 1, 1, 1, 65535}, {S, kI, {0x77, 0x77, 0x40, 5, 0, 'a', 'b', 0}, 2, 1, 1, 65535}};
   for (const FileRow& r : files) {
     MemFile file(r.file.data(), static_cast<uint32_t>(r.file.size()), r.position);
     EXPECT_EQ(r.mgr->DiskLenGetFromMemFile(r.id, &file, r.format, r.count), r.size) << r.size;
@@ -152,8 +146,7 @@ TEST_F(StringRows, LengthFieldsAndCountsBeyondSixteenBits) {
   const Row rows[] = {
       {S, kS, {65531}, 2, 65537, {0xFF, 0xFF, 1, 1, 'x'}}, {S, kS, {25000, 25000, 25000}, 1, 75018, {0xAC, 0x61, 1, 1, 'x'}},
       {S, kS, {65532}, 1, 0, {}}, {L, kS, {21846, 21846, 21846}, 2, 0, {}}, {L, kS, {21845, 21845, 21842}, 1, 65537, {0xFF, 0xFF, 'x'}},
-      {S, kI, {65534}, 2, 65538, {0x40, 0xFF, 0xFF, 'x'}}, {S, kI, {65535}, 1, 0, {}}, {L, kC, {21846, 21846, 21846}, 2, 0, {}},
-  };
+      {S, kI, {65534}, 2, 65538, {0x40, 0xFF, 0xFF, 'x'}}, {S, kI, {65535}, 1, 0, {}}, {L, kC, {21846, 21846, 21846}, 2, 0, {}}};
   for (const Row& r : rows) {
     const uint32_t n = static_cast<uint32_t>(r.lengths.size());
     Values values(r.id, V(n, "")), loaded(r.id, V(n, "old"));
@@ -293,8 +286,7 @@ TEST_F(StringRows, CompareStoredAndCutOperands) {
       {kCC, B("\xC9"), 0, B("E"), 0, 0x10, 1, 0}, {kCC, B("eb"), 0, B("\xE9*c"), 0, 0, -1, 0},
       {kCC, B("\xE9" "a"), 0, B("ez*"), 0, 0, -1, 0}, {kCC, B("\xE9" "b"), 0, B("E*B"), 0, 0, 0, 0},
       // A cut operand 2 holds at most 253 bytes of text, as a key does.
-      {kBoth, B("b"), 0, B(std::string(300, 'a')), 257, 0, -1, kLong}, {kBoth, B("b"), 0, B(std::string(300, 'a')), 256, 0, 1, 0},
-  };
+      {kBoth, B("b"), 0, B(std::string(300, 'a')), 257, 0, -1, kLong}, {kBoth, B("b"), 0, B(std::string(300, 'a')), 256, 0, 1, 0}};
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << r.a.size() << "/" << r.la << " : " << r.b.size() << "/" << r.lb);
     Bytes a(r.a.begin(), r.a.begin() + (r.la != 0 ? r.la : r.a.size()));
@@ -358,8 +350,7 @@ TEST_F(StringRows, Bounds) {
       {S, kI, B(std::string(300, 'a')), 1, 1, 1, B(std::string(250, '\x4E'), 0xC0), B(std::string(249, '\x4E') + '\xFF', 0xC0), 2},
       {S, kI, B("ab"), 1, 0x8031, 0x8001, ab, ab}, {S, kC, B("aB?"), 1, 1, 9, B("\x54\x5B", 0xC0), B("\x54\x5B\xFF", 0xC0)},
       {S, kI, {0x40, 0, 3, 'a', 'b', 0}, 2, 1, 1, {0xC0, 0, 3, 0x4E, 0x5A, 0}, {0xC0, 0, 3, 0x4E, 0x5A, 0}},
-      {S, kI, {}, 8, 1, 1, ab, ab, 0, {"\x4E\x5A"}, 0x80},
-  };
+      {S, kI, {}, 8, 1, 1, ab, ab, 0, {"\x4E\x5A"}, 0x80}};
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << int{r.id} << " " << r.value.size() << " relation " << r.relation);
     Values memory(r.id, r.memory, r.attributes);

@@ -41,7 +41,6 @@ KvString Make(uint8_t cs, const Bytes& buffer, uint8_t language = 1) {
   return s;
 }
 KvString W16(const std::u16string& text, uint8_t language = 1) { return Make(253, B16(text), language); }
-std::string Text(const KvString& s) { return std::string(s.StrGet(), s.Len()); }
 std::u16string UnitsOf(const KvString& s) { return std::u16string((const char16_t*)s.StrGet(), s.Len()); }
 std::string Repeated(size_t n, char c = 'a') { return std::string(n, c); }
 const U* P(const std::u16string& text) { return reinterpret_cast<const U*>(text.c_str()); }
@@ -66,8 +65,7 @@ TEST_F(KvStringTest, ConstructionAndTheTwoEmptyForms) {
       {KvString(), 1, 1, {}, 0},                      {KvString(U(0)), 253, 1, {}, 0},
       {KvString(static_cast<const char*>(nullptr), 3), 1, 1, {}, 0}, {KvString("abc", 0), 1, 1, {}, 0},
       {labelsOnly, 5, 7, {}, 0},                      {KvString(""), 1, 1, B8(""), 0},
-      {KvString(noUnits), 253, 1, B16(u""), 0},       {KvString() + KvString(), 1, 1, B8(""), 0},
-  };
+      {KvString(noUnits), 253, 1, B16(u""), 0},       {KvString() + KvString(), 1, 1, B8(""), 0}};
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::PrintToString(r.buffer));
     EXPECT_EQ(StateOf(r.s), std::tuple(r.cs, r.language, r.buffer));
@@ -96,8 +94,7 @@ TEST_F(KvStringTest, OverflowIsReportedAndRefusedWhole) {
       {"... and past it", [](S s) { s = P(u"\u263A"); s << Repeated(32765).c_str(); }, 4, 253, 1},
       {"upper case: every sharp s becomes SS", [](S s) { s = Repeated(40000, '\xDF').c_str(); s.ToUpper(); }, 40001, 1, 1},
       {"replace all stops before the replacement that would pass it",
-       [](S s) { s = "aaa"; s.ReplaceAll("a", Repeated(30000).c_str(), 0); }, 60002, 1, 1},
-  };
+       [](S s) { s = "aaa"; s.ReplaceAll("a", Repeated(30000).c_str(), 0); }, 60002, 1, 1}};
   for (int flag : {0, 1}) {
     for (const Row& r : rows) {
       OverflowCounter reports;
@@ -228,8 +225,7 @@ TEST_F(KvStringTest, Edits) {
       {nullptr, [](S s) { s.RightTrim(); s.ToUpper(); }, nullptr}, {"aaa", [](S s) { s.ReplaceAll("a", "aa", 0); }, "aaaaaa"},
       {"aXbXc", [](S s) { s.ReplaceAll('X', '-', 2); }, "aXb-c"}, {"abc", [](S s) { s.ReplaceAll("", "x", 0); }, "abc"},  // "": none
       {"a\xE9" "b\xE9", [](S s) { s.ReplaceAll(U(0xE9), U(0x0160), 0); }, "a\x8A" "b\x8A"},
-      {"stra\xDF" "e", [](S s) { s.ToUpper(); }, "STRASSE"},    {"\xC0" "B\x8C", [](S s) { s.ToLower(); }, "\xE0" "b\x9C"},
-  };
+      {"stra\xDF" "e", [](S s) { s.ToUpper(); }, "STRASSE"},    {"\xC0" "B\x8C", [](S s) { s.ToLower(); }, "\xE0" "b\x9C"}};
   for (const auto& [before, edit, after] : rows) {
     KvString s(before);
     edit(s);

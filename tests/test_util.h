@@ -22,6 +22,14 @@ Bytes MemoryOf(std::initializer_list<T> values) {
   return out;
 }
 
+// Two byte strings one after the other; the sign of a compare's result;
+// the text of an 8-bit KvString.
+inline Bytes operator+(Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; }
+inline int Sign(long v) { return (v > 0) - (v < 0); }
+inline std::string Text(const KvString& s) { return std::string(s.StrGet(), s.Len()); }
+// A KvInt64 built from its two words, which a 32-bit long holds as well.
+inline KvInt64 Of(int64_t v) { return KvInt64(static_cast<unsigned long>(static_cast<uint32_t>(v)), static_cast<long>(static_cast<int32_t>(v >> 32))); }
+
 // The bytes written in hexadecimal, two digits a byte ("00 32" or "0032").
 inline Bytes Hex(const char* text) {
   Bytes out;
