@@ -7,15 +7,11 @@
 // in scalar_text_test.cpp, each with the other rows'.
 #include <climits>
 #include <cmath>
-#include <cstring>
-#include <string>
 #include <tuple>
 #include <variant>
-#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "kvtm/kvtm.h"
 #include "test_util.h"
 
 using namespace std::string_literals;

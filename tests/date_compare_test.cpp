@@ -1,17 +1,13 @@
 // The compare and evaluate functions of the date and time rows: stored
-// field orders in both byte orders, date wildcards, memory forms, the
-// element walk over short buffers, and the index bounds and estimates, with
-// date wildcards widening the bounds.
+// field orders in both byte orders, date wildcards (a run's walk going on
+// past one), and the index bounds and estimates, with date wildcards
+// widening the bounds. The walk over short buffers is the identifiers'
+// (scalar_rows_test.cpp), whose compare rows share its template.
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "kvtm/kvtm.h"
 #include "test_util.h"
 
 namespace {
@@ -61,47 +57,6 @@ TEST(DateCompare, StoredFieldOrdersAndWildcards) {
       int status = 99;
       EXPECT_TRUE(r.compare(format, 0, a.data(), 0, b.data(), r.op, 1, status) == r.expected && status == 0)
           << r.a << " " << r.b << " " << r.op << " format " << int{format};
-    }
-  }
-}
-
-TEST(DateCompare, RunsAndShortBuffers) {
-  // Runs of three elements, the first two equal and the third ordering a
-  // before b, in both byte orders and in memory (loaded from format 2).
-  const struct { char id; KvTypeCmpFunc compare; const char *same, *low, *high; } rows[] = {
-      {KvTYPE_DATE, kDate, "07D10507", "07D10508", "07D20101"}, {KvTYPE_D_DATE, kODate, "07D10507", "07D10508", "07D20101"},
-      {KvTYPE_TIME, kTime, "010203", "010204", "020000"}, {KvTYPE_D_TIME, kOTime, "000001020304", "000001020400", "000001020500"},
-      {KvTYPE_DATETIME, kDaTime, "07D10507010203", "07D10507010204", "07D10507010205"},
-      {KvTYPE_D_TIMESTAMP, kStamp, "07D10507000001020304", "07D10507000001020400", "07D20101000000000000"}};
-  // Lengths in elements and extra bytes (-1: length 0, the whole run).
-  const struct { int elements1, extra1, elements2, extra2; unsigned long count; long result; int status; } cuts[] = {
-      {-1, 0, -1, 0, 3, -1, 0}, {3, 0, 3, 0, 3, -1, 0}, {3, 5, 4, 0, 3, -1, 0}, {-1, 0, -1, 0, 2, 0, 0}, {-1, 0, -1, 0, 0, 0, 0},
-      {2, 0, -1, 0, 3, 0, kOpen}, {-1, 0, 2, 0, 3, 0, kOpen}, {2, 1, 3, 0, 3, 0, kOpen}, {0, 1, 3, 0, 3, 0, kOpen}};  // a cut element is never read
-  KvTypeMgr mgr;
-  for (const auto& r : rows) {
-    for (const uint8_t format : {2, 1, 8}) {
-      const bool year = r.compare != kTime && r.compare != kOTime;
-      Bytes a = Hex((std::string(r.same) + r.same + r.low).c_str()), b = Hex((std::string(r.same) + r.same + r.high).c_str());
-      const uint32_t stride = format == 8 ? mgr.MemLenGet(r.id, 1) : static_cast<uint32_t>(a.size() / 3);
-      for (Bytes* run : {&a, &b}) {
-        Bytes memory(3 * stride);
-        if (format == 8) mgr.Load(r.id, memory.data(), run->data(), 2, 3);
-        for (size_t at = 0; format == 1 && year && at < run->size(); at += stride) std::swap((*run)[at], (*run)[at + 1]);
-        if (format == 8) *run = memory;
-      }
-      for (const auto& c : cuts) {
-        const unsigned long l1 = c.elements1 < 0 ? 0 : c.elements1 * stride + c.extra1, l2 = c.elements2 < 0 ? 0 : c.elements2 * stride + c.extra2;
-        // Buffers end where their lengths do, so that a sanitizer sees a read past a cut.
-        Bytes x(a.begin(), a.begin() + std::min<size_t>(a.size(), l1 == 0 ? a.size() : l1)), y(b.begin(), b.begin() + std::min<size_t>(b.size(), l2 == 0 ? b.size() : l2));
-        int status = 99;
-        EXPECT_TRUE(Sign(r.compare(format, l1, x.data(), l2, y.data(), 0, c.count, status)) == c.result && status == c.status)
-            << r.same << " format " << int{format} << " cut " << l1 << " " << l2 << " count " << c.count;
-      }
-      // A first element that decides, with the second missing: its order and
-      // KvCMP_INCOMPLETE.
-      Bytes x(a.end() - stride, a.end()), y(b.end() - stride, b.end());
-      int status = 0;
-      EXPECT_TRUE(Sign(r.compare(format, stride, x.data(), stride, y.data(), 0, 2, status)) == -1 && status == kOpen);
     }
   }
   int status = 99;

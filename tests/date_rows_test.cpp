@@ -2,17 +2,12 @@
 // orders, sizes and arrays, translation, text lists, and the print and scan
 // directives, with hostile texts and the exchange formats' round trip.
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "kvdatefmt.h"
 #include "kvtable.h"
-#include "kvtm/kvtm.h"
 #include "test_util.h"
 
 namespace {

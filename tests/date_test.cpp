@@ -7,12 +7,9 @@
 #include <array>
 #include <bit>
 #include <chrono>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "kvtm/kvtm.h"
 #include "test_util.h"
 
 namespace {

@@ -2,7 +2,6 @@
 // read past a buffer, wrapped a size or ran for billions of steps. Under
 // AddressSanitizer a return of the fault fails the test outright; the
 // results checked here are those of the repaired code.
-#include <string>
 
 #include <gtest/gtest.h>
 

@@ -14,9 +14,7 @@
 #include <functional>
 #include <limits>
 #include <random>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "test_util.h"
 
@@ -73,11 +71,10 @@ inline bool Holds(unsigned short rel, long r) {
   return (r < 0 && (rel & KvREL_LESS)) || (r == 0 && (rel & KvREL_EQUAL)) || (r > 0 && (rel & KvREL_GREATER));
 }
 
-
 // What the index checks are asked for on their command line, and the words
 // they read.
 struct Options {
-  size_t stride, threads, examples = 3;  // examples: of each kind of mismatch in a report
+  size_t stride, threads, examples = 3;  // examples: the mismatches a report shows (of each kind)
   std::string only = {};                 // a type whose configurations alone run
   Strings words = {};
   size_t lines = 0;  // of the word lists

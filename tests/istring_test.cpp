@@ -3,15 +3,11 @@
 // folding and unfolding whole texts; construction, numbers and the text
 // edits, each row run on both classes. Their rows are in string_rows_test.
 #include <cfloat>
-#include <cstdint>
-#include <cstring>
-#include <string>
 #include <string_view>
 #include <tuple>
 
 #include <gtest/gtest.h>
 
-#include "kvtm/kvtm.h"
 #include "test_util.h"
 
 namespace {

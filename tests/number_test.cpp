@@ -4,7 +4,6 @@
 // under a caller's format (hostile ones included, none of which reaches
 // the C library), the bytes of the 1-byte family, and text lists.
 #include <cmath>
-#include <string>
 
 #include <gtest/gtest.h>
 

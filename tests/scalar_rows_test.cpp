@@ -5,12 +5,10 @@
 // exactly their size, so that the address sanitizer sees such a read.
 #include <algorithm>
 #include <random>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "kvtable.h"
-#include "kvtm/kvtm.h"
 #include "test_util.h"
 
 namespace {

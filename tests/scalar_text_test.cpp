@@ -7,13 +7,10 @@
 #include <array>
 #include <memory>
 #include <random>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "kvint64_rows.h"
-#include "kvtm/kvtm.h"
 #include "test_util.h"
 
 namespace {

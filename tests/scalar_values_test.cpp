@@ -6,16 +6,11 @@
 // evaluators in scalar_rows_test.cpp.
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <random>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "kvtm/kvtm.h"
 #include "test_util.h"
 
 namespace {

@@ -4,15 +4,11 @@
 // the compare functions over memory, stored, cut and hostile operands, the
 // evaluators' bounds and estimates. That keys order as their values and
 // that bounds hold exactly the matching keys is tests/index_check.cpp's.
-#include <cstring>
-#include <string>
 #include <type_traits>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "kvtable.h"
-#include "kvtm/kvtm.h"
 #include "test_util.h"
 
 namespace {

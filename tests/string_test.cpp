@@ -5,18 +5,13 @@
 // checks against Python (their strings, buffers, counts and limits, with
 // operands in heap blocks of exactly their size).
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <memory>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "kvstring_access.h"
 #include "kvtm/kvmbs.h"
-#include "kvtm/kvtm.h"
 #include "test_util.h"
 
 namespace {

@@ -1,4 +1,7 @@
-// Helpers shared by the test files.
+// Helpers shared by the test files. The standard headers they need (fixed
+// width integers, the C string and memory routines, strings, vectors) and
+// the library's own header come with this one, which the test files
+// include instead of repeating them.
 #ifndef KVTM_TESTS_TEST_UTIL_H
 #define KVTM_TESTS_TEST_UTIL_H
 

@@ -3,8 +3,6 @@
 #include <bit>
 #include <cfloat>
 #include <cmath>
-#include <cstring>
-#include <string>
 
 #include <gtest/gtest.h>
 
