@@ -2,6 +2,7 @@
 // code set, and the level walk over collation orders with wildcards.
 #include "kvcollate.h"
 
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -599,6 +600,30 @@ bool CollatePlain(const PlainReader& reader, KvCollateText* from1, KvCollateText
   }
 }
 
+// ---- Index keys in place ----
+
+// Unit i of key text in `unitFormat`.
+uint16_t KeyUnitAt(const uint8_t* p, uint32_t i, bool msbFirst) {
+  if (msbFirst) return static_cast<uint16_t>(p[2 * i] << 8 | p[2 * i + 1]);
+  uint16_t v;
+  std::memcpy(&v, p + 2 * i, 2);
+  return v;
+}
+
+// The weight of a key unit that the walk takes as a plain significant
+// element (0 for the end), or false for one it treats otherwise: an
+// ignorable order, or the unit that closes a marked key. As PlainReader
+// weighs order text.
+bool KeyUnitWeight(uint16_t unit, uint8_t cls, uint32_t* weight) {
+  if (unit == 0) {
+    *weight = 0;
+    return true;
+  }
+  if (unit <= kLastSymbolOrder || KvKeyClassAfter(unit, cls) != 0) return false;
+  *weight = unit == KvKEY_LARGEST ? kLargestWeight : WeightOf(unit, cls);
+  return true;
+}
+
 }  // namespace
 
 uint16_t KvStarOrder() { return Wildcards().star; }
@@ -659,4 +684,66 @@ int16_t KvFindWildcard(const KvCollateText& t, bool starOnly, int32_t limit,
     }
   }
   return -1;
+}
+
+bool KvCollateKeys(const uint8_t* key1, uint32_t bytes1, const uint8_t* key2, uint32_t bytes2,
+                   uint8_t cls, uint16_t op, uint8_t unitFormat, long* result) {
+  const bool msbFirst = unitFormat == 2;
+  const uint32_t n1 = bytes1 / 2;
+  const uint32_t n2 = bytes2 / 2;
+  const uint32_t both = n1 < n2 ? n1 : n2;
+  // The first unit where the keys differ or end: units equal in both add
+  // nothing to any level (as SkippablePrefix finds). Four units at a time:
+  // the lowest lane of a 64-bit load (little-endian) that differs or is
+  // zero tells the unit, whatever the units' own byte order; the last four
+  // units are loaded overlapping the ones before, so that nothing past
+  // the keys is read.
+  uint32_t k = 0;
+  if (std::endian::native == std::endian::little && both >= 4) {
+    for (;; k += 4) {
+      const bool last = k + 4 > both;
+      if (last) k = both - 4;
+      uint64_t x, y;
+      std::memcpy(&x, key1 + 2 * k, 8);
+      std::memcpy(&y, key2 + 2 * k, 8);
+      const uint64_t stop = (x ^ y) | ((x - 0x0001000100010001ull) & ~x & 0x8000800080008000ull);
+      if (stop != 0) {
+        k += static_cast<uint32_t>(std::countr_zero(stop)) / 16;
+        break;
+      }
+      if (last || k + 4 == both) {
+        k = both;
+        break;
+      }
+    }
+  } else {
+    while (k < both && key1[2 * k] == key2[2 * k] && key1[2 * k + 1] == key2[2 * k + 1] &&
+           (key1[2 * k] | key1[2 * k + 1]) != 0)
+      ++k;
+  }
+  // The walk starts there only when the unit before is a plain element;
+  // otherwise it goes back over ignorable orders, which is the general
+  // walk's business.
+  if (k > 0) {
+    const uint16_t before = KeyUnitAt(key1, k - 1, msbFirst);
+    if (before <= kLastSymbolOrder || KvKeyClassAfter(before, cls) != 0) return false;
+  }
+  // Mostly the first differing unit differs in its primary field and
+  // decides; the tie-breaks are gathered only while primaries stay equal.
+  Ties t;
+  for (uint32_t i = k;; ++i) {
+    uint32_t w1, w2;
+    if (!KeyUnitWeight(i < n1 ? KeyUnitAt(key1, i, msbFirst) : 0, cls, &w1) ||
+        !KeyUnitWeight(i < n2 ? KeyUnitAt(key2, i, msbFirst) : 0, cls, &w2))
+      return false;
+    t.primary = static_cast<long>(w1 & kPrimaryMask) - static_cast<long>(w2 & kPrimaryMask);
+    if (t.primary != 0 || w1 == 0) {
+      *result = Conclude(t, op, nullptr);
+      return true;
+    }
+    if (t.caseTie == 0)
+      t.caseTie = static_cast<long>(w2 & kCaseMask) - static_cast<long>(w1 & kCaseMask);
+    const long accent = static_cast<long>(w1 & kAccentMask) - static_cast<long>(w2 & kAccentMask);
+    if (accent != 0) t.accentTie = accent;
+  }
 }
