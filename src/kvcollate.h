@@ -57,6 +57,12 @@ enum KvCollateLevel : int {
 long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_t limit,
                uint8_t unitFormat, long* primary, int* level);
 
+// KvCollate without its fast path (the plain walk from the order table and
+// the skip of an identical start): the general walk alone, with the same
+// results. For the checks that hold the two against each other.
+long KvCollateGeneral(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_t limit,
+                      uint8_t unitFormat, long* primary, int* level);
+
 // Index of the first '*' (or '?', unless `starOnly`) among the first
 // `limit` characters of the text (-1: all), or -1. `byteOffset`, when
 // given, receives the wildcard's offset in bytes.
