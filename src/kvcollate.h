@@ -67,6 +67,12 @@ long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int3
 bool KvCollateKeys(const uint8_t* key1, uint32_t bytes1, const uint8_t* key2, uint32_t bytes2,
                    uint8_t cls, uint16_t op, uint8_t unitFormat, long* result);
 
+// KvCollate without its fast path (the plain walk from the order table and
+// the skip of an identical start): the general walk alone, with the same
+// results. For the checks that hold the two against each other.
+long KvCollateGeneral(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_t limit,
+                      uint8_t unitFormat, long* primary, int* level);
+
 // Index of the first '*' (or '?', unless `starOnly`) among the first
 // `limit` characters of the text (-1: all), or -1. `byteOffset`, when
 // given, receives the wildcard's offset in bytes.

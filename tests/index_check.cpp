@@ -21,6 +21,7 @@
 
 #include "index_inputs.h"
 #include "kvstrcmp.h"
+#include "kvcollate.h"
 
 using std::to_string;
 size_t examples = 3;  // of each kind of mismatch in a report
@@ -200,6 +201,37 @@ static Outcome ScalarCheck(Table<T> t, const Scalars<T>& s) {
   return t.Run();
 }
 
+// The collation fast path against the general walk: every stride-th pair of
+// neighbouring words of the whole lists, then 100,000 / stride random pairs,
+// under the default operator, wildcards and each operator word in turn, with
+// no limit and a short one: the same results, levels and primary differences.
+static Outcome CollateCheck(uint8_t cs, uint8_t lang, uint8_t unitFormat, size_t stride) {
+  Strings all, texts;  // texts: each word's units, terminator included, in unitFormat
+  size_t n = 0, mismatches = 0, pairs = 0;
+  LoadWords(1, all, n);
+  for (const std::string& w : all) {
+    const KvString s = MakeString(w, cs, lang);
+    std::string& t = texts.emplace_back(s.StrGet(), s.SizeGet());
+    for (size_t i = 0; unitFormat == 2 && i + 1 < t.size(); i += 2) std::swap(t[i], t[i + 1]);
+  }
+  Rng random{cs * 16u + lang};
+  std::string samples;
+  for (size_t k = 0, neighbours = (all.size() - 1) / stride; k < neighbours + 100000 / stride; ++k) {
+    const size_t i = k < neighbours ? k * stride : random.Below(all.size()), j = k < neighbours ? i + 1 : random.Below(all.size());
+    const KvCollateText a{cs, lang, texts[i].data(), uint32_t(texts[i].size())}, b{cs, lang, texts[j].data(), uint32_t(texts[j].size())};
+    for (uint16_t op : {0x10, 0, int(k % 64 << 4)})  // the last: bits 0x10 to 0x200 in turn
+      for (int32_t limit : {-1, int32_t(k % 7)}) {
+        ++pairs;
+        int l1 = 0, l2 = 0;
+        long p1 = 0, p2 = 0, fast = KvCollate(a, b, op, limit, unitFormat, &p1, &l1);
+        if ((fast != KvCollateGeneral(a, b, op, limit, unitFormat, &p2, &l2) || p1 != p2 || l1 != l2) && mismatches++ < examples)
+          samples += "    " + all[i] + " / " + all[j] + " op " + to_string(op) + " limit " + to_string(limit) + "\n";
+      }
+  }
+  return {mismatches, "collate fast path cs " + to_string(cs) + " lang " + to_string(lang) + " format " + to_string(unitFormat) +
+                          ": " + to_string(pairs) + " compares, " + to_string(mismatches) + " mismatches\n" + samples};
+}
+
 int main(int argc, char** argv) {
   size_t stride = 20, threads = std::max(1u, std::thread::hardware_concurrency()), lines = 0;
   std::string only;
@@ -245,6 +277,8 @@ int main(int argc, char** argv) {
       return ScalarCheck<KvDate>({{KvTYPE_DATE}, n, f}, MakeScalars<KvDate>(scalars, kDateEdges, RandomDate, WithWildcards));
     });
   }
+  for (auto [cs, lang, f] : {std::tuple{1, 1, 1}, {1, 3, 1}, {1, 5, 1}, {253, 1, 1}, {253, 3, 1}, {253, 5, 1}, {253, 1, 2}})
+    add("collate", "", [=](std::string) { return CollateCheck(uint8_t(cs), uint8_t(lang), uint8_t(f), stride); });
   // One configuration at a time on each thread.
   const std::vector<Outcome> outcomes = RunJobs(jobs, threads);
   size_t total = 0;
