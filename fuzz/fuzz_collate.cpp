@@ -1,7 +1,8 @@
 // fuzz_collate — the collation engine: KvString::Compare, Find and the
 // comparison operators over texts of any code sets and languages under any
 // compare operator (wildcards included), the engine itself over copies of
-// exactly the texts' size in either unit order, and the folded comparison
+// exactly the texts' size in either unit order (its fast path against its
+// general walk), and the folded comparison
 // of the insensitive strings.
 //
 // Input: code set and language of each text, compare operator (2 bytes),
@@ -34,9 +35,13 @@ KVTM_FUZZ_TARGET(input) {
     const uint8_t unitFormat = (flags & 1) != 0 ? KvFORMAT_MSB_FIRST : KvFORMAT_LSB_FIRST;
     const KvCollateText t1{cs1, language1, reinterpret_cast<const char*>(copy1.Data()), static_cast<uint32_t>(copy1.size)};
     const KvCollateText t2{cs2, language2, reinterpret_cast<const char*>(copy2.Data()), static_cast<uint32_t>(copy2.size)};
-    long primary = 0;
-    int level = 0;
-    KvCollate(t1, t2, op, limit, unitFormat, &primary, &level);
+    long primary = 0, generalPrimary = 0;
+    int level = 0, generalLevel = 0;
+    // The fast path gives what the general walk gives, to the last output.
+    if (KvCollate(t1, t2, op, limit, unitFormat, &primary, &level) !=
+            KvCollateGeneral(t1, t2, op, limit, unitFormat, &generalPrimary, &generalLevel) ||
+        primary != generalPrimary || level != generalLevel)
+      __builtin_trap();
     KvCollate(t1, t2, op, (flags & 4) != 0 ? 70000 : -1, unitFormat, nullptr, nullptr);
     uint32_t offset = 0;
     KvFindWildcard(t2, (flags & 2) != 0, limit, &offset, unitFormat);

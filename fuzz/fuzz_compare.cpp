@@ -13,6 +13,7 @@
 // count: a compare function must read within a length it is given. Only
 // lengths of 0 (the values whole) come with a count the buffers hold.
 #include "fuzz_input.h"
+#include "kvstrcmp.h"
 
 KVTM_FUZZ_TARGET(input) {
   const uint8_t flags = input.Byte(), id = FuzzTypeId(input.Byte()), format = input.Byte();
@@ -26,6 +27,14 @@ KVTM_FUZZ_TARGET(input) {
   int status = 0;
   if ((flags & 2) != 0 && element != 0)
     mgr.Cmp(id, 0, a.Data(), 0, b.Data(), op, std::min(a.Bytes(), b.Bytes()) / element, format, status);
-  else if (a.Bytes() != 0 && b.Bytes() != 0)  // a length of 0 would mean count values
-    mgr.Cmp(id, a.Bytes(), a.Data(), b.Bytes(), b.Data(), op, count, format, status);
+  else if (a.Bytes() != 0 && b.Bytes() != 0) {  // a length of 0 would mean count values
+    const long result = mgr.Cmp(id, a.Bytes(), a.Data(), b.Bytes(), b.Data(), op, count, format, status);
+    // Index keys compared in place give what the general walk gives (under
+    // the operator words the in-place compare takes).
+    int general = 0;
+    if (id == KvTYPE_STRING && !memory && (op & ~0x0290u) == 0x0010 &&
+        (KvCompareStrings(format, a.Bytes(), a.Data(), b.Bytes(), b.Data(), static_cast<unsigned short>(op), count,
+                          general, (flags & 1) != 0, false) != result || general != status))
+      __builtin_trap();
+  }
 }

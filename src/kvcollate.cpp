@@ -2,8 +2,13 @@
 // code set, and the level walk over collation orders with wildcards.
 #include "kvcollate.h"
 
+#include <bit>
 #include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "kvkey.h"
 #include "kvplatform/kvi18n.h"
@@ -468,6 +473,7 @@ struct PlainReader {
       const KvLanguage* lang = KvLanguageContext::QueryLanguage(language);
       variants = lang != nullptr && lang->hasVariants != 0;
     }
+    plainBound = variants ? KvPLAIN_HAS_VARIANTS - 1 : 0xFFFFFFFFu;
   }
 
   uint16_t UnitAt(const char* text, uint32_t i) const {
@@ -482,6 +488,18 @@ struct PlainReader {
   // The weight of a plain significant element (0 for the end of the text),
   // or false for any other character.
   bool PlainWeight(uint16_t unit, uint32_t* weight) const {
+    if (!orders && unit < table->limit) {
+      // The common case first: one table read. A weight passes when it is
+      // nonzero and, for a language with variants, unmarked; the end of
+      // the text (weight 0) and all other characters are told apart after.
+      const uint32_t w = table->plainWeights[unit];
+      if (w - 1 < plainBound) {
+        *weight = w & ~KvPLAIN_HAS_VARIANTS;
+        return true;
+      }
+      *weight = 0;
+      return unit == 0;
+    }
     if (unit == 0) {
       *weight = 0;
       return true;
@@ -494,14 +512,8 @@ struct PlainReader {
       *weight = unit == KvKEY_LARGEST ? kLargestWeight : WeightOf(unit, cls);
       return true;
     }
-    if (unit >= table->limit) {
-      // Beyond the records the order is the value itself, in class 20.
-      *weight = WeightOf(unit, KvCLASS_OUTSIDE_TABLES);
-      return true;
-    }
-    const uint32_t w = table->plainWeights[unit];
-    if (w == 0 || ((w & KvPLAIN_HAS_VARIANTS) != 0 && variants)) return false;
-    *weight = w & ~KvPLAIN_HAS_VARIANTS;
+    // Beyond the records the order is the value itself, in class 20.
+    *weight = WeightOf(unit, KvCLASS_OUTSIDE_TABLES);
     return true;
   }
 
@@ -511,7 +523,55 @@ struct PlainReader {
   bool orders;
   bool variants;
   uint8_t cls;
+  // Table weights w with w - 1 below this are plain for the language:
+  // nonzero, and without the variant mark where the language has variants.
+  uint32_t plainBound;
 };
+
+// The number of identical leading units of two texts, the terminator
+// excluded. Eight bytes at a time while both buffers hold them: the first
+// differing byte, or the first zero unit of text 1, is the lowest bit of
+// (x ^ y) | zero-flags (on a little-endian machine; elsewhere unit by
+// unit). The last eight bytes of the shorter buffer are read once more
+// where a word no longer fits, so a short text costs one or two reads.
+uint32_t CommonUnits(const char* a, const char* b, uint32_t safeBytes, bool wide) {
+  const uint32_t width = wide ? 2 : 1;
+  uint32_t n = 0;  // bytes known equal and free of terminators
+  if constexpr (std::endian::native == std::endian::little) {
+    const uint64_t ones = wide ? 0x0001000100010001ull : 0x0101010101010101ull;
+    const uint64_t highs = ones << (8 * width - 1);
+    const uint32_t safe = safeBytes & ~(width - 1);
+    auto stopsIn = [&](uint32_t at) {
+      uint64_t x, y;
+      std::memcpy(&x, a + at, 8);
+      std::memcpy(&y, b + at, 8);
+      // Zero flags are exact for the lowest zero unit; the bytes before n,
+      // all nonzero, borrow nothing into the bytes from n on.
+      return (x ^ y) | ((x - ones) & ~x & highs);
+    };
+    for (; n + 8 <= safe; n += 8) {
+      const uint64_t stop = stopsIn(n);
+      if (stop != 0) return (n + static_cast<uint32_t>(std::countr_zero(stop)) / 8) / width;
+    }
+    if (n < safe && safe >= 8) {
+      const uint32_t at = safe - 8;
+      const uint64_t stop = stopsIn(at) & (~uint64_t{0} << (8 * (n - at)));
+      if (stop != 0) return (at + static_cast<uint32_t>(std::countr_zero(stop)) / 8) / width;
+      n = safe;
+    }
+  }
+  // Unknown or short buffers: unit by unit (each text ends in a zero unit,
+  // so this stops within the shorter one).
+  n /= width;
+  if (!wide) {
+    while (a[n] == b[n] && a[n] != 0) ++n;
+  } else {
+    while (a[2 * n] == b[2 * n] && a[2 * n + 1] == b[2 * n + 1] &&
+           (a[2 * n] != 0 || a[2 * n + 1] != 0))
+      ++n;
+  }
+  return n;
+}
 
 // Units of an identical start of both texts that the walk may skip: the
 // same units in the same code set and language collate alike, so they add
@@ -522,31 +582,7 @@ struct PlainReader {
 uint32_t SkippablePrefix(const KvCollateText& a, const KvCollateText& b, const PlainReader& r,
                          uint16_t op) {
   if (a.text == nullptr || b.text == nullptr || a.language != b.language) return 0;
-  uint32_t n = 0;
-  if (!r.wide) {
-    // Eight bytes at a time within both buffers while they are equal and
-    // hold no terminator; then byte by byte.
-    const uint32_t safe = a.bytes < b.bytes ? a.bytes : b.bytes;
-    for (; n + 8 <= safe; n += 8) {
-      uint64_t x, y;
-      std::memcpy(&x, a.text + n, 8);
-      std::memcpy(&y, b.text + n, 8);
-      if (x != y || ((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) != 0) break;
-    }
-    while (a.text[n] == b.text[n] && a.text[n] != 0) ++n;
-  } else {
-    // Four units at a time likewise.
-    const uint32_t safe = (a.bytes < b.bytes ? a.bytes : b.bytes) / 2;
-    for (; n + 4 <= safe; n += 4) {
-      uint64_t x, y;
-      std::memcpy(&x, a.text + 2 * n, 8);
-      std::memcpy(&y, b.text + 2 * n, 8);
-      if (x != y || ((x - 0x0001000100010001ull) & ~x & 0x8000800080008000ull) != 0) break;
-    }
-    while (a.text[2 * n] == b.text[2 * n] && a.text[2 * n + 1] == b.text[2 * n + 1] &&
-           (a.text[2 * n] != 0 || a.text[2 * n + 1] != 0))
-      ++n;
-  }
+  uint32_t n = CommonUnits(a.text, b.text, a.bytes < b.bytes ? a.bytes : b.bytes, r.wide);
   if (n == 0) return 0;
   if ((op & KvCMP_OP_EXACT) == 0) {
     // '*' and '?' have these units in every code set the library knows;
@@ -599,14 +635,95 @@ bool CollatePlain(const PlainReader& reader, KvCollateText* from1, KvCollateText
   }
 }
 
+// ---- Index keys in place ----
+
+// Unit i of key text in `unitFormat`.
+uint16_t KeyUnitAt(const uint8_t* p, uint32_t i, bool msbFirst) {
+  if (msbFirst) return static_cast<uint16_t>(p[2 * i] << 8 | p[2 * i + 1]);
+  uint16_t v;
+  std::memcpy(&v, p + 2 * i, 2);
+  return v;
+}
+
+// The weight of a key unit that the walk takes as a plain significant
+// element (0 for the end), or false for one it treats otherwise: an
+// ignorable order, or the unit that closes a marked key. As PlainReader
+// weighs order text.
+bool KeyUnitWeight(uint16_t unit, uint8_t cls, uint32_t* weight) {
+  if (unit == 0) {
+    *weight = 0;
+    return true;
+  }
+  if (unit <= kLastSymbolOrder || KvKeyClassAfter(unit, cls) != 0) return false;
+  *weight = unit == KvKEY_LARGEST ? kLargestWeight : WeightOf(unit, cls);
+  return true;
+}
+
+// Which of the eight units at unit k of both keys differ or are zero:
+// two bits a unit.
+#if defined(__SSE2__)
+unsigned KeyStops8(const uint8_t* key1, const uint8_t* key2, uint32_t k) {
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(key1 + 2 * k));
+  const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(key2 + 2 * k));
+  const __m128i same = _mm_andnot_si128(_mm_cmpeq_epi16(x, _mm_setzero_si128()), _mm_cmpeq_epi16(x, y));
+  return ~static_cast<unsigned>(_mm_movemask_epi8(same)) & 0xFFFF;
+}
+
+uint32_t KeyLane8(unsigned stops) { return static_cast<uint32_t>(std::countr_zero(stops)) / 2; }
+#endif
+
+// The same for four units, in the lanes of a 64-bit load (little-endian):
+// the lowest flagged lane is exact (the zero test may flag lanes above a
+// zero one).
+uint64_t KeyStops4(const uint8_t* key1, const uint8_t* key2, uint32_t k) {
+  uint64_t x, y;
+  std::memcpy(&x, key1 + 2 * k, 8);
+  std::memcpy(&y, key2 + 2 * k, 8);
+  return (x ^ y) | ((x - 0x0001000100010001ull) & ~x & 0x8000800080008000ull);
+}
+
+uint32_t KeyLane4(uint64_t stops) { return static_cast<uint32_t>(std::countr_zero(stops)) / 16; }
+
+// The order of two keys from unit k, the first where they differ or end.
+bool KeyOrder(const uint8_t* key1, uint32_t n1, const uint8_t* key2, uint32_t n2, uint32_t k,
+              uint8_t cls, uint16_t op, bool msbFirst, long* result) {
+  // The walk starts there only when the unit before is a plain element;
+  // otherwise it goes back over ignorable orders, which is the general
+  // walk's business.
+  if (k > 0) {
+    const uint16_t before = KeyUnitAt(key1, k - 1, msbFirst);
+    if (before <= kLastSymbolOrder || KvKeyClassAfter(before, cls) != 0) return false;
+  }
+  // Mostly the first differing unit differs in its primary field and
+  // decides; the tie-breaks are gathered only while primaries stay equal.
+  Ties t;
+  for (uint32_t i = k;; ++i) {
+    uint32_t w1, w2;
+    if (!KeyUnitWeight(i < n1 ? KeyUnitAt(key1, i, msbFirst) : 0, cls, &w1) ||
+        !KeyUnitWeight(i < n2 ? KeyUnitAt(key2, i, msbFirst) : 0, cls, &w2))
+      return false;
+    t.primary = static_cast<long>(w1 & kPrimaryMask) - static_cast<long>(w2 & kPrimaryMask);
+    if (t.primary != 0 || w1 == 0) {
+      *result = Conclude(t, op, nullptr);
+      return true;
+    }
+    if (t.caseTie == 0)
+      t.caseTie = static_cast<long>(w2 & kCaseMask) - static_cast<long>(w1 & kCaseMask);
+    const long accent = static_cast<long>(w1 & kAccentMask) - static_cast<long>(w2 & kAccentMask);
+    if (accent != 0) t.accentTie = accent;
+  }
+}
+
 }  // namespace
 
 uint16_t KvStarOrder() { return Wildcards().star; }
 
 uint16_t KvQuestionOrder() { return Wildcards().question; }
 
-long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_t limit,
-               uint8_t unitFormat, long* primary, int* level) {
+namespace {
+
+long Collate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_t limit,
+             uint8_t unitFormat, long* primary, int* level, bool fast) {
   if (level) *level = KvLEVEL_EQUAL;
   if (limit == 0) return 0;
   if (a.codeSet == 0 && b.codeSet == 0) {
@@ -625,7 +742,7 @@ long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int3
   KvCollateText from2 = b;
   const uint8_t cs1 = a.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : a.codeSet;
   const uint8_t cs2 = b.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : b.codeSet;
-  if (cs1 == cs2 && a.language == b.language && a.text != nullptr && b.text != nullptr) {
+  if (fast && cs1 == cs2 && a.language == b.language && a.text != nullptr && b.text != nullptr) {
     const PlainReader reader(KvLanguageContext::QueryCodeSet(cs1), a.language, unitFormat);
     long result;
     if ((reader.table != nullptr || reader.orders) &&
@@ -636,6 +753,18 @@ long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int3
   Side s2(from2, unitFormat);
   if (op & KvCMP_OP_SIMPLE) return CompareSimple(s1, s2, limit, level);
   return LevelWalk(s1, s2, op, limit, primary, level);
+}
+
+}  // namespace
+
+long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_t limit,
+               uint8_t unitFormat, long* primary, int* level) {
+  return Collate(a, b, op, limit, unitFormat, primary, level, true);
+}
+
+long KvCollateGeneral(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_t limit,
+                      uint8_t unitFormat, long* primary, int* level) {
+  return Collate(a, b, op, limit, unitFormat, primary, level, false);
 }
 
 int16_t KvFindWildcard(const KvCollateText& t, bool starOnly, int32_t limit,
@@ -659,4 +788,50 @@ int16_t KvFindWildcard(const KvCollateText& t, bool starOnly, int32_t limit,
     }
   }
   return -1;
+}
+
+bool KvCollateKeys(const uint8_t* key1, uint32_t bytes1, const uint8_t* key2, uint32_t bytes2,
+                   uint8_t cls, uint16_t op, uint8_t unitFormat, long* result) {
+  const bool msbFirst = unitFormat == 2;
+  const uint32_t n1 = bytes1 / 2;
+  const uint32_t n2 = bytes2 / 2;
+  const uint32_t both = n1 < n2 ? n1 : n2;
+  // The first unit where the keys differ or end: units equal in both add
+  // nothing to any level (as SkippablePrefix finds). Loads of several
+  // units stay within the keys: the last ones overlap the units before.
+  uint32_t k = 0;
+#if defined(__SSE2__)
+  if (both >= 8) {
+    // Eight units at a time, and the last eight (or fewer) units by two
+    // loads whose results are combined without a branch: most keys are
+    // that short.
+    while (k + 16 < both) {
+      const unsigned stop = KeyStops8(key1, key2, k);
+      if (stop != 0) return KeyOrder(key1, n1, key2, n2, k + KeyLane8(stop), cls, op, msbFirst, result);
+      k += 8;
+    }
+    const unsigned first = KeyStops8(key1, key2, k);
+    const unsigned second = KeyStops8(key1, key2, both - 8);
+    k = first != 0 ? k + KeyLane8(first) : second != 0 ? both - 8 + KeyLane8(second) : both;
+    return KeyOrder(key1, n1, key2, n2, k, cls, op, msbFirst, result);
+  }
+#endif
+  if (std::endian::native == std::endian::little && both >= 4) {
+    // Four units at a time likewise, from 64-bit loads: the lowest lane
+    // (little-endian) that differs or is zero tells the unit, whatever the
+    // units' own byte order.
+    while (k + 8 < both) {
+      const uint64_t stop = KeyStops4(key1, key2, k);
+      if (stop != 0) return KeyOrder(key1, n1, key2, n2, k + KeyLane4(stop), cls, op, msbFirst, result);
+      k += 4;
+    }
+    const uint64_t first = KeyStops4(key1, key2, k);
+    const uint64_t second = KeyStops4(key1, key2, both - 4);
+    k = first != 0 ? k + KeyLane4(first) : second != 0 ? both - 4 + KeyLane4(second) : both;
+    return KeyOrder(key1, n1, key2, n2, k, cls, op, msbFirst, result);
+  }
+  while (k < both && key1[2 * k] == key2[2 * k] && key1[2 * k + 1] == key2[2 * k + 1] &&
+         (key1[2 * k] | key1[2 * k + 1]) != 0)
+    ++k;
+  return KeyOrder(key1, n1, key2, n2, k, cls, op, msbFirst, result);
 }

@@ -57,6 +57,22 @@ enum KvCollateLevel : int {
 long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_t limit,
                uint8_t unitFormat, long* primary, int* level);
 
+// Orders two whole index keys of class `cls` (neither cut nor marked) in
+// place: `bytes1` and `bytes2` bytes of 16-bit order units in `unitFormat`,
+// ended by a zero unit or by the bytes. Gives in `result` exactly what
+// KvCollate gives for the keys under an exact operator without the
+// insensitive or simple bits (`op`), and true; false, with nothing
+// decided, where the keys hold what the general walk must weigh (ignorable
+// orders where they can matter, the unit that closes a marked key).
+bool KvCollateKeys(const uint8_t* key1, uint32_t bytes1, const uint8_t* key2, uint32_t bytes2,
+                   uint8_t cls, uint16_t op, uint8_t unitFormat, long* result);
+
+// KvCollate without its fast path (the plain walk from the order table and
+// the skip of an identical start): the general walk alone, with the same
+// results. For the checks that hold the two against each other.
+long KvCollateGeneral(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_t limit,
+                      uint8_t unitFormat, long* primary, int* level);
+
 // Index of the first '*' (or '?', unless `starOnly`) among the first
 // `limit` characters of the text (-1: all), or -1. `byteOffset`, when
 // given, receives the wildcard's offset in bytes.

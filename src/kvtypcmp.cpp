@@ -15,6 +15,7 @@
 #include "kvplatform/kvi18n.h"
 #include "kvplatform/kvmemory.h"
 #include "kvstored.h"
+#include "kvstrcmp.h"
 #include "kvtm/kvblob.h"
 #include "kvtm/kvboolean.h"
 #include "kvtm/kvdate.h"
@@ -229,6 +230,25 @@ bool ReadElement(StringOperand& o, uint8_t format, bool secondFactory, KvStoredE
   return true;
 }
 
+// The first element of a buffer of `length` bytes (0: unknown) as
+// ReadElement reads it, when it is a whole header-form element of code set
+// 254 with a text of at least one unit: what an index key compare needs,
+// in a few loads. False for anything else, which ReadElement reads.
+inline bool WholeKey(const uint8_t* p, uint32_t length, uint8_t format, KvStoredElement* e) {
+  if (length != 0 && length < 6) return false;
+  const uint16_t stored = KvStoredLength(p, format);
+  if (stored < 6 || (length != 0 && stored + 2u > length) || p[stored + 1] == 0 ||
+      p[2] != KvCS_ORDERS)
+    return false;
+  e->length = stored;
+  e->codeSet = KvCS_ORDERS;
+  e->language = p[3];
+  e->text = p + 4;
+  e->textBytes = e->available = stored - 4u;
+  e->stored = stored + 2u;
+  return true;
+}
+
 // A zero-terminated copy of an element's available text (two zero bytes
 // close a text of either width), on the stack when it is small, so that
 // the engine never reads past the caller's buffer.
@@ -304,9 +324,53 @@ struct KeyUnits {
   uint8_t keyClass = 0;   // the key's class byte: class, bit 0x80 when marked
 };
 
-long CompareStrings(unsigned char format, unsigned long length1, void* values1,
-                    unsigned long length2, void* values2, unsigned short op, unsigned long count,
-                    int& status, bool secondFactory) {
+// Moves both operands to their next element (`more`: one is still to be
+// compared); too few bytes for it leave an undecided result open.
+void NextElements(StringOperand& o1, const KvStoredElement& e1, StringOperand& o2,
+                  const KvStoredElement& e2, bool more, long result, int& status) {
+  o1.p += e1.stored;
+  o2.p += e2.stored;
+  if (!more) return;
+  for (StringOperand* o : {&o1, &o2}) {
+    const uint32_t used = o == &o1 ? e1.stored : e2.stored;
+    if (!o->known) continue;
+    o->left = o->left > used ? o->left - used : 0;
+    // Too few bytes for a further element: a record needs a header,
+    // a text of a legacy block at least its zero byte.
+    if (o->left < (o->plain ? 1u : 5u) && result == 0) status = KvCMP_INCOMPLETE;
+  }
+}
+
+// Whether two elements are whole index keys of one class, neither cut
+// nor marked, under an operator that KvCollateKeys decides in place: exact
+// (no wildcards), neither insensitive nor simple. Such pairs are the
+// compares an index makes of its keys.
+bool InPlaceKeys(const KvStoredElement& e1, const KvStoredElement& e2, unsigned short op) {
+  return (op & ~(KvCMP_OP_SKIP_SPACES | KvCMP_OP_SKIP_SYMBOLS)) == KvCMP_OP_EXACT &&
+         e1.codeSet == KvCS_ORDERS && e2.codeSet == KvCS_ORDERS && !e1.plain && !e2.plain &&
+         e1.cut == 0 && e2.cut == 0 && e1.language == e2.language &&
+         (e1.language & KvKEY_MARKED) == 0 && e1.available % 2 == 0 && e2.available % 2 == 0;
+}
+
+// The compare an index makes of two of its keys (one element each),
+// read and decided in place: true with the result, whose status is 0; false
+// where the general walk decides.
+bool KeysInPlace(unsigned char format, unsigned long length1, const void* values1,
+                 unsigned long length2, const void* values2, unsigned short op, long* result) {
+  KvStoredElement e1, e2;
+  return WholeKey(static_cast<const uint8_t*>(values1), static_cast<uint32_t>(length1), format, &e1) &&
+         WholeKey(static_cast<const uint8_t*>(values2), static_cast<uint32_t>(length2), format, &e2) &&
+         InPlaceKeys(e1, e2, op) &&
+         KvCollateKeys(e1.text, e1.available, e2.text, e2.available,
+                       e1.language == KvCLASS_OUTSIDE_TABLES ? KvCLASS_OUTSIDE_TABLES : KvCLASS_TABLES,
+                       op, format & 15, result);
+}
+
+}  // namespace
+
+long KvCompareStrings(unsigned char format, unsigned long length1, void* values1,
+                      unsigned long length2, void* values2, unsigned short op, unsigned long count,
+                      int& status, bool secondFactory, bool inPlaceKeys) {
   status = 0;
   const uint32_t n = static_cast<uint32_t>(count);
   if (n == 0) return 0;
@@ -338,6 +402,13 @@ long CompareStrings(unsigned char format, unsigned long length1, void* values1,
     if (!has1 || !has2) {
       status = KvCMP_INCOMPLETE;
       return !has1 && !has2 ? 0 : !has1 ? -1 : 1;
+    }
+    if (inPlaceKeys && InPlaceKeys(e1, e2, op) &&
+        KvCollateKeys(e1.text, e1.available, e2.text, e2.available,
+                      e1.language == KvCLASS_OUTSIDE_TABLES ? KvCLASS_OUTSIDE_TABLES : KvCLASS_TABLES,
+                      op, format & 15, &result)) {
+      NextElements(o1, e1, o2, e2, i + 1 < n, result, status);
+      continue;
     }
     for (const KvStoredElement* e : {&e1, &e2}) {
       if (e->available < e->textBytes && e->available > 253) {
@@ -402,35 +473,33 @@ long CompareStrings(unsigned char format, unsigned long length1, void* values1,
       status = KvCMP_INCOMPLETE;
       result = 0;
     }
-    // The next element, when there is one.
-    o1.p += e1.stored;
-    o2.p += e2.stored;
-    if (i + 1 < n) {
-      for (StringOperand* o : {&o1, &o2}) {
-        const uint32_t used = o == &o1 ? e1.stored : e2.stored;
-        if (!o->known) continue;
-        o->left = o->left > used ? o->left - used : 0;
-        // Too few bytes for a further element: a record needs a header,
-        // a text of a legacy block at least its zero byte.
-        if (o->left < (o->plain ? 1u : 5u) && result == 0) status = KvCMP_INCOMPLETE;
-      }
-    }
+    NextElements(o1, e1, o2, e2, i + 1 < n, result, status);
   }
   return result;
 }
 
-}  // namespace
-
 long StringCompare(unsigned char format, unsigned long length1, void* values1,
                    unsigned long length2, void* values2, unsigned short op, unsigned long count,
                    int& status) {
-  return CompareStrings(format, length1, values1, length2, values2, op, count, status, false);
+  long result;
+  if (count == 1 && format != 8 && KeysInPlace(format, length1, values1, length2, values2, op, &result)) {
+    status = 0;
+    return result;
+  }
+  return KvCompareStrings(format, length1, values1, length2, values2, op, count, status, false,
+                          true);
 }
 
 long LegacyStringCompare(unsigned char format, unsigned long length1, void* values1,
                          unsigned long length2, void* values2, unsigned short op,
                          unsigned long count, int& status) {
-  return CompareStrings(format, length1, values1, length2, values2, op, count, status, true);
+  long result;
+  if (count == 1 && format != 8 && KeysInPlace(format, length1, values1, length2, values2, op, &result)) {
+    status = 0;
+    return result;
+  }
+  return KvCompareStrings(format, length1, values1, length2, values2, op, count, status, true,
+                          true);
 }
 
 // ---- KvIString and KvCaseIString ----

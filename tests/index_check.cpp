@@ -8,7 +8,10 @@
 // from them) feed the string types; random values and edges the number and
 // date types.
 //
-//   index_check [--stride N | --full] [--only TYPE] [--threads N] [--examples N]
+//   index_check [--stride N | --full | --orders] [--only TYPE] [--threads N] [--examples N]
+//
+// --orders checks every word, without the conditions: the order contract,
+// and every key compare against the general walk (KvCompareStrings).
 //
 // Exit 0: no mismatch; 1: mismatches; 2: a wrong argument; 77: the word
 // lists are missing.
@@ -16,9 +19,12 @@
 #include <map>
 
 #include "index_inputs.h"
+#include "kvstrcmp.h"
+#include "kvcollate.h"
 
 using std::to_string;
 Options options{20, std::max(1u, std::thread::hardware_concurrency())};
+bool ordersOnly = false;  // --orders: every word, the order contract alone, no conditions
 
 // ---- The engine: rows, their keys, conditions, the index scan and the full scan.
 
@@ -41,9 +47,16 @@ struct Table : Typed {
   KvTypeMgr mgr = KvTypeMgr();
   int status = 0;  // of the last key compare
 
+  size_t inPlaceDiffers = 0;  // key compares whose general walk gives another result or status
   long Key(const Bytes& a, const Bytes& b, unsigned short op) {
-    return mgr.Cmp(id, a.size(), const_cast<uint8_t*>(a.data()), b.size(), const_cast<uint8_t*>(b.data()), op, 1,
-                   format, status = 0);
+    const long r = mgr.Cmp(id, a.size(), const_cast<uint8_t*>(a.data()), b.size(), const_cast<uint8_t*>(b.data()),
+                           op, 1, format, status = 0);
+    int general = 0;
+    if (id == KvTYPE_STRING && (KvCompareStrings(format, a.size(), const_cast<uint8_t*>(a.data()), b.size(),
+                                                 const_cast<uint8_t*>(b.data()), op, 1, general, false, false) != r ||
+                                general != status))
+      ++inPlaceDiffers;
+    return r;
   }
   Part MakePart(const T& value, unsigned short rel, unsigned short op) {
     Bytes stored(mgr.DiskLenGet(id, &probes.emplace_back(value), format, 1, 8));
@@ -78,10 +91,12 @@ struct Table : Typed {
     std::stable_sort(byValue.begin(), byValue.end(),
                      [&](uint32_t a, uint32_t b) { return Full(&rows[a], &rows[b], KvCMP_EXACT) < 0; });
     Rng pairs{n};
-    for (size_t i = 1; i < n + std::min<size_t>(n, 20000); ++i) {
+    for (size_t i = 1; i < n + (text ? 100000 : std::min<size_t>(n, 20000)); ++i) {
       const bool adjacent = i < n;
       const uint32_t a = adjacent ? byValue[i - 1] : uint32_t(pairs.Below(n));
       const uint32_t b = adjacent ? byValue[i] : uint32_t(pairs.Below(n));
+      for (unsigned short op : {0x0090, 0x0210, 0x0290})  // the other words of the in-place key compare
+        Key(keys[a], keys[b], op), Key(keys[b], keys[a], op);
       const int key = Sign(Key(keys[a], keys[b], KvCMP_EXACT)), back = Sign(Key(keys[b], keys[a], KvCMP_EXACT)),
                 f = adjacent ? Full(&rows[a], &rows[b], KvCMP_EXACT) : 0;
       if (const char* kind = key != -back                                    ? "order: key compare not antisymmetric"
@@ -98,7 +113,7 @@ struct Table : Typed {
     });
     std::vector<uint8_t> state(n);
     enum : uint8_t { kFull = 1, kInBounds = 2, kScanned = 4, kWrongSign = 8 };
-    for (const Condition& c : conditions) {
+    for (const Condition& c : ordersOnly ? std::vector<Condition>() : conditions) {
       const size_t m = c.parts.size();
       std::string shown;
       KvIdxBounds b = {nullptr, nullptr, 0, 0};
@@ -137,6 +152,7 @@ struct Table : Typed {
           record(state[i] & kInBounds ? "key compare final but wrong sign" : "outside bounds",
                  [&] { return shown + "| value " + Show(&rows[i]) + ((state[i] & kFull) ? " matches" : " no match"); });
     }
+    if (inPlaceDiffers != 0) kinds["key compare in place differs from the general walk"] = inPlaceDiffers;
     size_t total = 0;
     std::string lines;
     for (const auto& [kind, count] : kinds) total += count, lines += "  " + to_string(count) + " " + kind + "\n";
@@ -184,8 +200,45 @@ static Outcome ScalarCheck(Table<T> t, const Scalars<T>& s) {
   return t.Run();
 }
 
+// The collation fast path against the general walk: every stride-th pair of
+// neighbouring words of the whole lists, then 100,000 / stride random pairs,
+// under the default operator, wildcards and each operator word in turn, with
+// no limit and a short one: the same results, levels and primary differences.
+static Outcome CollateCheck(uint8_t cs, uint8_t lang, uint8_t unitFormat, size_t stride) {
+  Strings all, texts;  // texts: each word's units, terminator included, in unitFormat
+  size_t n = 0, mismatches = 0, pairs = 0;
+  LoadWords(1, all, n);
+  for (const std::string& w : all) {
+    const KvString s = MakeString(w, cs, lang);
+    std::string& t = texts.emplace_back(s.StrGet(), s.SizeGet());
+    for (size_t i = 0; unitFormat == 2 && i + 1 < t.size(); i += 2) std::swap(t[i], t[i + 1]);
+  }
+  Rng random{cs * 16u + lang};
+  std::string samples;
+  for (size_t k = 0, neighbours = (all.size() - 1) / stride; k < neighbours + 100000 / stride; ++k) {
+    const size_t i = k < neighbours ? k * stride : random.Below(all.size()), j = k < neighbours ? i + 1 : random.Below(all.size());
+    const KvCollateText a{cs, lang, texts[i].data(), uint32_t(texts[i].size())}, b{cs, lang, texts[j].data(), uint32_t(texts[j].size())};
+    for (uint16_t op : {0x10, 0, int(k % 64 << 4)})  // the last: bits 0x10 to 0x200 in turn
+      for (int32_t limit : {-1, int32_t(k % 7)}) {
+        ++pairs;
+        int l1 = 0, l2 = 0;
+        long p1 = 0, p2 = 0, fast = KvCollate(a, b, op, limit, unitFormat, &p1, &l1);
+        if ((fast != KvCollateGeneral(a, b, op, limit, unitFormat, &p2, &l2) || p1 != p2 || l1 != l2) && mismatches++ < options.examples)
+          samples += "    " + all[i] + " / " + all[j] + " op " + to_string(op) + " limit " + to_string(limit) + "\n";
+      }
+  }
+  return {mismatches, "collate fast path cs " + to_string(cs) + " lang " + to_string(lang) + " format " + to_string(unitFormat) +
+                          ": " + to_string(pairs) + " compares, " + to_string(mismatches) + " mismatches\n" + samples};
+}
+
 int main(int argc, char** argv) {
-  if (const int status = Start(argc, argv, options, "index_check"); status >= 0) return status;
+  // --orders is this check's own; the rest are the index checks' common options.
+  std::vector<char*> args{argv[0], const_cast<char*>("--full")};  // --full unless a stride is given
+  for (int i = 1; i < argc; ++i)
+    if (std::string(argv[i]) != "--orders") args.push_back(argv[i]);
+    else ordersOnly = true;
+  if (!ordersOnly) args.erase(args.begin() + 1);
+  if (const int status = Start(int(args.size()), args.data(), options, "index_check"); status >= 0) return status;
   const Inputs in = MakeInputs(options.words, options.stride);
   // Number and date rows: 100,000 in the full run, 10,000 in the sample, fewer in thinner samples.
   const size_t stride = options.stride, scalars = stride <= 20 ? 100000 / std::min<size_t>(stride, 10) : 200000 / stride;
@@ -210,6 +263,8 @@ int main(int argc, char** argv) {
       return ScalarCheck<KvDate>({{KvTYPE_DATE}, n, f}, MakeScalars<KvDate>(scalars, kDateEdges, RandomDate, WithWildcards));
     });
   }
+  for (auto [cs, lang, f] : {std::tuple{1, 1, 1}, {1, 3, 1}, {1, 5, 1}, {253, 1, 1}, {253, 3, 1}, {253, 5, 1}, {253, 1, 2}})
+    add("collate", "", [=](std::string) { return CollateCheck(uint8_t(cs), uint8_t(lang), uint8_t(f), stride); });
   // One configuration at a time on each thread.
   const std::vector<Outcome> outcomes = RunJobs(jobs, options.threads);
   size_t total = 0;

@@ -80,9 +80,19 @@ struct Options {
   size_t lines = 0;  // of the word lists
 };
 
+// Every stride-th line of Debian's French and German word lists, empty lines
+// left out, with the count of lines read: the path of a missing list, else null.
+inline const char* LoadWords(size_t stride, Strings& words, size_t& lines) {
+  for (const char* path : {"/usr/share/dict/french", "/usr/share/dict/ngerman"}) {
+    std::ifstream file(path);
+    if (!file) return path;
+    for (std::string w; std::getline(file, w); ++lines) if (lines % stride == 0 && !w.empty()) words.push_back(w);
+  }
+  return nullptr;
+}
+
 // Reads "--stride N" (every N-th word; "--full": every word), "--only TYPE",
-// "--threads N" and "--examples N", then every stride-th line of Debian's
-// French and German word lists (empty lines left out), and starts the
+// "--threads N" and "--examples N", then the stride-th words, and starts the
 // library: -1 to go on, else the exit status (2: a wrong argument, 77: a
 // word list is missing).
 inline int Start(int argc, char** argv, Options& o, const char* name) {
@@ -94,11 +104,8 @@ inline int Start(int argc, char** argv, Options& o, const char* name) {
     else if (i + 1 < argc && n) *n = std::max<size_t>(std::strtoul(argv[++i], nullptr, 10), n != &o.examples);
     else return std::fprintf(stderr, "usage: %s [--stride N | --full] [--only TYPE] [--threads N] [--examples N]\n", name), 2;
   }
-  for (const char* path : {"/usr/share/dict/french", "/usr/share/dict/ngerman"}) {
-    std::ifstream file(path);
-    if (!file) return std::printf("%s missing (packages wfrench, wngerman): skipped\n", path), 77;
-    for (std::string w; std::getline(file, w); ++o.lines) if (o.lines % o.stride == 0 && !w.empty()) o.words.push_back(w);
-  }
+  if (const char* missing = LoadWords(o.stride, o.words, o.lines))
+    return std::printf("%s missing (packages wfrench, wngerman): skipped\n", missing), 77;
   ___KvTypemgrContext(1);
   KvSetAssertHandler([](const char*, const char*, int) {});  // cut bounds are reported, as expected here
   return -1;

@@ -231,6 +231,17 @@ Answer Index::Query(const std::vector<Part>& parts, const Visitor& visit) const 
   const char id = type_.id;
   std::vector<Bytes> values;
   for (const Part& p : parts) values.push_back(StoredOf(id, p.value));
+  // A key compared with a stored text compares with the units the text's
+  // own key holds, which the compare makes anew on every call. A whole key
+  // of the text holds just those units, so compared with the keys it gives
+  // the same result and status under every operator: made once here.
+  std::vector<Bytes> probes = values;
+  for (Bytes& v : probes) {
+    Bytes key(id == KvTYPE_STRING ? std::min<size_t>(6 * v.size() + 8, 65535) : 0);
+    key.resize(key.empty() ? 0 : mgr.Translate(id, key.data(), kFormat | KvFORMAT_KEY, key.size(), v.data(),
+                                               kFormat, v.size(), 1));
+    if (key.size() >= 6 && v[2] != KvCS_ORDERS && (key[0] << 8 | key[1]) + 2u == key.size()) v = key;
+  }
   MDB_txn* txn = nullptr;
   Check(mdb_txn_begin(env_.get(), nullptr, MDB_RDONLY, &txn), "beginning a query");
   const std::unique_ptr<MDB_txn, TxnAborter> reading(txn);
@@ -278,7 +289,7 @@ Answer Index::Query(const std::vector<Part>& parts, const Visitor& visit) const 
     bool holds = true, undecided = false;
     for (size_t j = 0; j < parts.size(); ++j) {
       int status = 0;
-      byKey[j] = Compare(id, k.mv_data, k.mv_size, values[j].data(), values[j].size(), parts[j].op, &status);
+      byKey[j] = Compare(id, k.mv_data, k.mv_size, probes[j].data(), probes[j].size(), parts[j].op, &status);
       open[j] = status == KvCMP_INCOMPLETE;
       undecided = undecided || open[j];
       holds = holds && (open[j] || Holds(parts[j].rel, byKey[j]));
