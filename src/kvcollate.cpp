@@ -714,6 +714,42 @@ bool KeyOrder(const uint8_t* key1, uint32_t n1, const uint8_t* key2, uint32_t n2
   }
 }
 
+// A key against a pattern key whose units are plain elements up to a '*'
+// that ends it: the condition "begins with", which an index scan meets on
+// every key. The prefix decides as the exact walk does, and a key that
+// holds it matches with the tie-breaks the prefix gathered: whatever
+// follows, ignorable orders included, is the star's and counts for
+// nothing. Patterns that hold anything else (a '?', a '*' within,
+// ignorable orders), and keys that hold an ignorable order within the
+// prefix, take the general walk.
+bool KeyPrefixOrder(const uint8_t* key1, uint32_t n1, const uint8_t* key2, uint32_t n2, uint8_t cls,
+                    uint16_t op, bool msbFirst, long* result) {
+  const uint16_t star = Wildcards().star;
+  const uint16_t question = Wildcards().question;
+  Ties t;
+  uint32_t i = 0;
+  for (;; ++i) {
+    const uint16_t unit = i < n2 ? KeyUnitAt(key2, i, msbFirst) : 0;
+    if (unit == star) break;
+    uint32_t w1, w2;
+    if (unit == 0 || unit == question || !KeyUnitWeight(unit, cls, &w2) ||
+        !KeyUnitWeight(i < n1 ? KeyUnitAt(key1, i, msbFirst) : 0, cls, &w1))
+      return false;
+    t.primary = static_cast<long>(w1 & kPrimaryMask) - static_cast<long>(w2 & kPrimaryMask);
+    if (t.primary != 0) {
+      *result = Conclude(t, op, nullptr);
+      return true;
+    }
+    if (t.caseTie == 0)
+      t.caseTie = static_cast<long>(w2 & kCaseMask) - static_cast<long>(w1 & kCaseMask);
+    const long accent = static_cast<long>(w1 & kAccentMask) - static_cast<long>(w2 & kAccentMask);
+    if (accent != 0) t.accentTie = accent;
+  }
+  if (i + 1 < n2 && KeyUnitAt(key2, i + 1, msbFirst) != 0) return false;
+  *result = Conclude(t, op, nullptr);
+  return true;
+}
+
 }  // namespace
 
 uint16_t KvStarOrder() { return Wildcards().star; }
@@ -795,6 +831,7 @@ bool KvCollateKeys(const uint8_t* key1, uint32_t bytes1, const uint8_t* key2, ui
   const bool msbFirst = unitFormat == 2;
   const uint32_t n1 = bytes1 / 2;
   const uint32_t n2 = bytes2 / 2;
+  if ((op & KvCMP_OP_EXACT) == 0) return KeyPrefixOrder(key1, n1, key2, n2, cls, op, msbFirst, result);
   const uint32_t both = n1 < n2 ? n1 : n2;
   // The first unit where the keys differ or end: units equal in both add
   // nothing to any level (as SkippablePrefix finds). Loads of several

@@ -60,10 +60,11 @@ long KvCollate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int3
 // Orders two whole index keys of class `cls` (neither cut nor marked) in
 // place: `bytes1` and `bytes2` bytes of 16-bit order units in `unitFormat`,
 // ended by a zero unit or by the bytes. Gives in `result` exactly what
-// KvCollate gives for the keys under an exact operator without the
-// insensitive or simple bits (`op`), and true; false, with nothing
+// KvCollate gives for the keys under `op`, and true; false, with nothing
 // decided, where the keys hold what the general walk must weigh (ignorable
-// orders where they can matter, the unit that closes a marked key).
+// orders where they can matter, the unit that closes a marked key). `op`
+// is exact without the insensitive or simple bits, or it takes wildcards
+// (without the simple bit), and key 2 is then a prefix ended by a '*'.
 bool KvCollateKeys(const uint8_t* key1, uint32_t bytes1, const uint8_t* key2, uint32_t bytes2,
                    uint8_t cls, uint16_t op, uint8_t unitFormat, long* result);
 

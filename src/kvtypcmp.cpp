@@ -343,10 +343,13 @@ void NextElements(StringOperand& o1, const KvStoredElement& e1, StringOperand& o
 
 // Whether two elements are whole index keys of one class, neither cut
 // nor marked, under an operator that KvCollateKeys decides in place: exact
-// (no wildcards), neither insensitive nor simple. Such pairs are the
-// compares an index makes of its keys.
+// (no wildcards) and neither insensitive nor simple, or one that takes
+// wildcards without the simple bit. Such pairs are the compares an index
+// makes of its keys, and of its keys with a condition's key in a scan.
 bool InPlaceKeys(const KvStoredElement& e1, const KvStoredElement& e2, unsigned short op) {
-  return (op & ~(KvCMP_OP_SKIP_SPACES | KvCMP_OP_SKIP_SYMBOLS)) == KvCMP_OP_EXACT &&
+  const bool exact = (op & ~(KvCMP_OP_SKIP_SPACES | KvCMP_OP_SKIP_SYMBOLS)) == KvCMP_OP_EXACT;
+  const bool pattern = (op & (KvCMP_OP_EXACT | KvCMP_OP_SIMPLE)) == 0;
+  return (exact || pattern) &&
          e1.codeSet == KvCS_ORDERS && e2.codeSet == KvCS_ORDERS && !e1.plain && !e2.plain &&
          e1.cut == 0 && e2.cut == 0 && e1.language == e2.language &&
          (e1.language & KvKEY_MARKED) == 0 && e1.available % 2 == 0 && e2.available % 2 == 0;

@@ -1,16 +1,12 @@
 // The character layer and collation: code sets and their Unicode mappings,
 // case, collation orders and languages, characters and the text walker, the
 // names of order values, and the collation engine with its byte path.
-#include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "kvcollate.h"
-#include "kvtm/kvtm.h"
+#include "test_util.h"
 
 namespace {
 
@@ -305,7 +301,6 @@ TEST(OrderNames, EveryOrderValue) {
   }
 }
 
-int Sign(long v) { return v < 0 ? -1 : v > 0 ? 1 : 0; }
 constexpr int kAny = -1;  // a level not checked
 
 // Texts in Windows-1252 (code set 1) or bytes (code set 0) under an

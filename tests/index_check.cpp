@@ -30,7 +30,10 @@ bool ordersOnly = false;  // --orders: every word, the order contract alone, no 
 
 // One part of a condition: relation bits (eq 1, lt 2, gt 4), compare
 // operator, the value in memory form and stored in the table's format.
-struct Part { unsigned short rel, op; void* value; Bytes stored; };
+// A KvString part has its value's whole key too, which an index host may
+// compare with its keys in place of the value (empty: the key is cut), and
+// which keys compare with in place where it is a prefix and a '*'.
+struct Part { unsigned short rel, op; void* value; Bytes stored, key = {}; };
 // One part, or a range: ge X and le Y. For a pattern "P*", mustMatch tells
 // whether row i's text is P, or P followed by a character that is no
 // letter, so that the row must match whatever the scans say.
@@ -48,6 +51,7 @@ struct Table : Typed {
   int status = 0;  // of the last key compare
 
   size_t inPlaceDiffers = 0;  // key compares whose general walk gives another result or status
+  std::function<T(size_t)> pattern = nullptr;  // KvString: row i's first characters and a '*'
   long Key(const Bytes& a, const Bytes& b, unsigned short op) {
     const long r = mgr.Cmp(id, a.size(), const_cast<uint8_t*>(a.data()), b.size(), const_cast<uint8_t*>(b.data()),
                            op, 1, format, status = 0);
@@ -59,8 +63,11 @@ struct Table : Typed {
     return r;
   }
   Part MakePart(const T& value, unsigned short rel, unsigned short op) {
-    Bytes stored(mgr.DiskLenGet(id, &probes.emplace_back(value), format, 1, 8));
-    return {rel, op, &probes.back(), (stored.resize(mgr.Store(id, stored.data(), &probes.back(), format, 1)), stored)};
+    Bytes stored(mgr.DiskLenGet(id, &probes.emplace_back(value), format, 1, 8)), key(id == KvTYPE_STRING ? 65535 : 0);
+    stored.resize(mgr.Store(id, stored.data(), &probes.back(), format, 1));
+    key.resize(key.empty() ? 0 : mgr.Translate(id, key.data(), format | 0x80, key.size(), stored.data(), format, stored.size(), 1));
+    if (key.size() < 6 || (key[0] << 8 | key[1]) + 2u != key.size()) key.clear();
+    return {rel, op, &probes.back(), stored, key};
   }
   void Add(const T& v, unsigned short r, unsigned short o) { conditions.push_back({{MakePart(v, r, o)}, nullptr}); }
   void AddRange(const T& a, const T& b, unsigned short op) {  // in the order the values sort
@@ -97,6 +104,11 @@ struct Table : Typed {
       const uint32_t b = adjacent ? byValue[i] : uint32_t(pairs.Below(n));
       for (unsigned short op : {0x0090, 0x0210, 0x0290})  // the other words of the in-place key compare
         Key(keys[a], keys[b], op), Key(keys[b], keys[a], op);
+      if (pattern) {  // and a key against a prefix's, under operators with wildcards
+        const T p = pattern(b);
+        const Bytes prefix(k, k + mgr.Translate(id, k, format | 0x80, sizeof k, const_cast<T*>(&p), 8, 0, 1));
+        for (unsigned short op : {0x0000, 0x0020, 0x0060, 0x02E0}) Key(keys[a], prefix, op);
+      }
       const int key = Sign(Key(keys[a], keys[b], KvCMP_EXACT)), back = Sign(Key(keys[b], keys[a], KvCMP_EXACT)),
                 f = adjacent ? Full(&rows[a], &rows[b], KvCMP_EXACT) : 0;
       if (const char* kind = key != -back                                    ? "order: key compare not antisymmetric"
@@ -141,6 +153,7 @@ struct Table : Typed {
         uint8_t& s = state[index[pos]];
         bool keep = true;
         for (size_t j = 0; j < m; ++j) {
+          if (!c.parts[j].key.empty()) Key(keys[index[pos]], c.parts[j].key, c.parts[j].op);  // in place or not, alike
           const long r = Key(keys[index[pos]], c.parts[j].stored, c.parts[j].op), whole = full[index[pos] * m + j];
           if (status != KvCMP_INCOMPLETE && Sign(r) != whole) s |= kWrongSign;
           keep = Holds(c.parts[j].rel, status == KvCMP_INCOMPLETE ? whole : r) && keep;
@@ -174,6 +187,8 @@ static Outcome TextCheck(Table<T> t, const Inputs& in, const std::function<T(con
   const bool insensitive = t.id != KvTYPE_STRING;
   const Strings &sources = insensitive ? in.eight : in.texts, &pool = insensitive ? in.eightPool : in.pool;
   for (const std::string& s : sources) t.rows.push_back(make(s));
+  if (!insensitive)  // 1 to 8 characters and a '*'
+    t.pattern = [&](size_t i) { return make(Utf8(Units(sources[i]).substr(0, i % 8 + 1)) + "*"); };
   for (const Cond<std::string>& c : TextConditions(pool, insensitive)) {
     const std::string& text = c.value;
     if (c.range) {
