@@ -284,8 +284,6 @@ Answer Index::Query(const std::vector<Part>& parts, const Visitor& visit) const 
   int rc = low.empty() ? mdb_cursor_get(cursor, &k, &d, MDB_FIRST) : mdb_cursor_get(cursor, &at, &d, MDB_SET_RANGE);
   if (!low.empty()) k = at;
   for (; rc == 0; rc = mdb_cursor_get(cursor, &k, &d, MDB_NEXT_NODUP)) {
-    if (!high.empty() && Compare(id, k.mv_data, k.mv_size, high.data(), high.size(), KvCMP_EXACT) > 0) break;
-    ++answer.keys;
     bool holds = true, undecided = false;
     for (size_t j = 0; j < parts.size(); ++j) {
       int status = 0;
@@ -294,6 +292,12 @@ Answer Index::Query(const std::vector<Part>& parts, const Visitor& visit) const 
       undecided = undecided || open[j];
       holds = holds && (open[j] || Holds(parts[j].rel, byKey[j]));
     }
+    // Every key that meets the condition lies within the bounds: only the
+    // others are compared with the high bound, past which the scan ends.
+    if ((!holds || undecided) && !high.empty() &&
+        Compare(id, k.mv_data, k.mv_size, high.data(), high.size(), KvCMP_EXACT) > 0)
+      break;
+    ++answer.keys;
     if (!holds) continue;
     do {
       const uint8_t* data = static_cast<const uint8_t*>(d.mv_data);
