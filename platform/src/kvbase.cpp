@@ -4,13 +4,34 @@
 #include <cstddef>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "kvplatform/kvbyteorder.h"
 
 namespace {
 
-// Copies or byte-reverses `count` units of type U. The per-unit memcpy
-// keeps unaligned buffers legal and compiles to plain loads and stores, so
-// the swap loop vectorises and the straight case is one memcpy.
+#if defined(__SSE2__)
+// Reverses the bytes of each U lane of a 16-byte block: the 16-bit words
+// of a lane reversed first (none for U of 16 bits), then the two bytes of
+// each word. SSE2 alone has no byte shuffle; these are its cheapest steps.
+template <typename U>
+__m128i SwapLanes(__m128i v) {
+  if constexpr (sizeof(U) == 4) {
+    v = _mm_shufflelo_epi16(v, _MM_SHUFFLE(2, 3, 0, 1));
+    v = _mm_shufflehi_epi16(v, _MM_SHUFFLE(2, 3, 0, 1));
+  } else if constexpr (sizeof(U) == 8) {
+    v = _mm_shufflelo_epi16(v, _MM_SHUFFLE(0, 1, 2, 3));
+    v = _mm_shufflehi_epi16(v, _MM_SHUFFLE(0, 1, 2, 3));
+  }
+  return _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+}
+#endif
+
+// Copies or byte-reverses `count` units of type U. Unaligned buffers are
+// legal; a target that is the source itself is converted in place (each
+// block is read before it is written).
 template <typename U>
 uint32_t Convert(void* target, const void* source, uint8_t format, uint32_t count) {
   const size_t bytes = static_cast<size_t>(count) * sizeof(U);
@@ -20,11 +41,20 @@ uint32_t Convert(void* target, const void* source, uint8_t format, uint32_t coun
   }
   unsigned char* t = static_cast<unsigned char*>(target);
   const unsigned char* s = static_cast<const unsigned char*>(source);
-  for (size_t i = 0; i < count; ++i) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  // The compiler leaves the loop below scalar (one bswap a unit); 16 bytes
+  // at a time make arrays several times faster.
+  for (; bytes - i >= 16; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(t + i), SwapLanes<U>(v));
+  }
+#endif
+  for (; i < bytes; i += sizeof(U)) {
     U v;
-    std::memcpy(&v, s + i * sizeof(U), sizeof(U));
+    std::memcpy(&v, s + i, sizeof(U));
     v = KvByteSwap(v);
-    std::memcpy(t + i * sizeof(U), &v, sizeof(U));
+    std::memcpy(t + i, &v, sizeof(U));
   }
   return static_cast<uint32_t>(bytes);
 }
