@@ -230,25 +230,6 @@ bool ReadElement(StringOperand& o, uint8_t format, bool secondFactory, KvStoredE
   return true;
 }
 
-// The first element of a buffer of `length` bytes (0: unknown) as
-// ReadElement reads it, when it is a whole header-form element of code set
-// 254 with a text of at least one unit: what an index key compare needs,
-// in a few loads. False for anything else, which ReadElement reads.
-inline bool WholeKey(const uint8_t* p, uint32_t length, uint8_t format, KvStoredElement* e) {
-  if (length != 0 && length < 6) return false;
-  const uint16_t stored = KvStoredLength(p, format);
-  if (stored < 6 || (length != 0 && stored + 2u > length) || p[stored + 1] == 0 ||
-      p[2] != KvCS_ORDERS)
-    return false;
-  e->length = stored;
-  e->codeSet = KvCS_ORDERS;
-  e->language = p[3];
-  e->text = p + 4;
-  e->textBytes = e->available = stored - 4u;
-  e->stored = stored + 2u;
-  return true;
-}
-
 // A zero-terminated copy of an element's available text (two zero bytes
 // close a text of either width), on the stack when it is small, so that
 // the engine never reads past the caller's buffer.
@@ -341,18 +322,34 @@ void NextElements(StringOperand& o1, const KvStoredElement& e1, StringOperand& o
   }
 }
 
-// Whether two elements are whole index keys of one class, neither cut
-// nor marked, under an operator that KvCollateKeys decides in place: exact
+// Whether an operator is one that KvCollateKeys decides in place: exact
 // (no wildcards) and neither insensitive nor simple, or one that takes
-// wildcards without the simple bit. Such pairs are the compares an index
-// makes of its keys, and of its keys with a condition's key in a scan.
+// wildcards without the simple bit. These are the compares an index makes
+// of its keys, and of its keys with a condition's key in a scan.
+bool InPlaceOperator(unsigned short op) {
+  return (op & ~(KvCMP_OP_SKIP_SPACES | KvCMP_OP_SKIP_SYMBOLS)) == KvCMP_OP_EXACT ||
+         (op & (KvCMP_OP_EXACT | KvCMP_OP_SIMPLE)) == 0;
+}
+
+// Whether two elements are whole index keys of one class, neither cut
+// nor marked, under such an operator.
 bool InPlaceKeys(const KvStoredElement& e1, const KvStoredElement& e2, unsigned short op) {
-  const bool exact = (op & ~(KvCMP_OP_SKIP_SPACES | KvCMP_OP_SKIP_SYMBOLS)) == KvCMP_OP_EXACT;
-  const bool pattern = (op & (KvCMP_OP_EXACT | KvCMP_OP_SIMPLE)) == 0;
-  return (exact || pattern) &&
-         e1.codeSet == KvCS_ORDERS && e2.codeSet == KvCS_ORDERS && !e1.plain && !e2.plain &&
-         e1.cut == 0 && e2.cut == 0 && e1.language == e2.language &&
+  return InPlaceOperator(op) && e1.codeSet == KvCS_ORDERS && e2.codeSet == KvCS_ORDERS &&
+         !e1.plain && !e2.plain && e1.cut == 0 && e2.cut == 0 && e1.language == e2.language &&
          (e1.language & KvKEY_MARKED) == 0 && e1.available % 2 == 0 && e2.available % 2 == 0;
+}
+
+// The text of the first element of a buffer of `length` bytes (0: unknown)
+// when it is a whole header-form element of code set 254 with at least one
+// unit: what ReadElement would read, in a few loads and no copies. `key[3]`
+// is its class byte. False for anything else.
+inline bool KeyText(const uint8_t* key, uint32_t length, uint8_t format, uint32_t* bytes) {
+  if (length != 0 && length < 6) return false;
+  const uint32_t stored = KvStoredLength(key, format);
+  if (stored < 6 || (length != 0 && stored + 2u > length) || key[stored + 1] == 0 || key[2] != KvCS_ORDERS)
+    return false;
+  *bytes = stored - 4u;
+  return true;
 }
 
 // The compare an index makes of two of its keys (one element each),
@@ -360,13 +357,17 @@ bool InPlaceKeys(const KvStoredElement& e1, const KvStoredElement& e2, unsigned 
 // where the general walk decides.
 bool KeysInPlace(unsigned char format, unsigned long length1, const void* values1,
                  unsigned long length2, const void* values2, unsigned short op, long* result) {
-  KvStoredElement e1, e2;
-  return WholeKey(static_cast<const uint8_t*>(values1), static_cast<uint32_t>(length1), format, &e1) &&
-         WholeKey(static_cast<const uint8_t*>(values2), static_cast<uint32_t>(length2), format, &e2) &&
-         InPlaceKeys(e1, e2, op) &&
-         KvCollateKeys(e1.text, e1.available, e2.text, e2.available,
-                       e1.language == KvCLASS_OUTSIDE_TABLES ? KvCLASS_OUTSIDE_TABLES : KvCLASS_TABLES,
-                       op, format & 15, result);
+  const uint8_t* key1 = static_cast<const uint8_t*>(values1);
+  const uint8_t* key2 = static_cast<const uint8_t*>(values2);
+  uint32_t bytes1, bytes2;
+  if (!InPlaceOperator(op) || !KeyText(key1, static_cast<uint32_t>(length1), format, &bytes1) ||
+      !KeyText(key2, static_cast<uint32_t>(length2), format, &bytes2))
+    return false;
+  const uint8_t cls = key1[3];
+  if (cls != key2[3] || (cls & KvKEY_MARKED) != 0 || (bytes1 | bytes2) % 2 != 0) return false;
+  return KvCollateKeys(key1 + 4, bytes1, key2 + 4, bytes2,
+                       cls == KvCLASS_OUTSIDE_TABLES ? KvCLASS_OUTSIDE_TABLES : KvCLASS_TABLES, op,
+                       format & 15, result);
 }
 
 }  // namespace
