@@ -684,8 +684,64 @@ uint64_t KeyStops4(const uint8_t* key1, const uint8_t* key2, uint32_t k) {
 
 uint32_t KeyLane4(uint64_t stops) { return static_cast<uint32_t>(std::countr_zero(stops)) / 16; }
 
+// The first unit of two keys (`both`: the units both hold) where they
+// differ or key 1 holds a zero unit, or `both`: units equal in both add
+// nothing to any level (as SkippablePrefix finds). Loads of several units
+// stay within the keys: the last ones overlap the units before.
+inline uint32_t KeyFirstStop(const uint8_t* key1, const uint8_t* key2, uint32_t both) {
+  uint32_t k = 0;
+#if defined(__SSE2__)
+  if (both >= 8) {
+    // Eight units at a time, and the last eight (or fewer) units by two
+    // loads whose results are combined without a branch: most keys are
+    // that short.
+    for (; k + 16 < both; k += 8)
+      if (const unsigned stop = KeyStops8(key1, key2, k); stop != 0) return k + KeyLane8(stop);
+    const unsigned first = KeyStops8(key1, key2, k);
+    const unsigned second = KeyStops8(key1, key2, both - 8);
+    return first != 0 ? k + KeyLane8(first) : second != 0 ? both - 8 + KeyLane8(second) : both;
+  }
+#endif
+  if (std::endian::native == std::endian::little && both >= 4) {
+    // Four units at a time likewise, from 64-bit loads: the lowest lane
+    // (little-endian) that differs or is zero tells the unit, whatever the
+    // units' own byte order.
+    for (; k + 8 < both; k += 4)
+      if (const uint64_t stop = KeyStops4(key1, key2, k); stop != 0) return k + KeyLane4(stop);
+    const uint64_t first = KeyStops4(key1, key2, k);
+    const uint64_t second = KeyStops4(key1, key2, both - 4);
+    return first != 0 ? k + KeyLane4(first) : second != 0 ? both - 4 + KeyLane4(second) : both;
+  }
+  while (k < both && key1[2 * k] == key2[2 * k] && key1[2 * k + 1] == key2[2 * k + 1] &&
+         (key1[2 * k] | key1[2 * k + 1]) != 0)
+    ++k;
+  return k;
+}
+
+// The common case of KeyOrder, decided in a few steps: the units at k are
+// letters or digits after a plain unit, and their primary fields differ.
+// The weights' classes are the same and cancel; a letter's primary field
+// is its letter bits, anything else's the whole unit (as WeightOf weighs
+// them). False where KeyOrder must look further.
+inline bool PrimaryDecides(const uint8_t* key1, uint32_t n1, const uint8_t* key2, uint32_t n2,
+                           uint32_t k, uint8_t cls, bool msbFirst, long* result) {
+  if (k >= n1 || k >= n2) return false;
+  auto plain = [](uint32_t u) { return u > kLastSymbolOrder && u < KvKEY_ABOVE_CLASS_1; };
+  const uint32_t u1 = KeyUnitAt(key1, k, msbFirst);
+  const uint32_t u2 = KeyUnitAt(key2, k, msbFirst);
+  if (!plain(u1) || !plain(u2) || (k > 0 && !plain(KeyUnitAt(key1, k - 1, msbFirst)))) return false;
+  // No unit of class 20 is taken for a letter.
+  const uint32_t letter = cls == KvCLASS_OUTSIDE_TABLES ? 0x10000 : 0x4000;
+  const uint32_t p1 = (u1 & 0xC000) == letter ? u1 & 0x407F : u1;
+  const uint32_t p2 = (u2 & 0xC000) == letter ? u2 & 0x407F : u2;
+  if (p1 == p2) return false;
+  *result = (static_cast<long>(p1) - static_cast<long>(p2)) * 256;
+  return true;
+}
+
 // The order of two keys from unit k, the first where they differ or end.
-bool KeyOrder(const uint8_t* key1, uint32_t n1, const uint8_t* key2, uint32_t n2, uint32_t k,
+// Kept out of line: PrimaryDecides settles most compares without it.
+[[gnu::noinline]] bool KeyOrder(const uint8_t* key1, uint32_t n1, const uint8_t* key2, uint32_t n2, uint32_t k,
               uint8_t cls, uint16_t op, bool msbFirst, long* result) {
   // The walk starts there only when the unit before is a plain element;
   // otherwise it goes back over ignorable orders, which is the general
@@ -722,7 +778,7 @@ bool KeyOrder(const uint8_t* key1, uint32_t n1, const uint8_t* key2, uint32_t n2
 // nothing. Patterns that hold anything else (a '?', a '*' within,
 // ignorable orders), and keys that hold an ignorable order within the
 // prefix, take the general walk.
-bool KeyPrefixOrder(const uint8_t* key1, uint32_t n1, const uint8_t* key2, uint32_t n2, uint8_t cls,
+[[gnu::noinline]] bool KeyPrefixOrder(const uint8_t* key1, uint32_t n1, const uint8_t* key2, uint32_t n2, uint8_t cls,
                     uint16_t op, bool msbFirst, long* result) {
   const uint16_t star = Wildcards().star;
   const uint16_t question = Wildcards().question;
@@ -832,43 +888,7 @@ bool KvCollateKeys(const uint8_t* key1, uint32_t bytes1, const uint8_t* key2, ui
   const uint32_t n1 = bytes1 / 2;
   const uint32_t n2 = bytes2 / 2;
   if ((op & KvCMP_OP_EXACT) == 0) return KeyPrefixOrder(key1, n1, key2, n2, cls, op, msbFirst, result);
-  const uint32_t both = n1 < n2 ? n1 : n2;
-  // The first unit where the keys differ or end: units equal in both add
-  // nothing to any level (as SkippablePrefix finds). Loads of several
-  // units stay within the keys: the last ones overlap the units before.
-  uint32_t k = 0;
-#if defined(__SSE2__)
-  if (both >= 8) {
-    // Eight units at a time, and the last eight (or fewer) units by two
-    // loads whose results are combined without a branch: most keys are
-    // that short.
-    while (k + 16 < both) {
-      const unsigned stop = KeyStops8(key1, key2, k);
-      if (stop != 0) return KeyOrder(key1, n1, key2, n2, k + KeyLane8(stop), cls, op, msbFirst, result);
-      k += 8;
-    }
-    const unsigned first = KeyStops8(key1, key2, k);
-    const unsigned second = KeyStops8(key1, key2, both - 8);
-    k = first != 0 ? k + KeyLane8(first) : second != 0 ? both - 8 + KeyLane8(second) : both;
-    return KeyOrder(key1, n1, key2, n2, k, cls, op, msbFirst, result);
-  }
-#endif
-  if (std::endian::native == std::endian::little && both >= 4) {
-    // Four units at a time likewise, from 64-bit loads: the lowest lane
-    // (little-endian) that differs or is zero tells the unit, whatever the
-    // units' own byte order.
-    while (k + 8 < both) {
-      const uint64_t stop = KeyStops4(key1, key2, k);
-      if (stop != 0) return KeyOrder(key1, n1, key2, n2, k + KeyLane4(stop), cls, op, msbFirst, result);
-      k += 4;
-    }
-    const uint64_t first = KeyStops4(key1, key2, k);
-    const uint64_t second = KeyStops4(key1, key2, both - 4);
-    k = first != 0 ? k + KeyLane4(first) : second != 0 ? both - 4 + KeyLane4(second) : both;
-    return KeyOrder(key1, n1, key2, n2, k, cls, op, msbFirst, result);
-  }
-  while (k < both && key1[2 * k] == key2[2 * k] && key1[2 * k + 1] == key2[2 * k + 1] &&
-         (key1[2 * k] | key1[2 * k + 1]) != 0)
-    ++k;
-  return KeyOrder(key1, n1, key2, n2, k, cls, op, msbFirst, result);
+  const uint32_t k = KeyFirstStop(key1, key2, n1 < n2 ? n1 : n2);
+  return PrimaryDecides(key1, n1, key2, n2, k, cls, msbFirst, result) ||
+         KeyOrder(key1, n1, key2, n2, k, cls, op, msbFirst, result);
 }
