@@ -718,24 +718,27 @@ inline uint32_t KeyFirstStop(const uint8_t* key1, const uint8_t* key2, uint32_t 
   return k;
 }
 
-// The common case of KeyOrder, decided in a few steps: the units at k are
-// letters or digits after a plain unit, and their primary fields differ.
-// The weights' classes are the same and cancel; a letter's primary field
-// is its letter bits, anything else's the whole unit (as WeightOf weighs
-// them). False where KeyOrder must look further.
+// The common case of KeyOrder, decided in a few steps: after a plain
+// unit, the units at k are letters or digits (or a key's end) whose
+// primary fields differ, or both keys end. A letter's primary field is its
+// letter bits, anything else's the whole unit, under the class (as WeightOf
+// weighs them); an end weighs 0. False where KeyOrder must look further.
 inline bool PrimaryDecides(const uint8_t* key1, uint32_t n1, const uint8_t* key2, uint32_t n2,
                            uint32_t k, uint8_t cls, bool msbFirst, long* result) {
-  if (k >= n1 || k >= n2) return false;
   auto plain = [](uint32_t u) { return u > kLastSymbolOrder && u < KvKEY_ABOVE_CLASS_1; };
-  const uint32_t u1 = KeyUnitAt(key1, k, msbFirst);
-  const uint32_t u2 = KeyUnitAt(key2, k, msbFirst);
-  if (!plain(u1) || !plain(u2) || (k > 0 && !plain(KeyUnitAt(key1, k - 1, msbFirst)))) return false;
+  if (k > 0 && !plain(KeyUnitAt(key1, k - 1, msbFirst))) return false;
+  const uint32_t u1 = k < n1 ? KeyUnitAt(key1, k, msbFirst) : 0;
+  const uint32_t u2 = k < n2 ? KeyUnitAt(key2, k, msbFirst) : 0;
+  if ((u1 != 0 && !plain(u1)) || (u2 != 0 && !plain(u2))) return false;
   // No unit of class 20 is taken for a letter.
   const uint32_t letter = cls == KvCLASS_OUTSIDE_TABLES ? 0x10000 : 0x4000;
-  const uint32_t p1 = (u1 & 0xC000) == letter ? u1 & 0x407F : u1;
-  const uint32_t p2 = (u2 & 0xC000) == letter ? u2 & 0x407F : u2;
-  if (p1 == p2) return false;
-  *result = (static_cast<long>(p1) - static_cast<long>(p2)) * 256;
+  auto primary = [&](uint32_t u) {
+    return u == 0 ? 0 : static_cast<uint32_t>(cls) << 24 | ((u & 0xC000) == letter ? u & 0x407F : u) << 8;
+  };
+  const uint32_t p1 = primary(u1);
+  const uint32_t p2 = primary(u2);
+  if (p1 == p2 && u1 != 0) return false;  // the tie-breaks decide, or a later unit
+  *result = static_cast<long>(p1) - static_cast<long>(p2);
   return true;
 }
 

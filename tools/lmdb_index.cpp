@@ -101,10 +101,16 @@ bool Holds(unsigned short rel, long r) {
   return (r < 0 && (rel & KvREL_LESS)) || (r == 0 && (rel & KvREL_EQUAL)) || (r > 0 && (rel & KvREL_GREATER));
 }
 
-Bytes StoredOf(char id, void* value) {
-  Bytes stored(Mgr().DiskLenGet(id, value, kFormat, 1, KvFORMAT_MEMORY));
+// Stores a value into `stored`, whose buffer is reused.
+void StoreInto(char id, void* value, Bytes& stored) {
+  stored.resize(Mgr().DiskLenGet(id, value, kFormat, 1, KvFORMAT_MEMORY));
   stored.resize(Mgr().Store(id, stored.data(), value, kFormat, 1));
   if (stored.empty()) throw Error("a " + Name(id) + " value that stores nothing (too long for its length field)");
+}
+
+Bytes StoredOf(char id, void* value) {
+  Bytes stored;
+  StoreInto(id, value, stored);
   return stored;
 }
 
@@ -168,7 +174,8 @@ Builder::~Builder() = default;
 
 void Builder::Add(void* value) {
   const char id = type_.id;
-  Bytes data = StoredOf(id, value);
+  Bytes& data = data_;  // reused from row to row
+  StoreInto(id, value, data);
   if (id == KvTYPE_DATE && ((data[0] == 0xFF && data[1] == 0xFF) || data[2] == 0xFF || data[3] == 0xFF))
     throw Error("a date with a wildcard field cannot be indexed: it equals every date");
   uint8_t key[KvINDEX_MAX_KEYLEN];

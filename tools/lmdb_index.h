@@ -86,6 +86,7 @@ class Builder {
   unsigned index_ = 0, long_ = 0;
   size_t maxData_ = 0;  // the longest duplicate data
   uint32_t rows_ = 0;
+  std::vector<uint8_t> data_;  // the row being added
 };
 
 // One part of a condition: "key rel value" under a compare operator, the
