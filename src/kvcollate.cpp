@@ -463,6 +463,8 @@ long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, i
 struct PlainReader {
   PlainReader(const KvCodeSet* codeSet, uint8_t language, uint8_t unitFormat)
       : table(codeSet->OrderTableGet()),
+        limit(table != nullptr ? table->limit : 0),
+        weights(table != nullptr ? table->plainWeights : nullptr),
         wide(KvCodeSetIsWide(codeSet->IdGet())),
         msbFirst(unitFormat == 2),
         orders(codeSet->IdGet() == KvCS_ORDERS),
@@ -488,17 +490,14 @@ struct PlainReader {
   // The weight of a plain significant element (0 for the end of the text),
   // or false for any other character.
   bool PlainWeight(uint16_t unit, uint32_t* weight) const {
-    if (!orders && unit < table->limit) {
+    if (!orders && unit < limit) {
       // The common case first: one table read. A weight passes when it is
       // nonzero and, for a language with variants, unmarked; the end of
-      // the text (weight 0) and all other characters are told apart after.
-      const uint32_t w = table->plainWeights[unit];
-      if (w - 1 < plainBound) {
-        *weight = w & ~KvPLAIN_HAS_VARIANTS;
-        return true;
-      }
-      *weight = 0;
-      return unit == 0;
+      // the text has weight 0 and passes too. Told apart without a branch:
+      // where a text ends is as good as random.
+      const uint32_t w = weights[unit];
+      *weight = w & ~KvPLAIN_HAS_VARIANTS;
+      return (w - 1 < plainBound) | (unit == 0);
     }
     if (unit == 0) {
       *weight = 0;
@@ -518,6 +517,8 @@ struct PlainReader {
   }
 
   const KvOrderTable* table;
+  uint16_t limit;            // the table's, held here so that the walk keeps
+  const uint32_t* weights;   // them in registers
   bool wide;
   bool msbFirst;
   bool orders;
@@ -549,14 +550,26 @@ uint32_t CommonUnits(const char* a, const char* b, uint32_t safeBytes, bool wide
       // all nonzero, borrow nothing into the bytes from n on.
       return (x ^ y) | ((x - ones) & ~x & highs);
     };
-    for (; n + 8 <= safe; n += 8) {
-      const uint64_t stop = stopsIn(n);
-      if (stop != 0) return (n + static_cast<uint32_t>(std::countr_zero(stop)) / 8) / width;
-    }
-    if (n < safe && safe >= 8) {
+    if (safe >= 8) {
+      for (; n + 16 <= safe; n += 8) {
+        const uint64_t stop = stopsIn(n);
+        if (stop != 0) return (n + static_cast<uint32_t>(std::countr_zero(stop)) / 8) / width;
+      }
+      // The last 8 to 15 bytes: two reads, the second without the bytes
+      // the first covered, combined without a branch (where a word stops
+      // is as good as random; most words end here).
       const uint32_t at = safe - 8;
-      const uint64_t stop = stopsIn(at) & (~uint64_t{0} << (8 * (n - at)));
-      if (stop != 0) return (at + static_cast<uint32_t>(std::countr_zero(stop)) / 8) / width;
+      const uint64_t first = stopsIn(n);
+      const uint64_t second = stopsIn(at) & (~uint64_t{0} << (8 * (n + 8 - at) - 1) << 1);
+      // The top bit set keeps the count of trailing zeros from branching
+      // on a zero word; a second read without a stop points to safe.
+      constexpr uint64_t kTop = uint64_t{1} << 63;
+      const uint32_t inFirst = n + static_cast<uint32_t>(std::countr_zero(first | kTop)) / 8;
+      const uint32_t inSecond =
+          at + static_cast<uint32_t>(std::countr_zero(second | kTop)) / 8 + (second == 0);
+      const uint32_t useFirst = 0u - static_cast<uint32_t>(first != 0);  // all ones or none
+      const uint32_t stop = (inFirst & useFirst) | (inSecond & ~useFirst);
+      if (stop < safe) return stop / width;
       n = safe;
     }
   }
@@ -623,7 +636,7 @@ bool CollatePlain(const PlainReader& reader, KvCollateText* from1, KvCollateText
       return false;
     t.primary = static_cast<long>(w1 & kPrimaryMask) - static_cast<long>(w2 & kPrimaryMask);
     if (primary != nullptr && (op & KvCMP_OP_SKIP_SPACES) != 0) *primary = t.primary;
-    if (t.primary != 0 || w1 == 0) {
+    if ((t.primary != 0) | (w1 == 0)) {
       *result = Conclude(t, op, level);
       if ((w1 == 0 && from1->cut) || (w2 == 0 && from2->cut)) Undecided(*result, level);
       return true;
