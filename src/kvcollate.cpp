@@ -794,18 +794,22 @@ inline bool PrimaryDecides(const uint8_t* key1, uint32_t n1, const uint8_t* key2
 // nothing. Patterns that hold anything else (a '?', a '*' within,
 // ignorable orders), and keys that hold an ignorable order within the
 // prefix, take the general walk.
-[[gnu::noinline]] bool KeyPrefixOrder(const uint8_t* key1, uint32_t n1, const uint8_t* key2, uint32_t n2, uint8_t cls,
-                    uint16_t op, bool msbFirst, long* result) {
-  const uint16_t star = Wildcards().star;
-  const uint16_t question = Wildcards().question;
+[[gnu::noinline]] bool KeyPrefixOrder(const uint8_t* key1, uint32_t n1, const uint8_t* key2,
+                                      uint32_t n2, uint8_t cls, uint16_t op, bool msbFirst,
+                                      long* result) {
+  const WildcardOrders& wildcards = Wildcards();
   Ties t;
   uint32_t i = 0;
   for (;; ++i) {
     const uint16_t unit = i < n2 ? KeyUnitAt(key2, i, msbFirst) : 0;
-    if (unit == star) break;
+    if (unit == wildcards.star) break;
+    const uint16_t own = i < n1 ? KeyUnitAt(key1, i, msbFirst) : 0;
+    // The same letter or digit in both adds nothing to any level: most
+    // keys a scan meets begin with the prefix itself.
+    if (own == unit && unit > kLastSymbolOrder && unit < KvKEY_ABOVE_CLASS_1) continue;
     uint32_t w1, w2;
-    if (unit == 0 || unit == question || !KeyUnitWeight(unit, cls, &w2) ||
-        !KeyUnitWeight(i < n1 ? KeyUnitAt(key1, i, msbFirst) : 0, cls, &w1))
+    if (unit == 0 || unit == wildcards.question || !KeyUnitWeight(unit, cls, &w2) ||
+        !KeyUnitWeight(own, cls, &w1))
       return false;
     t.primary = static_cast<long>(w1 & kPrimaryMask) - static_cast<long>(w2 & kPrimaryMask);
     if (t.primary != 0) {
