@@ -319,6 +319,7 @@ TEST(Collation, LevelsOperatorsWildcardsLimitsAndLanguages) {
       {"a-b-c", "a-b_c", 0x10, 1, KvLEVEL_PUNCTUATION}, {"a_b-c", "a-b-c", 0x10, -1, KvLEVEL_PUNCTUATION},
       // The primary level beats all others; digits before letters.
       {"a-c", "ab", 0x10, 1, KvLEVEL_PRIMARY}, {"\xE9z", "fa", 0x10, -1, KvLEVEL_PRIMARY},
+      {"a\x01" "c", "ab", 0x10, 1, KvLEVEL_PRIMARY},  // a control character is ignorable, not an end
       {"ab", "abc", 0x10, -1, KvLEVEL_PRIMARY}, {"", "", 0x10, 0, KvLEVEL_EQUAL},
       {"1", "a", 0x10, -1, KvLEVEL_PRIMARY},
       // Expansions: ß is s s with an accent, Æ is A E.

@@ -255,6 +255,7 @@ TEST_F(StringRows, CompareStoredAndCutOperands) {
       // Legacy blocks; insensitive blocks, through both functions.
       {kBoth, abc, 5, B("ab"), 0, 0, 1, 0}, {kBoth, abc, 5, B("b*"), 0, 0, -1, 0}, {kBoth, abc, 5, B("abd"), 0, 0, 0, kOpen},
       {kLSC, {9, 0, 'a', 'b', 'c'}, 5, {4, 0, 'a', 'b', 'c', 0}, 6, 0x10, 0, kOpen}, {kBoth, abc, 5, B("a*c"), 0, 0, 0, kOpen},
+      {kLSC, {7, 0, 'a', 0, 'b', 0, 'c', 'd', 0}, 0, {7, 0, 'a', 0, 'b', 0, 'c', 'e', 0}, 0, 0x10, -1, 0, 3},  // the third decides
       {kBoth, {0x40, 0, 3, 'a', 'b', 0}, 0, {0x40, 0, 4, 'a', 'b', 'c', 0}, 0, 0, -1, 0, 1, 2}, {kBoth, cutKey, 6, B("*"), 0, 0, 0, 0},
       {kBoth, B("abz"), 5, B("abc\\"), 0, 0, 0, kOpen}, {kBoth, B("b"), 0, B("a*cdef"), 7, 0, 1, 0},
       {kBoth, B("abc"), 0, B("a*cdef"), 7, 0, 0, kOpen}, {kBoth, B("a*b"), 0, B("a\\*b"), 0, 0, 0, 0},
