@@ -746,7 +746,8 @@ inline bool PrimaryDecides(const uint8_t* key1, uint32_t n1, const uint8_t* key2
   // No unit of class 20 is taken for a letter.
   const uint32_t letter = cls == KvCLASS_OUTSIDE_TABLES ? 0x10000 : 0x4000;
   auto primary = [&](uint32_t u) {
-    return u == 0 ? 0 : static_cast<uint32_t>(cls) << 24 | ((u & 0xC000) == letter ? u & 0x407F : u) << 8;
+    const uint32_t field = (u & 0xC000) == letter ? u & 0x407F : u;
+    return u == 0 ? 0 : static_cast<uint32_t>(cls) << 24 | field << 8;
   };
   const uint32_t p1 = primary(u1);
   const uint32_t p2 = primary(u2);
@@ -757,8 +758,9 @@ inline bool PrimaryDecides(const uint8_t* key1, uint32_t n1, const uint8_t* key2
 
 // The order of two keys from unit k, the first where they differ or end.
 // Kept out of line: PrimaryDecides settles most compares without it.
-[[gnu::noinline]] bool KeyOrder(const uint8_t* key1, uint32_t n1, const uint8_t* key2, uint32_t n2, uint32_t k,
-              uint8_t cls, uint16_t op, bool msbFirst, long* result) {
+[[gnu::noinline]] bool KeyOrder(const uint8_t* key1, uint32_t n1, const uint8_t* key2,
+                                uint32_t n2, uint32_t k, uint8_t cls, uint16_t op, bool msbFirst,
+                                long* result) {
   // The walk starts there only when the unit before is a plain element;
   // otherwise it goes back over ignorable orders, which is the general
   // walk's business.
@@ -907,7 +909,8 @@ bool KvCollateKeys(const uint8_t* key1, uint32_t bytes1, const uint8_t* key2, ui
   const bool msbFirst = unitFormat == 2;
   const uint32_t n1 = bytes1 / 2;
   const uint32_t n2 = bytes2 / 2;
-  if ((op & KvCMP_OP_EXACT) == 0) return KeyPrefixOrder(key1, n1, key2, n2, cls, op, msbFirst, result);
+  if ((op & KvCMP_OP_EXACT) == 0)
+    return KeyPrefixOrder(key1, n1, key2, n2, cls, op, msbFirst, result);
   const uint32_t k = KeyFirstStop(key1, key2, n1 < n2 ? n1 : n2);
   return PrimaryDecides(key1, n1, key2, n2, k, cls, msbFirst, result) ||
          KeyOrder(key1, n1, key2, n2, k, cls, op, msbFirst, result);

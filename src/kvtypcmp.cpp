@@ -346,7 +346,8 @@ bool InPlaceKeys(const KvStoredElement& e1, const KvStoredElement& e2, unsigned 
 inline bool KeyText(const uint8_t* key, uint32_t length, uint8_t format, uint32_t* bytes) {
   if (length != 0 && length < 6) return false;
   const uint32_t stored = KvStoredLength(key, format);
-  if (stored < 6 || (length != 0 && stored + 2u > length) || key[stored + 1] == 0 || key[2] != KvCS_ORDERS)
+  if (stored < 6 || (length != 0 && stored + 2u > length) || key[stored + 1] == 0 ||
+      key[2] != KvCS_ORDERS)
     return false;
   *bytes = stored - 4u;
   return true;
@@ -482,28 +483,34 @@ long KvCompareStrings(unsigned char format, unsigned long length1, void* values1
   return result;
 }
 
-long StringCompare(unsigned char format, unsigned long length1, void* values1,
-                   unsigned long length2, void* values2, unsigned short op, unsigned long count,
-                   int& status) {
+namespace {
+
+// Both string rows: a pair of index keys in place, anything else by the walk.
+inline long CompareStringRow(unsigned char format, unsigned long length1, void* values1,
+                             unsigned long length2, void* values2, unsigned short op,
+                             unsigned long count, int& status, bool secondFactory) {
   long result;
-  if (count == 1 && format != 8 && KeysInPlace(format, length1, values1, length2, values2, op, &result)) {
+  if (count == 1 && format != 8 &&
+      KeysInPlace(format, length1, values1, length2, values2, op, &result)) {
     status = 0;
     return result;
   }
-  return KvCompareStrings(format, length1, values1, length2, values2, op, count, status, false,
-                          true);
+  return KvCompareStrings(format, length1, values1, length2, values2, op, count, status,
+                          secondFactory, true);
+}
+
+}  // namespace
+
+long StringCompare(unsigned char format, unsigned long length1, void* values1,
+                   unsigned long length2, void* values2, unsigned short op, unsigned long count,
+                   int& status) {
+  return CompareStringRow(format, length1, values1, length2, values2, op, count, status, false);
 }
 
 long LegacyStringCompare(unsigned char format, unsigned long length1, void* values1,
                          unsigned long length2, void* values2, unsigned short op,
                          unsigned long count, int& status) {
-  long result;
-  if (count == 1 && format != 8 && KeysInPlace(format, length1, values1, length2, values2, op, &result)) {
-    status = 0;
-    return result;
-  }
-  return KvCompareStrings(format, length1, values1, length2, values2, op, count, status, true,
-                          true);
+  return CompareStringRow(format, length1, values1, length2, values2, op, count, status, true);
 }
 
 // ---- KvIString and KvCaseIString ----
