@@ -107,7 +107,10 @@ struct Table : Typed {
       if (pattern) {  // and a key against a prefix's, under operators with wildcards
         const T p = pattern(b);
         const Bytes prefix(k, k + mgr.Translate(id, k, format | 0x80, sizeof k, const_cast<T*>(&p), 8, 0, 1));
-        for (unsigned short op : {0x0000, 0x0020, 0x0060, 0x02E0}) Key(keys[a], prefix, op);
+        // 0x60 (case and accents ignored), and each word of the bits 0x20,
+        // 0x40, 0x80 and 0x200 in turn.
+        const unsigned short mix = (i & 3) << 5 | (i & 4) << 5 | (i & 8) << 6;
+        for (unsigned short op : {0x0060, int(mix)}) Key(keys[a], prefix, op);
       }
       const int key = Sign(Key(keys[a], keys[b], KvCMP_EXACT)), back = Sign(Key(keys[b], keys[a], KvCMP_EXACT)),
                 f = adjacent ? Full(&rows[a], &rows[b], KvCMP_EXACT) : 0;
