@@ -836,6 +836,15 @@ uint16_t KvQuestionOrder() { return Wildcards().question; }
 
 namespace {
 
+// A text with the code set and language its walk reads it in: the
+// character layer takes 255 for the default code set and language.
+KvCollateText ReadAs(const KvCollateText& t) {
+  KvCollateText r = t;
+  if (r.codeSet == 255) r.codeSet = KvLanguageContext::GetDefault8CodeSet();
+  if (r.language == 255) r.language = KvLanguageContext::GetDefaultLanguage();
+  return r;
+}
+
 long Collate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_t limit,
              uint8_t unitFormat, long* primary, int* level, bool fast) {
   if (level) *level = KvLEVEL_EQUAL;
@@ -852,12 +861,15 @@ long Collate(const KvCollateText& a, const KvCollateText& b, uint16_t op, int32_
       return Undecided(result, level);
     return result;
   }
-  KvCollateText from1 = a;
-  KvCollateText from2 = b;
-  const uint8_t cs1 = a.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : a.codeSet;
-  const uint8_t cs2 = b.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : b.codeSet;
-  if (fast && cs1 == cs2 && a.language == b.language && a.text != nullptr && b.text != nullptr) {
-    const PlainReader reader(KvLanguageContext::QueryCodeSet(cs1), a.language, unitFormat);
+  // The fast path must read each text as the walk does (0: the native
+  // code set; 255: the default 8-bit code set and the default language).
+  KvCollateText from1 = ReadAs(a);
+  KvCollateText from2 = ReadAs(b);
+  const uint8_t cs1 = from1.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : from1.codeSet;
+  const uint8_t cs2 = from2.codeSet == 0 ? KvLanguageContext::GetNativeCodeSet() : from2.codeSet;
+  if (fast && cs1 == cs2 && from1.language == from2.language && a.text != nullptr &&
+      b.text != nullptr) {
+    const PlainReader reader(KvLanguageContext::QueryCodeSet(cs1), from1.language, unitFormat);
     long result;
     if ((reader.table != nullptr || reader.orders) &&
         CollatePlain(reader, &from1, &from2, op, limit, primary, level, &result))

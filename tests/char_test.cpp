@@ -403,6 +403,9 @@ TEST(Collation, SixteenBitTextBeyondTheTablesAndWildcardPositions) {
     EXPECT_EQ((L{found, offset}), (L{index, at})) << text;
   }
   EXPECT_EQ((L{KvStarOrder(), KvQuestionOrder()}), (L{80 + 79, 80 + 42}));
+  // Code set 255 is the default 8-bit one, byte by byte, on every path.
+  const KvCollateText d1{255, 255, "\x9d\x0b\x8b"}, d2{255, 255, "\x9c\x88\x2a"};
+  EXPECT_EQ(KvCollate(d1, d2, 0x10, -1, 2, nullptr, nullptr), KvCollateGeneral(d1, d2, 0x10, -1, 2, nullptr, nullptr));
 }
 
 }  // namespace
