@@ -66,7 +66,7 @@ struct Table : Typed {
     Bytes stored(mgr.DiskLenGet(id, &probes.emplace_back(value), format, 1, 8)), key(id == KvTYPE_STRING ? 65535 : 0);
     stored.resize(mgr.Store(id, stored.data(), &probes.back(), format, 1));
     key.resize(key.empty() ? 0 : mgr.Translate(id, key.data(), format | 0x80, key.size(), stored.data(), format, stored.size(), 1));
-    if (key.size() < 6 || (key[0] << 8 | key[1]) + 2u != key.size()) key.clear();
+    if (key.size() < 6 || (format == 2 ? key[0] << 8 | key[1] : key[1] << 8 | key[0]) + 2u != key.size()) key.clear();
     return {rel, op, &probes.back(), stored, key};
   }
   void Add(const T& v, unsigned short r, unsigned short o) { conditions.push_back({{MakePart(v, r, o)}, nullptr}); }
