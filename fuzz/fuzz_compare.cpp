@@ -33,7 +33,7 @@ KVTM_FUZZ_TARGET(input) {
     int general = 0;
     if (id == KvTYPE_STRING && !memory &&
         (KvCompareStrings(format, a.Bytes(), a.Data(), b.Bytes(), b.Data(), static_cast<unsigned short>(op), count,
-                          general, (flags & 1) != 0, false) != result || general != status))
+                          general, (flags & 1) != 0) != result || general != status))
       __builtin_trap();
   }
 }

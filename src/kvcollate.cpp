@@ -249,6 +249,20 @@ struct Ties {
   long punctuation = 0;
 };
 
+// The primary difference of two element weights.
+long PrimaryOf(uint32_t w1, uint32_t w2) {
+  return static_cast<long>(w1 & kPrimaryMask) - static_cast<long>(w2 & kPrimaryMask);
+}
+
+// Gathers the tie-breaks of two elements whose primaries are equal: the
+// first case difference (lower case first) and the last accent difference.
+void GatherTies(Ties& t, uint32_t w1, uint32_t w2) {
+  if (t.caseTie == 0)
+    t.caseTie = static_cast<long>(w2 & kCaseMask) - static_cast<long>(w1 & kCaseMask);
+  const long accent = static_cast<long>(w1 & kAccentMask) - static_cast<long>(w2 & kAccentMask);
+  if (accent != 0) t.accentTie = accent;
+}
+
 // A result that a cut text's end had a part in is undecided: the level
 // says so, the result stays what the texts present give.
 long Undecided(long result, int* level) {
@@ -413,12 +427,8 @@ long LevelWalk(Side& a, Side& b, uint16_t op, int32_t limit, long* primaryOut, i
       if ((starActive && (a.vague || b.vague)) || (b.vague && (op & KvCMP_OP_EXACT) == 0) ||
           VaguePairUndecided(a.vague, a.order, a.weight, b.vague, b.order, b.weight))
         return Undecided(Conclude(t, op, level), level);
-      t.primary = static_cast<long>(a.weight & kPrimaryMask) - static_cast<long>(b.weight & kPrimaryMask);
-      if (t.caseTie == 0)
-        t.caseTie = static_cast<long>(b.weight & kCaseMask) - static_cast<long>(a.weight & kCaseMask);
-      const long accent =
-          static_cast<long>(a.weight & kAccentMask) - static_cast<long>(b.weight & kAccentMask);
-      if (accent != 0) t.accentTie = accent;
+      t.primary = PrimaryOf(a.weight, b.weight);
+      GatherTies(t, a.weight, b.weight);
       differs = (a.weight & mask) != (b.weight & mask);
     }
 
@@ -634,17 +644,14 @@ bool CollatePlain(const PlainReader& reader, KvCollateText* from1, KvCollateText
     if ((limit < 0 || n < limit) && (!reader.PlainWeight(reader.UnitAt(from1->text, n), &w1) ||
                                      !reader.PlainWeight(reader.UnitAt(from2->text, n), &w2)))
       return false;
-    t.primary = static_cast<long>(w1 & kPrimaryMask) - static_cast<long>(w2 & kPrimaryMask);
+    t.primary = PrimaryOf(w1, w2);
     if (primary != nullptr && (op & KvCMP_OP_SKIP_SPACES) != 0) *primary = t.primary;
     if ((t.primary != 0) | (w1 == 0)) {
       *result = Conclude(t, op, level);
       if ((w1 == 0 && from1->cut) || (w2 == 0 && from2->cut)) Undecided(*result, level);
       return true;
     }
-    if (t.caseTie == 0)
-      t.caseTie = static_cast<long>(w2 & kCaseMask) - static_cast<long>(w1 & kCaseMask);
-    const long accent = static_cast<long>(w1 & kAccentMask) - static_cast<long>(w2 & kAccentMask);
-    if (accent != 0) t.accentTie = accent;
+    GatherTies(t, w1, w2);
   }
 }
 
@@ -657,6 +664,11 @@ uint16_t KeyUnitAt(const uint8_t* p, uint32_t i, bool msbFirst) {
   std::memcpy(&v, p + 2 * i, 2);
   return v;
 }
+
+// Whether a key unit is a letter or digit of either class that weighs as
+// WeightOf says: above the ignorable orders, below the unit that closes a
+// marked key of class 1 and the largest element.
+bool PlainKeyUnit(uint32_t unit) { return unit > kLastSymbolOrder && unit < KvKEY_ABOVE_CLASS_1; }
 
 // The weight of a key unit that the walk takes as a plain significant
 // element (0 for the end), or false for one it treats otherwise: an
@@ -738,11 +750,10 @@ inline uint32_t KeyFirstStop(const uint8_t* key1, const uint8_t* key2, uint32_t 
 // weighs them); an end weighs 0. False where KeyOrder must look further.
 inline bool PrimaryDecides(const uint8_t* key1, uint32_t n1, const uint8_t* key2, uint32_t n2,
                            uint32_t k, uint8_t cls, bool msbFirst, long* result) {
-  auto plain = [](uint32_t u) { return u > kLastSymbolOrder && u < KvKEY_ABOVE_CLASS_1; };
-  if (k > 0 && !plain(KeyUnitAt(key1, k - 1, msbFirst))) return false;
+  if (k > 0 && !PlainKeyUnit(KeyUnitAt(key1, k - 1, msbFirst))) return false;
   const uint32_t u1 = k < n1 ? KeyUnitAt(key1, k, msbFirst) : 0;
   const uint32_t u2 = k < n2 ? KeyUnitAt(key2, k, msbFirst) : 0;
-  if ((u1 != 0 && !plain(u1)) || (u2 != 0 && !plain(u2))) return false;
+  if ((u1 != 0 && !PlainKeyUnit(u1)) || (u2 != 0 && !PlainKeyUnit(u2))) return false;
   // No unit of class 20 is taken for a letter.
   const uint32_t letter = cls == KvCLASS_OUTSIDE_TABLES ? 0x10000 : 0x4000;
   auto primary = [&](uint32_t u) {
@@ -776,15 +787,12 @@ inline bool PrimaryDecides(const uint8_t* key1, uint32_t n1, const uint8_t* key2
     if (!KeyUnitWeight(i < n1 ? KeyUnitAt(key1, i, msbFirst) : 0, cls, &w1) ||
         !KeyUnitWeight(i < n2 ? KeyUnitAt(key2, i, msbFirst) : 0, cls, &w2))
       return false;
-    t.primary = static_cast<long>(w1 & kPrimaryMask) - static_cast<long>(w2 & kPrimaryMask);
+    t.primary = PrimaryOf(w1, w2);
     if (t.primary != 0 || w1 == 0) {
       *result = Conclude(t, op, nullptr);
       return true;
     }
-    if (t.caseTie == 0)
-      t.caseTie = static_cast<long>(w2 & kCaseMask) - static_cast<long>(w1 & kCaseMask);
-    const long accent = static_cast<long>(w1 & kAccentMask) - static_cast<long>(w2 & kAccentMask);
-    if (accent != 0) t.accentTie = accent;
+    GatherTies(t, w1, w2);
   }
 }
 
@@ -808,20 +816,17 @@ inline bool PrimaryDecides(const uint8_t* key1, uint32_t n1, const uint8_t* key2
     const uint16_t own = i < n1 ? KeyUnitAt(key1, i, msbFirst) : 0;
     // The same letter or digit in both adds nothing to any level: most
     // keys a scan meets begin with the prefix itself.
-    if (own == unit && unit > kLastSymbolOrder && unit < KvKEY_ABOVE_CLASS_1) continue;
+    if (own == unit && PlainKeyUnit(unit)) continue;
     uint32_t w1, w2;
     if (unit == 0 || unit == wildcards.question || !KeyUnitWeight(unit, cls, &w2) ||
         !KeyUnitWeight(own, cls, &w1))
       return false;
-    t.primary = static_cast<long>(w1 & kPrimaryMask) - static_cast<long>(w2 & kPrimaryMask);
+    t.primary = PrimaryOf(w1, w2);
     if (t.primary != 0) {
       *result = Conclude(t, op, nullptr);
       return true;
     }
-    if (t.caseTie == 0)
-      t.caseTie = static_cast<long>(w2 & kCaseMask) - static_cast<long>(w1 & kCaseMask);
-    const long accent = static_cast<long>(w1 & kAccentMask) - static_cast<long>(w2 & kAccentMask);
-    if (accent != 0) t.accentTie = accent;
+    GatherTies(t, w1, w2);
   }
   if (i + 1 < n2 && KeyUnitAt(key2, i + 1, msbFirst) != 0) return false;
   *result = Conclude(t, op, nullptr);

@@ -305,23 +305,6 @@ struct KeyUnits {
   uint8_t keyClass = 0;   // the key's class byte: class, bit 0x80 when marked
 };
 
-// Moves both operands to their next element (`more`: one is still to be
-// compared); too few bytes for it leave an undecided result open.
-void NextElements(StringOperand& o1, const KvStoredElement& e1, StringOperand& o2,
-                  const KvStoredElement& e2, bool more, long result, int& status) {
-  o1.p += e1.stored;
-  o2.p += e2.stored;
-  if (!more) return;
-  for (StringOperand* o : {&o1, &o2}) {
-    const uint32_t used = o == &o1 ? e1.stored : e2.stored;
-    if (!o->known) continue;
-    o->left = o->left > used ? o->left - used : 0;
-    // Too few bytes for a further element: a record needs a header,
-    // a text of a legacy block at least its zero byte.
-    if (o->left < (o->plain ? 1u : 5u) && result == 0) status = KvCMP_INCOMPLETE;
-  }
-}
-
 // Whether an operator is one that KvCollateKeys decides in place: exact
 // (no wildcards) and neither insensitive nor simple, or one that takes
 // wildcards without the simple bit. These are the compares an index makes
@@ -329,14 +312,6 @@ void NextElements(StringOperand& o1, const KvStoredElement& e1, StringOperand& o
 bool InPlaceOperator(unsigned short op) {
   return (op & ~(KvCMP_OP_SKIP_SPACES | KvCMP_OP_SKIP_SYMBOLS)) == KvCMP_OP_EXACT ||
          (op & (KvCMP_OP_EXACT | KvCMP_OP_SIMPLE)) == 0;
-}
-
-// Whether two elements are whole index keys of one class, neither cut
-// nor marked, under such an operator.
-bool InPlaceKeys(const KvStoredElement& e1, const KvStoredElement& e2, unsigned short op) {
-  return InPlaceOperator(op) && e1.codeSet == KvCS_ORDERS && e2.codeSet == KvCS_ORDERS &&
-         !e1.plain && !e2.plain && e1.cut == 0 && e2.cut == 0 && e1.language == e2.language &&
-         (e1.language & KvKEY_MARKED) == 0 && e1.available % 2 == 0 && e2.available % 2 == 0;
 }
 
 // The text of the first element of a buffer of `length` bytes (0: unknown)
@@ -375,7 +350,7 @@ bool KeysInPlace(unsigned char format, unsigned long length1, const void* values
 
 long KvCompareStrings(unsigned char format, unsigned long length1, void* values1,
                       unsigned long length2, void* values2, unsigned short op, unsigned long count,
-                      int& status, bool secondFactory, bool inPlaceKeys) {
+                      int& status, bool secondFactory) {
   status = 0;
   const uint32_t n = static_cast<uint32_t>(count);
   if (n == 0) return 0;
@@ -407,13 +382,6 @@ long KvCompareStrings(unsigned char format, unsigned long length1, void* values1
     if (!has1 || !has2) {
       status = KvCMP_INCOMPLETE;
       return !has1 && !has2 ? 0 : !has1 ? -1 : 1;
-    }
-    if (inPlaceKeys && InPlaceKeys(e1, e2, op) &&
-        KvCollateKeys(e1.text, e1.available, e2.text, e2.available,
-                      e1.language == KvCLASS_OUTSIDE_TABLES ? KvCLASS_OUTSIDE_TABLES : KvCLASS_TABLES,
-                      op, format & 15, &result)) {
-      NextElements(o1, e1, o2, e2, i + 1 < n, result, status);
-      continue;
     }
     for (const KvStoredElement* e : {&e1, &e2}) {
       if (e->available < e->textBytes && e->available > 253) {
@@ -478,7 +446,19 @@ long KvCompareStrings(unsigned char format, unsigned long length1, void* values1
       status = KvCMP_INCOMPLETE;
       result = 0;
     }
-    NextElements(o1, e1, o2, e2, i + 1 < n, result, status);
+    // The next element, when there is one.
+    o1.p += e1.stored;
+    o2.p += e2.stored;
+    if (i + 1 < n) {
+      for (StringOperand* o : {&o1, &o2}) {
+        const uint32_t used = o == &o1 ? e1.stored : e2.stored;
+        if (!o->known) continue;
+        o->left = o->left > used ? o->left - used : 0;
+        // Too few bytes for a further element: a record needs a header,
+        // a text of a legacy block at least its zero byte.
+        if (o->left < (o->plain ? 1u : 5u) && result == 0) status = KvCMP_INCOMPLETE;
+      }
+    }
   }
   return result;
 }
@@ -496,7 +476,7 @@ inline long CompareStringRow(unsigned char format, unsigned long length1, void* 
     return result;
   }
   return KvCompareStrings(format, length1, values1, length2, values2, op, count, status,
-                          secondFactory, true);
+                          secondFactory);
 }
 
 }  // namespace

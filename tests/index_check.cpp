@@ -57,7 +57,7 @@ struct Table : Typed {
                            op, 1, format, status = 0);
     int general = 0;
     if (id == KvTYPE_STRING && (KvCompareStrings(format, a.size(), const_cast<uint8_t*>(a.data()), b.size(),
-                                                 const_cast<uint8_t*>(b.data()), op, 1, general, false, false) != r ||
+                                                 const_cast<uint8_t*>(b.data()), op, 1, general, false) != r ||
                                 general != status))
       ++inPlaceDiffers;
     return r;
