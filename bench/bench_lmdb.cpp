@@ -124,6 +124,11 @@ void BuildIcu(const Words& w, const std::string& path) {
   MDB_txn* txn = nullptr;
   mdb_txn_begin(icu.env, nullptr, 0, &txn);
   mdb_dbi_open(txn, "index", MDB_CREATE | MDB_DUPSORT, &icu.dbi);
+  // Puts as the library's builder makes them: through one cursor, and at
+  // the end (MDB_APPEND) for a key above every key so far.
+  MDB_cursor* cursor = nullptr;
+  mdb_cursor_open(txn, icu.dbi, &cursor);
+  std::vector<uint8_t> largest;
   std::string data;
   for (uint32_t row = 0; row < w.utf16.size(); ++row) {
     std::vector<uint8_t> key = icu.Key(w.utf16[row]);
@@ -136,7 +141,10 @@ void BuildIcu(const Words& w, const std::string& path) {
     data.resize(length);
     for (int shift = 24; shift >= 0; shift -= 8) data += static_cast<char>(row >> shift);
     MDB_val k = {key.size(), key.data()}, d = {data.size(), data.data()};
-    mdb_put(txn, icu.dbi, &k, &d, 0);
+    MDB_val top = {largest.size(), largest.data()};
+    const bool above = row == 0 || mdb_cmp(txn, icu.dbi, &k, &top) > 0;
+    mdb_cursor_put(cursor, &k, &d, above ? MDB_APPEND : 0);
+    if (above) largest = key;
   }
   mdb_txn_commit(txn);
   mdb_env_sync(icu.env, 1);

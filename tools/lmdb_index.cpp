@@ -167,6 +167,7 @@ Builder::Builder(const std::string& path, const IndexType& type) : path_(path), 
   Check(mdb_txn_begin(env_.get(), nullptr, 0, &txn), "beginning the build");
   txn_.reset(txn);
   OpenTrees(txn, type.id, MDB_CREATE, &index_, &long_);
+  Check(mdb_cursor_open(txn, index_, &cursor_), "opening a cursor");
   maxData_ = static_cast<size_t>(mdb_env_get_maxkeysize(env_.get()));
 }
 
@@ -192,7 +193,14 @@ void Builder::Add(void* value) {
   }
   data.insert(data.end(), row, row + kRowBytes);
   MDB_val d = Val(data.data(), data.size());
-  Check(mdb_put(txn_.get(), index_, &k, &d, 0), "adding to the index");
+  // A key above every key so far goes at the end (MDB_APPEND): LMDB then
+  // compares it with the last key alone instead of searching the tree, and
+  // fills its pages. Values that come sorted, as a word list or a reload
+  // does, take one compare a row here and one in LMDB.
+  MDB_val largest = Val(largest_.data(), largest_.size());
+  const bool above = rows_ == 0 || OrdersFor(id)->key(&k, &largest) > 0;
+  Check(mdb_cursor_put(cursor_, &k, &d, above ? MDB_APPEND : 0), "adding to the index");
+  if (above) largest_.assign(key, key + keyLength);
   ++rows_;
 }
 
@@ -228,6 +236,15 @@ Index::Index(const std::string& path) {
   rows_ = RowAt(m + 5);
   if (!Handles(type_.id) || m[4] != kFormat) throw Error(path + " is an index this kvtm cannot read");
   OpenTrees(txn, type_.id, 0, &index_, &long_);
+  // An index never changes once built: its first and last keys are read once.
+  MDB_cursor* cursor = nullptr;
+  Check(mdb_cursor_open(txn, index_, &cursor), "reading " + path);
+  const std::unique_ptr<MDB_cursor, void (*)(MDB_cursor*)> closing(cursor, mdb_cursor_close);
+  if (mdb_cursor_get(cursor, &k, &d, MDB_FIRST) == 0) {
+    first_.assign(static_cast<uint8_t*>(k.mv_data), static_cast<uint8_t*>(k.mv_data) + k.mv_size);
+    Check(mdb_cursor_get(cursor, &k, &d, MDB_LAST), "reading " + path);
+    last_.assign(static_cast<uint8_t*>(k.mv_data), static_cast<uint8_t*>(k.mv_data) + k.mv_size);
+  }
   Check(mdb_txn_commit(reading.release()), "reading " + path);
 }
 
@@ -262,19 +279,15 @@ Answer Index::Query(const std::vector<Part>& parts, const Visitor& visit) const 
   // kept, so each part of a range adds its own end.
   Answer answer;
   KvIdxBounds range = {nullptr, nullptr, 0, 0}, bounds = {nullptr, nullptr, 0, 0};
-  Bytes first, last;
-  if (mdb_cursor_get(cursor, &k, &d, MDB_FIRST) == 0) {
-    first.assign(static_cast<uint8_t*>(k.mv_data), static_cast<uint8_t*>(k.mv_data) + k.mv_size);
-    Check(mdb_cursor_get(cursor, &k, &d, MDB_LAST), "reading the last key");
-    last.assign(static_cast<uint8_t*>(k.mv_data), static_cast<uint8_t*>(k.mv_data) + k.mv_size);
-    range = {first.data(), last.data(), static_cast<uint8_t>(first.size()), static_cast<uint8_t>(last.size())};
-  }
+  if (!first_.empty())
+    range = {const_cast<uint8_t*>(first_.data()), const_cast<uint8_t*>(last_.data()),
+             static_cast<uint8_t>(first_.size()), static_cast<uint8_t>(last_.size())};
   for (size_t j = 0; j < parts.size(); ++j) {
     // The evaluator rewrites the word (operator bits out, widened in): a copy.
     unsigned short word = static_cast<unsigned short>(parts[j].rel | parts[j].op);
     Bytes value = values[j];
     answer.estimates.push_back(
-        mgr.EvalAndBound(id, first.empty() ? nullptr : &range, word, value.data(), kFormat, 1, &bounds));
+        mgr.EvalAndBound(id, first_.empty() ? nullptr : &range, word, value.data(), kFormat, 1, &bounds));
     answer.widened = answer.widened || (word & KvREL_WIDENED) != 0;
   }
   const Bytes low(bounds.low, bounds.low + (bounds.low ? bounds.lowLength : 0)),
@@ -287,11 +300,46 @@ Answer Index::Query(const std::vector<Part>& parts, const Visitor& visit) const 
                                                               [&mgr, id](void* v) { mgr.Delete(id, v, 1); });
   std::vector<long> byKey(parts.size());
   std::vector<bool> open(parts.size());
+  // A row of a key that holds (or leaves the condition open).
+  auto takeRow = [&](const MDB_val& duplicate, bool undecided) {
+    const uint8_t* data = static_cast<const uint8_t*>(duplicate.mv_data);
+    const uint32_t number = RowAt(data + duplicate.mv_size - kRowBytes);
+    MDB_val stored = Val(data, duplicate.mv_size - kRowBytes);
+    if (duplicate.mv_size == kRowBytes) {
+      MDB_val rowKey = Val(data, kRowBytes);
+      Check(mdb_get(txn, long_, &rowKey, &stored), "reading a long value");
+    }
+    bool match = true;
+    if (undecided) {
+      ++answer.decidedByValue;
+      mgr.Load(id, row.get(), stored.mv_data, kFormat, 1);
+      for (size_t j = 0; j < parts.size() && match; ++j)
+        match = !open[j] ||
+                Holds(parts[j].rel, mgr.Cmp(id, row.get(), parts[j].value, parts[j].op, 1, KvFORMAT_MEMORY));
+    }
+    if (match) {
+      ++answer.matches;
+      visit(number, static_cast<const uint8_t*>(stored.mv_data), stored.mv_size);
+    }
+  };
   MDB_val at = Val(low.data(), low.size());
   int rc = low.empty() ? mdb_cursor_get(cursor, &k, &d, MDB_FIRST) : mdb_cursor_get(cursor, &at, &d, MDB_SET_RANGE);
   if (!low.empty()) k = at;
-  for (; rc == 0; rc = mdb_cursor_get(cursor, &k, &d, MDB_NEXT_NODUP)) {
-    bool holds = true, undecided = false;
+  // One cursor step a row: MDB_NEXT walks a key's duplicates and then the
+  // next key, whose node (and so the key's address) is another; the keys
+  // that fail the condition are passed with their duplicates.
+  const void* keyAt = nullptr;
+  size_t keySize = 0;
+  bool holds = false, undecided = false;
+  for (; rc == 0; rc = mdb_cursor_get(cursor, &k, &d, holds ? MDB_NEXT : MDB_NEXT_NODUP)) {
+    if (k.mv_data == keyAt && k.mv_size == keySize) {
+      takeRow(d, undecided);
+      continue;
+    }
+    keyAt = k.mv_data;
+    keySize = k.mv_size;
+    holds = true;
+    undecided = false;
     for (size_t j = 0; j < parts.size(); ++j) {
       int status = 0;
       byKey[j] = Compare(id, k.mv_data, k.mv_size, probes[j].data(), probes[j].size(), parts[j].op, &status);
@@ -305,28 +353,7 @@ Answer Index::Query(const std::vector<Part>& parts, const Visitor& visit) const 
         Compare(id, k.mv_data, k.mv_size, high.data(), high.size(), KvCMP_EXACT) > 0)
       break;
     ++answer.keys;
-    if (!holds) continue;
-    do {
-      const uint8_t* data = static_cast<const uint8_t*>(d.mv_data);
-      const uint32_t number = RowAt(data + d.mv_size - kRowBytes);
-      MDB_val stored = Val(data, d.mv_size - kRowBytes);
-      if (d.mv_size == kRowBytes) {
-        MDB_val rowKey = Val(data, kRowBytes);
-        Check(mdb_get(txn, long_, &rowKey, &stored), "reading a long value");
-      }
-      bool match = true;
-      if (undecided) {
-        ++answer.decidedByValue;
-        mgr.Load(id, row.get(), stored.mv_data, kFormat, 1);
-        for (size_t j = 0; j < parts.size() && match; ++j)
-          match = !open[j] || Holds(parts[j].rel, mgr.Cmp(id, row.get(), parts[j].value, parts[j].op, 1,
-                                                           KvFORMAT_MEMORY));
-      }
-      if (match) {
-        ++answer.matches;
-        visit(number, static_cast<const uint8_t*>(stored.mv_data), stored.mv_size);
-      }
-    } while (mdb_cursor_get(cursor, &k, &d, MDB_NEXT_DUP) == 0);
+    if (holds) takeRow(d, undecided);
   }
   if (rc != 0 && rc != MDB_NOTFOUND) Check(rc, "scanning the index");
   return answer;

@@ -29,6 +29,7 @@
 
 struct MDB_env;
 struct MDB_txn;
+struct MDB_cursor;
 
 namespace kvlmdb {
 
@@ -84,9 +85,14 @@ class Builder {
   std::unique_ptr<MDB_env, EnvCloser> env_;
   std::unique_ptr<MDB_txn, TxnAborter> txn_;
   unsigned index_ = 0, long_ = 0;
+  // Puts go through one cursor: LMDB searches only the cursor's page when
+  // a key falls within it, as keys of sorted runs mostly do. The
+  // transaction closes it.
+  MDB_cursor* cursor_ = nullptr;
   size_t maxData_ = 0;  // the longest duplicate data
   uint32_t rows_ = 0;
   std::vector<uint8_t> data_;  // the row being added
+  Bytes largest_;              // the largest key so far, the index's last
 };
 
 // One part of a condition: "key rel value" under a compare operator, the
@@ -130,6 +136,7 @@ class Index {
   std::unique_ptr<MDB_env, EnvCloser> env_;
   unsigned index_ = 0, long_ = 0;
   uint32_t rows_ = 0;
+  Bytes first_, last_;  // the smallest and largest key, for the estimates
 };
 
 }  // namespace kvlmdb
