@@ -85,9 +85,9 @@ class Builder {
   std::unique_ptr<MDB_env, EnvCloser> env_;
   std::unique_ptr<MDB_txn, TxnAborter> txn_;
   unsigned index_ = 0, long_ = 0;
-  // Puts go through one cursor: LMDB searches only the cursor's page when
-  // a key falls within it, as keys of sorted runs mostly do. The
-  // transaction closes it.
+  // Puts go through one cursor, which lets LMDB look in the cursor's page
+  // before it searches the tree (keys of a sorted run mostly fall there).
+  // The transaction closes it.
   MDB_cursor* cursor_ = nullptr;
   size_t maxData_ = 0;  // the longest duplicate data
   uint32_t rows_ = 0;
