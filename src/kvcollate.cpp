@@ -783,10 +783,13 @@ inline bool PrimaryDecides(const uint8_t* key1, uint32_t n1, const uint8_t* key2
   // decides; the tie-breaks are gathered only while primaries stay equal.
   Ties t;
   for (uint32_t i = k;; ++i) {
+    const uint16_t u1 = i < n1 ? KeyUnitAt(key1, i, msbFirst) : 0;
+    const uint16_t u2 = i < n2 ? KeyUnitAt(key2, i, msbFirst) : 0;
+    // The same letter or digit in both adds nothing to any level: after an
+    // accent or a case, keys mostly go on alike.
+    if (u1 == u2 && PlainKeyUnit(u1)) continue;
     uint32_t w1, w2;
-    if (!KeyUnitWeight(i < n1 ? KeyUnitAt(key1, i, msbFirst) : 0, cls, &w1) ||
-        !KeyUnitWeight(i < n2 ? KeyUnitAt(key2, i, msbFirst) : 0, cls, &w2))
-      return false;
+    if (!KeyUnitWeight(u1, cls, &w1) || !KeyUnitWeight(u2, cls, &w2)) return false;
     t.primary = PrimaryOf(w1, w2);
     if (t.primary != 0 || w1 == 0) {
       *result = Conclude(t, op, nullptr);

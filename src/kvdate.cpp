@@ -24,15 +24,28 @@ const char* const kWeekdayNames[7] = {"Monday", "Tuesday",  "Wednesday", "Thursd
 // Signed 32-bit arithmetic that wraps as a 32-bit build's does.
 int32_t Wrap(int64_t v) { return static_cast<int32_t>(v); }
 
-// The month's share of the day number, 367 * (month - 2 - 12 * a) / 12 with
-// a = (month - 14) / 12, for months 1 to 13.
-constexpr int32_t MonthTerm(int32_t month) {
-  return 367 * (month - 2 - 12 * ((month - 14) / 12)) / 12;
+// What a month of 1 to 13 adds to a day number's steps: the year's shift,
+// b = year + 4800 + a with a = (month - 14) / 12 (-1 for January and
+// February, which count with the year before), and the month's share,
+// 367 * (month - 2 - 12 * a) / 12. Entry 0 stands for no month: its shift
+// takes every 16-bit year below zero.
+struct MonthStep {
+  int32_t yearShift;
+  int32_t term;
+};
+struct MonthSteps {
+  MonthStep of[14];
+};
+constexpr MonthSteps MakeMonthSteps() {
+  MonthSteps t{};
+  t.of[0] = {-40000, 0};
+  for (int32_t month = 1; month <= 13; ++month) {
+    const int32_t a = (month - 14) / 12;
+    t.of[month] = {4800 + a, 367 * (month - 2 - 12 * a) / 12};
+  }
+  return t;
 }
-constexpr int32_t kMonthTerms[14] = {
-    0,             MonthTerm(1),  MonthTerm(2),  MonthTerm(3), MonthTerm(4),
-    MonthTerm(5),  MonthTerm(6),  MonthTerm(7),  MonthTerm(8), MonthTerm(9),
-    MonthTerm(10), MonthTerm(11), MonthTerm(12), MonthTerm(13)};
+constexpr MonthSteps kMonthSteps = MakeMonthSteps();
 
 // The last steps of a day number's conversion, from its remainder l (the
 // day of a year counted from 1 March, plus 31) to the month, the day, and 1
@@ -59,16 +72,21 @@ constexpr MonthsOfTheYear kMonthsOfTheYear = MakeMonthsOfTheYear();
 
 // The native day number of year, month, day; every division truncates, and
 // month 13 means January of the next year.
-int32_t NativeDayNumber(int32_t year, int32_t month, int32_t day) {
-  if (static_cast<uint32_t>(month - 1) < 13 && year >= -4799) {
-    // Every quotient here is of a non-negative number, where unsigned
-    // division truncates alike and costs less than signed division, and
-    // 3 * ((b + 100) / 100) / 4 is b / 100 - b / 400, which the compiler
-    // draws from one multiplication.
-    const uint32_t b = static_cast<uint32_t>(year + 4800 - (month <= 2));
-    return static_cast<int32_t>(1461 * b / 4 - b / 100 + b / 400) + kMonthTerms[month] + day -
-           32075;
+int32_t NativeDayNumber(int16_t year, int32_t month, int32_t day) {
+  if (static_cast<uint32_t>(month) < 14) {
+    const MonthStep step = kMonthSteps.of[month];
+    const int32_t b = year + step.yearShift;
+    if (b >= 0) {
+      // Every quotient here is of a non-negative number, where unsigned
+      // division truncates alike and costs less than signed division, and
+      // 3 * ((b + 100) / 100) / 4 is b / 100 - b / 400, which the compiler
+      // draws from one multiplication.
+      const uint32_t u = static_cast<uint32_t>(b);
+      return static_cast<int32_t>(1461 * u / 4 - u / 100 + u / 400) + step.term + day - 32075;
+    }
   }
+  // Elsewhere (before -4800-03-01, or no month of 1 to 13) the same steps
+  // in signed arithmetic, every quotient truncated toward zero.
   int32_t a = (month - 14) / 12;
   int32_t b = year + a + 4800;
   return 1461 * b / 4 + day - 32075 + 367 * (month - 2 - 12 * a) / 12 -
