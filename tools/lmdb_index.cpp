@@ -298,8 +298,7 @@ Answer Index::Query(const std::vector<Part>& parts, const Visitor& visit) const 
   // Rows the keys leave open are decided by their whole values in memory form.
   const std::unique_ptr<void, std::function<void(void*)>> row(mgr.Create(id, 1),
                                                               [&mgr, id](void* v) { mgr.Delete(id, v, 1); });
-  std::vector<long> byKey(parts.size());
-  std::vector<bool> open(parts.size());
+  std::vector<char> open(parts.size());  // a part the key left open
   // A row of a key that holds (or leaves the condition open).
   auto takeRow = [&](const MDB_val& duplicate, bool undecided) {
     const uint8_t* data = static_cast<const uint8_t*>(duplicate.mv_data);
@@ -342,10 +341,10 @@ Answer Index::Query(const std::vector<Part>& parts, const Visitor& visit) const 
     undecided = false;
     for (size_t j = 0; j < parts.size(); ++j) {
       int status = 0;
-      byKey[j] = Compare(id, k.mv_data, k.mv_size, probes[j].data(), probes[j].size(), parts[j].op, &status);
+      const long byKey = Compare(id, k.mv_data, k.mv_size, probes[j].data(), probes[j].size(), parts[j].op, &status);
       open[j] = status == KvCMP_INCOMPLETE;
       undecided = undecided || open[j];
-      holds = holds && (open[j] || Holds(parts[j].rel, byKey[j]));
+      holds = holds && (open[j] || Holds(parts[j].rel, byKey));
     }
     // Every key that meets the condition lies within the bounds: only the
     // others are compared with the high bound, past which the scan ends.
