@@ -539,53 +539,84 @@ struct PlainReader {
   uint32_t plainBound;
 };
 
-// The number of identical leading units of two texts, the terminator
-// excluded. Eight bytes at a time while both buffers hold them: the first
-// differing byte, or the first zero unit of text 1, is the lowest bit of
-// (x ^ y) | zero-flags (on a little-endian machine; elsewhere unit by
-// unit). The last eight bytes of the shorter buffer are read once more
-// where a word no longer fits, so a short text costs one or two reads.
-uint32_t CommonUnits(const char* a, const char* b, uint32_t safeBytes, bool wide) {
-  const uint32_t width = wide ? 2 : 1;
-  uint32_t n = 0;  // bytes known equal and free of terminators
-  if constexpr (std::endian::native == std::endian::little) {
+// `first` where `useFirst`, else `second`, chosen without a branch.
+uint32_t Pick(bool useFirst, uint32_t first, uint32_t second) {
+  const uint32_t mask = 0u - static_cast<uint32_t>(useFirst);  // all ones or none
+  return (first & mask) | (second & ~mask);
+}
+
+// The first of the `units` units of 1 byte (2 when `wide`) that two
+// buffers both hold where they differ or `a` holds a zero unit, or `units`
+// when there is none. Eight 16-bit units a load with SSE2, eight bytes a
+// load otherwise (the better for 8-bit texts, which are mostly short) on a
+// little-endian machine, elsewhere unit by unit: the first stop is the
+// lowest flagged lane, whatever the units' own byte order. Loads stay
+// within the units given: the last ones are read by a load that overlaps
+// the ones before, and the two last loads are combined without a branch
+// (where texts part is as good as random).
+uint32_t FirstStop(const char* a, const char* b, uint32_t units, bool wide) {
+  // Divisions by the unit's width are shifts by `wide`.
+  const uint32_t bytes = units << wide;
+  uint32_t n = 0;  // bytes known equal and free of zero units
+#if defined(__SSE2__)
+  if (wide && bytes >= 16) {
+    auto stopsIn = [&](uint32_t at) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + at));
+      const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + at));
+      const __m128i same =
+          _mm_andnot_si128(_mm_cmpeq_epi16(x, _mm_setzero_si128()), _mm_cmpeq_epi16(x, y));
+      return ~static_cast<uint32_t>(_mm_movemask_epi8(same)) & 0xFFFF;
+    };
+    for (; n + 32 <= bytes; n += 16)
+      if (const uint32_t stop = stopsIn(n); stop != 0) return (n + std::countr_zero(stop)) >> 1;
+    // A bit above the lanes keeps the count of trailing zeros from
+    // branching on an empty mask: the second load then points to `bytes`.
+    const uint32_t first = stopsIn(n), second = stopsIn(bytes - 16);
+    const uint32_t inFirst = n + std::countr_zero(first | 0x10000u);
+    const uint32_t inSecond = bytes - 16 + std::countr_zero(second | 0x10000u);
+    return Pick(first != 0, inFirst, inSecond) >> 1;
+  }
+#endif
+  if (std::endian::native == std::endian::little && bytes >= 8) {
     const uint64_t ones = wide ? 0x0001000100010001ull : 0x0101010101010101ull;
-    const uint64_t highs = ones << (8 * width - 1);
-    const uint32_t safe = safeBytes & ~(width - 1);
+    const uint64_t highs = ones << (wide ? 15 : 7);
     auto stopsIn = [&](uint32_t at) {
       uint64_t x, y;
       std::memcpy(&x, a + at, 8);
       std::memcpy(&y, b + at, 8);
-      // Zero flags are exact for the lowest zero unit; the bytes before n,
-      // all nonzero, borrow nothing into the bytes from n on.
+      // Zero flags are exact for the lowest zero unit; the units below it,
+      // all nonzero, borrow nothing into it.
       return (x ^ y) | ((x - ones) & ~x & highs);
     };
-    if (safe >= 8) {
-      for (; n + 16 <= safe; n += 8) {
-        const uint64_t stop = stopsIn(n);
-        if (stop != 0) return (n + static_cast<uint32_t>(std::countr_zero(stop)) / 8) / width;
-      }
-      // The last 8 to 15 bytes: two reads, the second without the bytes
-      // the first covered, combined without a branch (where a word stops
-      // is as good as random; most words end here).
-      const uint32_t at = safe - 8;
-      const uint64_t first = stopsIn(n);
-      const uint64_t second = stopsIn(at) & (~uint64_t{0} << (8 * (n + 8 - at) - 1) << 1);
-      // The top bit set keeps the count of trailing zeros from branching
-      // on a zero word; a second read without a stop points to safe.
-      constexpr uint64_t kTop = uint64_t{1} << 63;
-      const uint32_t inFirst = n + static_cast<uint32_t>(std::countr_zero(first | kTop)) / 8;
-      const uint32_t inSecond =
-          at + static_cast<uint32_t>(std::countr_zero(second | kTop)) / 8 + (second == 0);
-      const uint32_t useFirst = 0u - static_cast<uint32_t>(first != 0);  // all ones or none
-      const uint32_t stop = (inFirst & useFirst) | (inSecond & ~useFirst);
-      if (stop < safe) return stop / width;
-      n = safe;
+    for (; n + 16 <= bytes; n += 8) {
+      const uint64_t stop = stopsIn(n);
+      if (stop != 0) return (n + std::countr_zero(stop) / 8) >> wide;
     }
+    constexpr uint64_t kTop = uint64_t{1} << 63;
+    const uint64_t first = stopsIn(n), second = stopsIn(bytes - 8);
+    const uint32_t inFirst = n + std::countr_zero(first | kTop) / 8;
+    const uint32_t inSecond = bytes - 8 + std::countr_zero(second | kTop) / 8 + (second == 0);
+    return Pick(first != 0, inFirst, inSecond) >> wide;
   }
-  // Unknown or short buffers: unit by unit (each text ends in a zero unit,
-  // so this stops within the shorter one).
-  n /= width;
+  for (n = 0; n < units; ++n) {
+    const char* x = a + (n << wide);
+    const char* y = b + (n << wide);
+    if (x[0] != y[0] || (wide && x[1] != y[1]) || (x[0] == 0 && (!wide || x[1] == 0))) break;
+  }
+  return n;
+}
+
+// The number of identical leading units of two texts, the terminator
+// excluded: several units a load within `safeBytes`, the bytes both
+// buffers hold, and unit by unit beyond (each text ends in a zero unit, so
+// this stops within the shorter one).
+uint32_t CommonUnits(const char* a, const char* b, uint32_t safeBytes, bool wide) {
+  uint32_t n = 0;
+  if (safeBytes >= 8) {  // shorter buffers go straight to the unit walk
+    const uint32_t safe = safeBytes >> wide;
+    n = FirstStop(a, b, safe, wide);
+    if (n < safe) return n;
+  }
   if (!wide) {
     while (a[n] == b[n] && a[n] != 0) ++n;
   } else {
@@ -682,65 +713,6 @@ bool KeyUnitWeight(uint16_t unit, uint8_t cls, uint32_t* weight) {
   if (unit <= kLastSymbolOrder || KvKeyClassAfter(unit, cls) != 0) return false;
   *weight = unit == KvKEY_LARGEST ? kLargestWeight : WeightOf(unit, cls);
   return true;
-}
-
-// Which of the eight units at unit k of both keys differ or are zero:
-// two bits a unit.
-#if defined(__SSE2__)
-unsigned KeyStops8(const uint8_t* key1, const uint8_t* key2, uint32_t k) {
-  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(key1 + 2 * k));
-  const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(key2 + 2 * k));
-  const __m128i same = _mm_andnot_si128(_mm_cmpeq_epi16(x, _mm_setzero_si128()), _mm_cmpeq_epi16(x, y));
-  return ~static_cast<unsigned>(_mm_movemask_epi8(same)) & 0xFFFF;
-}
-
-uint32_t KeyLane8(unsigned stops) { return static_cast<uint32_t>(std::countr_zero(stops)) / 2; }
-#endif
-
-// The same for four units, in the lanes of a 64-bit load (little-endian):
-// the lowest flagged lane is exact (the zero test may flag lanes above a
-// zero one).
-uint64_t KeyStops4(const uint8_t* key1, const uint8_t* key2, uint32_t k) {
-  uint64_t x, y;
-  std::memcpy(&x, key1 + 2 * k, 8);
-  std::memcpy(&y, key2 + 2 * k, 8);
-  return (x ^ y) | ((x - 0x0001000100010001ull) & ~x & 0x8000800080008000ull);
-}
-
-uint32_t KeyLane4(uint64_t stops) { return static_cast<uint32_t>(std::countr_zero(stops)) / 16; }
-
-// The first unit of two keys (`both`: the units both hold) where they
-// differ or key 1 holds a zero unit, or `both`: units equal in both add
-// nothing to any level (as SkippablePrefix finds). Loads of several units
-// stay within the keys: the last ones overlap the units before.
-inline uint32_t KeyFirstStop(const uint8_t* key1, const uint8_t* key2, uint32_t both) {
-  uint32_t k = 0;
-#if defined(__SSE2__)
-  if (both >= 8) {
-    // Eight units at a time, and the last eight (or fewer) units by two
-    // loads whose results are combined without a branch: most keys are
-    // that short.
-    for (; k + 16 < both; k += 8)
-      if (const unsigned stop = KeyStops8(key1, key2, k); stop != 0) return k + KeyLane8(stop);
-    const unsigned first = KeyStops8(key1, key2, k);
-    const unsigned second = KeyStops8(key1, key2, both - 8);
-    return first != 0 ? k + KeyLane8(first) : second != 0 ? both - 8 + KeyLane8(second) : both;
-  }
-#endif
-  if (std::endian::native == std::endian::little && both >= 4) {
-    // Four units at a time likewise, from 64-bit loads: the lowest lane
-    // (little-endian) that differs or is zero tells the unit, whatever the
-    // units' own byte order.
-    for (; k + 8 < both; k += 4)
-      if (const uint64_t stop = KeyStops4(key1, key2, k); stop != 0) return k + KeyLane4(stop);
-    const uint64_t first = KeyStops4(key1, key2, k);
-    const uint64_t second = KeyStops4(key1, key2, both - 4);
-    return first != 0 ? k + KeyLane4(first) : second != 0 ? both - 4 + KeyLane4(second) : both;
-  }
-  while (k < both && key1[2 * k] == key2[2 * k] && key1[2 * k + 1] == key2[2 * k + 1] &&
-         (key1[2 * k] | key1[2 * k + 1]) != 0)
-    ++k;
-  return k;
 }
 
 // The common case of KeyOrder, decided in a few steps: after a plain
@@ -931,7 +903,10 @@ bool KvCollateKeys(const uint8_t* key1, uint32_t bytes1, const uint8_t* key2, ui
   const uint32_t n2 = bytes2 / 2;
   if ((op & KvCMP_OP_EXACT) == 0)
     return KeyPrefixOrder(key1, n1, key2, n2, cls, op, msbFirst, result);
-  const uint32_t k = KeyFirstStop(key1, key2, n1 < n2 ? n1 : n2);
+  // The units equal in both add nothing to any level (as SkippablePrefix
+  // finds): the walk starts where they part.
+  const uint32_t k = FirstStop(reinterpret_cast<const char*>(key1),
+                               reinterpret_cast<const char*>(key2), n1 < n2 ? n1 : n2, true);
   return PrimaryDecides(key1, n1, key2, n2, k, cls, msbFirst, result) ||
          KeyOrder(key1, n1, key2, n2, k, cls, op, msbFirst, result);
 }
